@@ -1,0 +1,1 @@
+# Record, packet and time routines; the converter entry, CSV writer and listing.

@@ -1,0 +1,1 @@
+# Receiver library: device store, AES-128, transports, diagnostics.

@@ -1,0 +1,1 @@
+# Seeded capture generator.

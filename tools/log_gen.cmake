@@ -1,0 +1,1 @@
+# Seeded receiver-log generator.
