@@ -1,0 +1,1 @@
+# Prompts, help pages and the journal.

@@ -1,0 +1,1 @@
+# Channels, message sink, terminal modes and page control.

@@ -1,0 +1,56 @@
+// The message sink of the library: one line (edisp), a long text wrapped at
+// word boundaries (edisp248), two-part user messages with a kind letter
+// (usrmsg, lusrmsg), the terminal mode (epages) and page control.
+#ifndef VUD_SUPPORT_CONSOLE_MESSAGES_H_
+#define VUD_SUPPORT_CONSOLE_MESSAGES_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "vud_support/text/fixed_text.h"
+
+namespace vud {
+
+// Shows msg (trimmed; a blank text shows as one blank) as one line on channel
+// itru and keeps its first 144 characters in the message buffer.
+void edisp(std::int32_t itru, std::string_view msg);
+
+// Shows msg wrapped into at most six lines of at most iwid characters (24 to 144).
+void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid);
+
+// Position where the blank run before ipos begins (1-based).
+std::int32_t iprevblnk(std::string_view string, std::int32_t ipos);
+// Position where the blank run after ipos ends (1-based).
+std::int32_t inextblnk(std::string_view string, std::int32_t ipos);
+
+// Two-part message of kind level: "-", "P", "W", "F" (ends the program), "?"
+// (a prompt without line end). A second part beginning with "-" counts as
+// blank; the Field forms also blank the caller's field then.
+void usrmsg(std::string_view msg1, std::string_view msg2, char level);
+void usrmsg(std::string_view msg1, Field msg2, char level);
+// As usrmsg, cutting each part to fit its line.
+void lusrmsg(std::string_view msg1, std::string_view msg2, char level);
+void lusrmsg(std::string_view msg1, Field msg2, char level);
+
+// Whether the host uses Unix conventions: always true here.
+void isunix(bool& yes);
+bool isunix();
+
+// Settles the terminal mode mmod from model (asking on iout/iin otherwise).
+void epages(std::int32_t& model, std::int32_t iin, std::int32_t iout, std::int32_t iappwi,
+            std::int32_t iapphi, std::int32_t iappx, std::int32_t iappy, std::int32_t menuchw,
+            std::string_view title);
+
+// Page control worker and its four callers.
+void empage(std::int32_t ipag, std::int32_t iw, std::int32_t iend);
+void epage();
+void epagew();
+void epwait();
+void epagend();
+
+// Empties the message buffer.
+void clrtextbuf();
+
+}  // namespace vud
+
+#endif  // VUD_SUPPORT_CONSOLE_MESSAGES_H_

@@ -1,0 +1,37 @@
+// Definitions of the process-wide shared records.
+#include "vud_support/console/records.h"
+
+#include "qesh_blk/qesh_blk.h"
+#include "vud_support/console/channels.h"
+
+namespace vud {
+
+Outin outin;
+Spad spad;
+Textbuf textbuf;
+Textbufl textbufl;
+Curfile curfile;
+Rpath rpath;
+Pophelp pophelp;
+Journopt journopt;
+Pmenu pmenu;
+Pmenusv pmenusv;
+Pbydat pbydat;
+
+void reset_shared_records() {
+  channel_reset_all();
+  outin = {};
+  spad = {};
+  textbuf = {};
+  textbufl = {};
+  curfile = {};
+  rpath = {};
+  pophelp = {};
+  journopt = {};
+  pmenu = {};
+  pmenusv = {};
+  pbydat = {};
+  ezero();
+}
+
+}  // namespace vud

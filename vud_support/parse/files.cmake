@@ -1,0 +1,1 @@
+# Line reader and delimiters (lines), file opening and paths (files).

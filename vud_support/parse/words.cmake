@@ -1,0 +1,1 @@
+# Word and number extraction (words), number texts (numtext).

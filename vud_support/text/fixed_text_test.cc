@@ -1,0 +1,50 @@
+#include "vud_support/text/fixed_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vud {
+namespace {
+
+TEST(Text, AssignCutsAndPads) {
+  struct Case {
+    std::string_view in;
+    std::string_view field;
+    std::int32_t trimmed;
+    bool blank;
+  };
+  static constexpr Case kCases[] = {
+      {"", "    ", 1, true},      {"ab", "ab  ", 2, false}, {"abcdef", "abcd", 4, false},
+      {" x", " x  ", 2, false},   {"  x", "  x ", 3, true},
+  };
+  for (const Case& c : kCases) {
+    Text<4> t(c.in);
+    EXPECT_EQ(t.view(), c.field) << c.in;
+    EXPECT_EQ(t.trimmed_length(), c.trimmed) << c.in;
+    EXPECT_EQ(t.is_blank(), c.blank) << c.in;
+  }
+}
+
+TEST(Field, PutStopsAtTheWidth) {
+  Text<6> t("abcdef");
+  Field f(t);
+  f.put(5, "XYZ");
+  EXPECT_EQ(t.view(), "abcdXY");
+  f.put(7, "Q");  // past the end: nothing written
+  EXPECT_EQ(t.view(), "abcdXY");
+  EXPECT_EQ(sub1(t, 2, 3), "bc");
+  EXPECT_EQ(sub1(t, 5, 99), "XY");
+}
+
+TEST(Table, CountsFromOne) {
+  Table<std::int32_t, 3> t;
+  t(1) = 7;
+  t(3) = 9;
+  EXPECT_EQ(*t.begin(), 7);
+  EXPECT_EQ(t.end()[-1], 9);
+  EXPECT_DEATH(t(4) = 1, "table index 4 outside 1..3");
+}
+
+}  // namespace
+}  // namespace vud
