@@ -1,0 +1,29 @@
+// AES-128 on one 16-byte block, with the key schedule worked out round by
+// round instead of kept in a table. The receiver stores a sensor's key as the
+// last round key of the expansion, so deciphering starts from that key and
+// walks the expansion backwards.
+#ifndef JEX2CSV_AES_H_
+#define JEX2CSV_AES_H_
+
+#include <cstdint>
+
+namespace jex {
+
+inline constexpr int kAesBlockSize = 16;  // bytes in a block and in a key
+
+// Enciphers the 16 bytes of in into out under the cipher key in key, and
+// leaves in o_key the last round key (round 10) of the key expansion.
+// in and out may be the same buffer; so may key and o_key.
+void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
+                     std::uint8_t* o_key);
+
+// Deciphers the 16 bytes of in into out. key holds the last round key
+// (round 10), as aes_encrypt_128 leaves it; o_key receives the cipher key
+// that the expansion was started from. in and out may be the same buffer;
+// so may key and o_key.
+void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
+                     std::uint8_t* o_key);
+
+}  // namespace jex
+
+#endif  // JEX2CSV_AES_H_

@@ -1,0 +1,94 @@
+#include "jex2csv/aes.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace jex {
+namespace {
+
+using Bytes16 = std::array<std::uint8_t, 16>;
+
+Bytes16 FromHex(const char* hex) {
+  Bytes16 b{};
+  for (std::size_t i = 0; i < 16; ++i) {
+    b[i] = static_cast<std::uint8_t>(std::stoul(std::string(hex + 2 * i, 2), nullptr, 16));
+  }
+  return b;
+}
+
+// Known-answer vectors: the FIPS-197 example cipher (its Appendix B, with the
+// Appendix A key whose expansion ends in w[40..43]) and the AES-128 example
+// of Appendix C.1, whose last round key is its first inverse-cipher key.
+struct Vector {
+  const char* name;
+  const char* key;
+  const char* last_round_key;
+  const char* plain;
+  const char* cipher;
+};
+constexpr Vector kVectors[] = {
+    {"appendix_b", "2b7e151628aed2a6abf7158809cf4f3c", "d014f9a8c9ee2589e13f0cc8b6630ca6",
+     "3243f6a8885a308d313198a2e0370734", "3925841d02dc09fbdc118597196a0b32"},
+    {"appendix_c1", "000102030405060708090a0b0c0d0e0f", "13111d7fe3944a17f307a78b4d2b30c5",
+     "00112233445566778899aabbccddeeff", "69c4e0d86a7b0430d8cdb78070b4c55a"},
+};
+
+TEST(Aes128, EnciphersOutOfPlaceAndLeavesLastRoundKey) {
+  for (const Vector& v : kVectors) {
+    const Bytes16 key = FromHex(v.key), plain = FromHex(v.plain);
+    Bytes16 out{}, o_key{};
+    aes_encrypt_128(plain.data(), out.data(), key.data(), o_key.data());
+    EXPECT_EQ(out, FromHex(v.cipher)) << v.name;
+    EXPECT_EQ(o_key, FromHex(v.last_round_key)) << v.name;
+    EXPECT_EQ(plain, FromHex(v.plain)) << v.name << ": input untouched";
+    EXPECT_EQ(key, FromHex(v.key)) << v.name << ": key untouched";
+  }
+}
+
+TEST(Aes128, DeciphersOutOfPlaceAndLeavesCipherKey) {
+  for (const Vector& v : kVectors) {
+    const Bytes16 last = FromHex(v.last_round_key), cipher = FromHex(v.cipher);
+    Bytes16 out{}, o_key{};
+    aes_decrypt_128(cipher.data(), out.data(), last.data(), o_key.data());
+    EXPECT_EQ(out, FromHex(v.plain)) << v.name;
+    EXPECT_EQ(o_key, FromHex(v.key)) << v.name;
+  }
+}
+
+TEST(Aes128, WorksInPlaceWithSharedKeyBuffer) {
+  for (const Vector& v : kVectors) {
+    Bytes16 block = FromHex(v.plain), key = FromHex(v.key);
+    aes_encrypt_128(block.data(), block.data(), key.data(), key.data());
+    EXPECT_EQ(block, FromHex(v.cipher)) << v.name;
+    EXPECT_EQ(key, FromHex(v.last_round_key)) << v.name;
+
+    aes_decrypt_128(block.data(), block.data(), key.data(), key.data());
+    EXPECT_EQ(block, FromHex(v.plain)) << v.name;
+    EXPECT_EQ(key, FromHex(v.key)) << v.name;
+  }
+}
+
+// The convention chains: the key left by deciphering re-enciphers to the key
+// it came from, and any block survives the round trip under any key.
+TEST(Aes128, RoundTripOfTheKeyConvention) {
+  Bytes16 key{}, block{};
+  for (int trial = 0; trial < 64; ++trial) {
+    for (std::size_t i = 0; i < 16; ++i) {
+      key[i] = static_cast<std::uint8_t>(trial * 37 + i * 11 + 5);
+      block[i] = static_cast<std::uint8_t>(trial * 91 + i * 29 + 1);
+    }
+    Bytes16 cipher{}, last{}, back{}, first{};
+    aes_encrypt_128(block.data(), cipher.data(), key.data(), last.data());
+    EXPECT_NE(cipher, block) << trial;
+    aes_decrypt_128(cipher.data(), back.data(), last.data(), first.data());
+    EXPECT_EQ(back, block) << trial;
+    EXPECT_EQ(first, key) << trial;
+  }
+}
+
+}  // namespace
+}  // namespace jex
