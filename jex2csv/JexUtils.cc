@@ -23,19 +23,6 @@ char rtcStringSql[21];  // RtcToStringSql's text
 
 }  // namespace
 
-std::uint8_t Unpack8(const std::uint8_t* buffer, std::size_t offset) { return buffer[offset]; }
-
-std::uint16_t UnpackLE16(const std::uint8_t* buffer, std::size_t offset) {
-  return static_cast<std::uint16_t>(buffer[offset] | (buffer[offset + 1] << 8));
-}
-
-std::uint32_t UnpackLE32(const std::uint8_t* buffer, std::size_t offset) {
-  return static_cast<std::uint32_t>(buffer[offset]) |
-         (static_cast<std::uint32_t>(buffer[offset + 1]) << 8) |
-         (static_cast<std::uint32_t>(buffer[offset + 2]) << 16) |
-         (static_cast<std::uint32_t>(buffer[offset + 3]) << 24);
-}
-
 binUnit_t* ParseFileEntryToUnit(const std::uint8_t* received, binUnit_t* unit) {
   unit->dataNumber = Unpack8(received, 0);  // the receiver only ever fills byte 0
   unit->dataTime = UnpackLE32(received, 4);

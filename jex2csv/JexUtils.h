@@ -73,11 +73,21 @@ struct JexSensorPacket_t {
 static_assert(sizeof(JexSensorPacket_t) == kPayloadSize, "sensor values fill the payload");
 
 // Byte readers. None checks bounds: the caller guarantees the bytes exist.
-std::uint8_t Unpack8(const std::uint8_t* buffer, std::size_t offset);
+// They are inline because the converter calls them for every field.
+inline std::uint8_t Unpack8(const std::uint8_t* buffer, std::size_t offset) {
+  return buffer[offset];
+}
 // buffer[offset] + 256 * buffer[offset + 1].
-std::uint16_t UnpackLE16(const std::uint8_t* buffer, std::size_t offset);
+inline std::uint16_t UnpackLE16(const std::uint8_t* buffer, std::size_t offset) {
+  return static_cast<std::uint16_t>(buffer[offset] | (buffer[offset + 1] << 8));
+}
 // Four bytes at offset, least significant first.
-std::uint32_t UnpackLE32(const std::uint8_t* buffer, std::size_t offset);
+inline std::uint32_t UnpackLE32(const std::uint8_t* buffer, std::size_t offset) {
+  return static_cast<std::uint32_t>(buffer[offset]) |
+         (static_cast<std::uint32_t>(buffer[offset + 1]) << 8) |
+         (static_cast<std::uint32_t>(buffer[offset + 2]) << 16) |
+         (static_cast<std::uint32_t>(buffer[offset + 3]) << 24);
+}
 
 // Fills *unit from the 32 raw bytes of one record and returns unit.
 // dataNumber takes byte 0 alone; bytes 1 to 3 are not read.

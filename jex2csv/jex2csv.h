@@ -1,0 +1,94 @@
+// The capture converter: command line, read loop over 32-byte capture records,
+// CSV writer and sensor listing. One run reads the capture once and writes
+// one CSV line per packet, or counts packets per sensor and lists them.
+#ifndef JEX2CSV_JEX2CSV_H_
+#define JEX2CSV_JEX2CSV_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "jex2csv/JexUtils.h"
+
+namespace jex {
+
+// The run's streams and the encrypted-packets flag.
+struct Settings_t {
+  std::FILE* inputFile = nullptr;   // the capture, binary; stdin with -s
+  std::FILE* outputFile = nullptr;  // CSV lines; stdout when none was named
+  bool printEncryptedPackets = false;
+};
+extern Settings_t gSettings;
+
+// Exit status of the run: 0 success, 1 failure (always after a message).
+extern int gStatus;
+
+// Mode variables set by the command line.
+extern int ilist;               // 0 convert to CSV, 1 list sensors
+extern int focus;               // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
+extern std::string focusname;   // the -n / -N value
+extern int topic;               // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
+extern std::string topicname;   // the -f value
+
+// Sensor listing: names in first-heard order with their hit counts.
+inline constexpr int kMaxSensors = 70;
+extern char envname[kMaxSensors][8];  // exactly 8 characters, no terminator
+extern std::int32_t mapsenhits[kMaxSensors];
+extern std::int32_t howmany;          // index of the last filled entry; -1 when empty
+
+// Where messages, the usage text and the listing go; stderr unless a test
+// points it elsewhere.
+extern std::FILE* gMessages;
+// Opens the files named on the command line; std::fopen unless a test
+// replaces it.
+using OpenFileFn = std::FILE* (*)(const char* name, const char* mode);
+extern OpenFileFn gOpenFile;
+
+// Returned by JexParseCommandLine when the run goes on to the read loop.
+inline constexpr int kGoOn = -1;
+
+// Puts every setting, table and stream back to its start value (streams are
+// forgotten, not closed).
+void JexResetState();
+
+// Writes the 35-line usage text to gMessages.
+void PrintHelp();
+
+// Reads argv[1..argc-1] into gSettings and the mode variables, opening the
+// files as they are met. Returns kGoOn when the conversion is to run (the
+// output then defaults to stdout), else the exit status: 0 after -h, 1 after
+// an unknown letter, a value-taking letter with nothing left to take, a file
+// that cannot be opened or no capture. Letters after n, N or f in one group
+// are still processed; each value-taking letter takes the next unused
+// argument in turn.
+int JexParseCommandLine(int argc, const char* const* argv);
+
+// Reads the whole capture in 32-byte records and hands each to JexNewEntry
+// or, in listing mode, to JexCountEntry; then writes the listing. A trailing
+// fragment shorter than a record is dropped silently. A read error or a
+// failed write sets gStatus to 1 after a message.
+void JexDataRead();
+
+// Appends the CSV line of one record to the output (at most one line).
+// Lines are buffered; JexFlushOutput hands them to gSettings.outputFile.
+void JexNewEntry(const binUnit_t& unit);
+// Writes out the buffered lines; false (after a message, gStatus 1) when the
+// output refused them.
+bool JexFlushOutput();
+
+// Counts one record in the sensor listing when its packet type is 1, 2 or 3.
+// A new sensor beyond the 70th is refused; known sensors keep being counted.
+void JexCountEntry(const binUnit_t& unit);
+// Writes the sensor listing to gMessages.
+void PrintList();
+
+// Closes the capture (unless stdin) and the output (unless stdout, which is
+// flushed), and returns gStatus; a failed flush or close makes it 1.
+int JexFinish();
+
+// The whole program: parse, read, finish. Returns the exit status.
+int JexMain(int argc, const char* const* argv);
+
+}  // namespace jex
+
+#endif  // JEX2CSV_JEX2CSV_H_
