@@ -1,0 +1,26 @@
+#!/bin/sh
+# The whole chain on the bundled sample: the capture becomes a QTV 2 log (CSV),
+# the sensors heard are listed, and vudstats turns the log into a five-minute
+# report. Usage: examples/demo.sh [build-dir]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-build}
+case $build in /*) ;; *) build=$(pwd)/$build ;; esac
+jex="$build/jex2csv/jex2csv"
+vud="$build/vud_stats/vudstats"
+work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "== jex2csv: $here/sample.jex -> sample.csv (first 10 lines)"
+"$jex" "$here/sample.jex" "$work/sample.csv"
+head -n 10 "$work/sample.csv"
+echo "   ... $(wc -l < "$work/sample.csv") lines in all"
+echo
+echo "== jex2csv -l: the sensors heard"
+"$jex" -l "$here/sample.jex" 2>&1
+echo
+echo "== vudstats -act 2 sample.csv -> sample.text"
+(cd "$work" && "$vud" -act 2 sample.csv)
+echo
+echo "== sample.text (first 15 lines)"
+head -n 15 "$work/sample.text"
