@@ -1,1 +1,3 @@
 # Seeded capture generator.
+add_executable(jexcapgen ${CMAKE_CURRENT_SOURCE_DIR}/capture_gen.cc)
+target_link_libraries(jexcapgen PRIVATE vud_warnings)

@@ -1,0 +1,220 @@
+// jexcapgen: writes a seeded, reproducible capture of 32-byte records as a
+// receiver would record it: a dozen sensors reporting every few minutes,
+// mostly clear sensor packets (types 1 to 3), some enciphered ones, the odd
+// pairing and name packet and a few packets of unused types.
+//
+//   jexcapgen [-r records] [-s seed] [-n sensors] [OUTFILE]
+//
+// Without OUTFILE the capture goes to standard output. The same seed and
+// counts always give the same bytes.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// splitmix64: small, fast and the same on every platform.
+struct Rng {
+  std::uint64_t state;
+  std::uint64_t Next() {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // A value in [0, n).
+  std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
+  // A value in [lo, hi].
+  int Between(int lo, int hi) { return lo + static_cast<int>(Below(static_cast<std::uint32_t>(hi - lo + 1))); }
+};
+
+struct Sensor {
+  std::uint32_t address;
+  std::uint32_t period;      // seconds between reports
+  std::uint64_t nextAt;      // seconds since the start of the capture
+  std::uint8_t pktId;
+  std::int8_t xmitPwr;
+  int battmv;
+  int tempCx10;
+  int humid256;              // relative humidity in 256ths of a percent
+  std::uint16_t pirCounts;
+  std::uint16_t swCount;
+  bool enciphered;           // paired sensors send enciphered packets
+};
+
+bool IsLeap(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+int DaysIn(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+}
+
+// Packs a moment `seconds` after 2015-06-03 00:00:00 into the receiver's
+// date-time word.
+std::uint32_t PackTime(std::uint64_t seconds) {
+  int year = 2015, month = 6, day = 3;
+  std::uint64_t days = seconds / 86400;
+  const auto inDay = static_cast<std::uint32_t>(seconds % 86400);
+  while (days > 0) {
+    --days;
+    if (++day > DaysIn(year, month)) {
+      day = 1;
+      if (++month > 12) {
+        month = 1;
+        ++year;
+      }
+    }
+  }
+  return (static_cast<std::uint32_t>(year - 2000) << 26) | (static_cast<std::uint32_t>(month) << 22) |
+         (static_cast<std::uint32_t>(day) << 17) | ((inDay / 3600) << 12) |
+         (((inDay / 60) % 60) << 6) | (inDay % 60);
+}
+
+void PutLE16(std::uint8_t* p, unsigned v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutLE32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Light follows the sun: dark at night, up to about 800 lux at noon.
+int LightAt(std::uint64_t seconds, Rng& rng) {
+  const int minute = static_cast<int>((seconds % 86400) / 60);
+  const int fromNoon = minute > 720 ? minute - 720 : 720 - minute;
+  const int sun = fromNoon < 420 ? (420 - fromNoon) * 2 : 0;
+  return Clamp(sun + rng.Between(-20, 20), 0, 65535);
+}
+
+void Usage() {
+  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [OUTFILE]\n", stderr);
+}
+
+bool ReadNumber(const char* text, unsigned long long& value) {
+  char* end = nullptr;
+  value = std::strtoull(text, &end, 10);
+  return end != text && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  unsigned long long records = 300, seed = 1, sensors = 12;
+  const char* outName = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    unsigned long long* target = arg == "-r" ? &records : arg == "-s" ? &seed : arg == "-n" ? &sensors : nullptr;
+    if (target != nullptr) {
+      if (i + 1 >= argc || !ReadNumber(argv[++i], *target)) {
+        Usage();
+        return 1;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      Usage();
+      return 1;
+    } else {
+      outName = argv[i];
+    }
+  }
+  if (sensors < 1 || sensors > 1000) {
+    std::fputs("jexcapgen: sensors must be 1 to 1000\n", stderr);
+    return 1;
+  }
+  std::FILE* out = outName != nullptr ? std::fopen(outName, "wb") : stdout;
+  if (out == nullptr) {
+    std::fprintf(stderr, "jexcapgen: cannot create %s\n", outName);
+    return 1;
+  }
+
+  Rng rng{seed};
+  std::vector<Sensor> fleet;
+  for (unsigned long long k = 0; k < sensors; ++k) {
+    Sensor s{};
+    s.address = static_cast<std::uint32_t>(rng.Next());
+    s.period = static_cast<std::uint32_t>(rng.Between(120, 300));
+    s.nextAt = rng.Below(s.period);
+    s.pktId = static_cast<std::uint8_t>(rng.Below(256));
+    s.xmitPwr = static_cast<std::int8_t>(rng.Between(-6, 4));
+    s.battmv = rng.Between(2900, 3300);
+    s.tempCx10 = rng.Between(150, 260);
+    s.humid256 = rng.Between(35 * 256, 65 * 256);
+    s.pirCounts = static_cast<std::uint16_t>(rng.Below(1000));
+    s.enciphered = rng.Below(6) == 0;
+    fleet.push_back(s);
+  }
+
+  std::vector<std::uint8_t> block;
+  block.reserve(32 * 4096);
+  std::uint32_t dataNumber = 0;
+  bool ok = true;
+  for (unsigned long long n = 0; n < records; ++n) {
+    // The sensor due first reports next.
+    Sensor* s = &fleet[0];
+    for (Sensor& t : fleet) {
+      if (t.nextAt < s->nextAt) s = &t;
+    }
+    const std::uint64_t now = s->nextAt;
+    s->nextAt += s->period + static_cast<std::uint32_t>(rng.Between(0, 4));
+
+    // Readings drift a little from report to report.
+    s->tempCx10 = Clamp(s->tempCx10 + rng.Between(-3, 3), -400, 600);
+    s->humid256 = Clamp(s->humid256 + rng.Between(-60, 60), 0, 100 * 256 - 1);
+    if (rng.Below(8) == 0) s->battmv = Clamp(s->battmv - 1, 2000, 3600);
+    if (rng.Below(3) == 0) s->pirCounts = static_cast<std::uint16_t>(s->pirCounts + rng.Below(5));
+    if (rng.Below(20) == 0) ++s->swCount;
+    ++s->pktId;
+
+    // Packet type: clear sensor packets mostly, enciphered ones from paired
+    // sensors, now and then a pairing or name packet or an unused type.
+    const std::uint32_t roll = rng.Below(1000);
+    int type = 1 + static_cast<int>(rng.Below(3));
+    if (s->enciphered && roll < 900) type = -type;
+    if (roll >= 985) type = 0;
+    if (roll >= 990) type = 4;
+    if (roll >= 996) type = rng.Below(2) == 0 ? rng.Between(5, 127) : rng.Between(-128, -4);
+
+    std::uint8_t rec[32] = {};
+    PutLE32(rec, dataNumber++ & 0xFFu);
+    PutLE32(rec + 4, PackTime(now));
+    std::uint8_t* pkt = rec + 9;
+    PutLE32(pkt, s->address);
+    pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));
+    pkt[5] = static_cast<std::uint8_t>(static_cast<std::int8_t>(type));
+    std::uint8_t* v = pkt + 6;
+    if (type >= 1 && type <= 3) {
+      v[0] = s->pktId;
+      v[1] = static_cast<std::uint8_t>(s->xmitPwr);
+      PutLE16(v + 2, static_cast<unsigned>(s->battmv));
+      PutLE16(v + 4, static_cast<unsigned>(s->humid256));
+      PutLE16(v + 6, static_cast<std::uint16_t>(static_cast<std::int16_t>(s->tempCx10)));
+      PutLE16(v + 8, static_cast<unsigned>(LightAt(now, rng)));
+      PutLE16(v + 10, s->pirCounts);
+      PutLE16(v + 12, rng.Below(400));
+      PutLE16(v + 14, s->swCount);
+    } else {
+      // Enciphered, key or name payloads look like noise to the converter.
+      for (int i = 0; i < 16; ++i) v[i] = static_cast<std::uint8_t>(rng.Below(256));
+    }
+    block.insert(block.end(), rec, rec + 32);
+    if (block.size() >= 32 * 4096) {
+      if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) {
+        ok = false;
+        break;
+      }
+      block.clear();
+    }
+  }
+  ok = ok && std::fwrite(block.data(), 1, block.size(), out) == block.size();
+  ok = (out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0) && ok;
+  if (!ok) {
+    std::fputs("jexcapgen: write failed\n", stderr);
+    return 1;
+  }
+  return 0;
+}
