@@ -2,8 +2,10 @@
 # Built with the converter; the converter's entry does not call it.
 add_library(jex_receiver STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/aes.cc
+  ${CMAKE_CURRENT_SOURCE_DIR}/Debug.cc
 )
 target_include_directories(jex_receiver PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(jex_receiver PUBLIC jex_utils PRIVATE vud_warnings)
 
 vud_add_test(jex_aes_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/aes_test.cc LIBS jex_receiver)
+vud_add_test(jex_debug_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/Debug_test.cc LIBS jex_receiver)

@@ -1,0 +1,84 @@
+// The few operating-system services the receiver transports and diagnostics
+// rely on, over the POSIX calls: descriptors, terminal line settings, poll,
+// datagram sockets and error texts. Serial, UDP and Debug reach the system
+// only through here.
+#ifndef JEX2CSV_PLATFORM_H_
+#define JEX2CSV_PLATFORM_H_
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace jex::platform {
+
+inline constexpr int kInvalid = -1;  // no descriptor, no socket
+
+// Opens an existing device for reading and writing without making it the
+// controlling terminal, and asks for exclusive use where the device allows.
+inline int OpenDevice(const char* name) {
+  const int fd = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd >= 0) {
+    // Only terminals know exclusive mode; other devices simply stay shared.
+    (void)::ioctl(fd, TIOCEXCL);
+  }
+  return fd;
+}
+
+inline int CloseDescriptor(int fd) { return ::close(fd); }
+
+// Bytes waiting in a descriptor's input queue, or -1 when it cannot tell.
+inline int BytesWaiting(int fd) {
+  int n = 0;
+  if (::ioctl(fd, FIONREAD, &n) != 0) return -1;
+  return n;
+}
+
+// Waits up to ms milliseconds until fd has something to read (or has hung
+// up). True when a read will not block.
+inline bool WaitReadable(int fd, int ms) {
+  pollfd p{};
+  p.fd = fd;
+  p.events = POLLIN;
+  int r;
+  do {
+    r = ::poll(&p, 1, ms);
+  } while (r < 0 && errno == EINTR);
+  return r > 0;
+}
+
+// One read; -1 on failure, 0 at the end of the stream.
+inline long ReadSome(int fd, void* buffer, std::size_t len) {
+  long r;
+  do {
+    r = static_cast<long>(::read(fd, buffer, len));
+  } while (r < 0 && errno == EINTR);
+  return r;
+}
+
+inline bool SetNonBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL, 0);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+// The last error of a system or socket call.
+inline int LastError() { return errno; }
+// True for the error of a non-blocking call that found nothing to do.
+inline bool IsWouldBlock(int e) { return e == EAGAIN || e == EWOULDBLOCK; }
+
+// The system's text for error e, or null when the system knows no text.
+inline const char* ErrorText(int e) { return ::strerrordesc_np(e); }
+
+}  // namespace jex::platform
+
+#endif  // JEX2CSV_PLATFORM_H_
