@@ -1,0 +1,276 @@
+// The channel table: channel number to stream. Channels 0, 5 and 6 are the
+// standard C streams; any other number holds a file opened on it. A stream
+// bound by a test takes precedence over both. Writes go through the C stdio
+// buffers, so a channel write costs a table look-up and two buffered copies.
+#include "vud_support/console/channels.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vud {
+namespace {
+
+struct Channel {
+  std::int32_t number = -1;
+  std::FILE* fp = nullptr;        // file opened on the channel (not for 0, 5, 6)
+  std::string name;               // its name, for deletion on close
+  FileAccess access = FileAccess::kRead;
+  std::ostream* bound_out = nullptr;
+  std::istream* bound_in = nullptr;
+  char* line_buf = nullptr;       // getline() buffer, kept for the life of the file
+  std::size_t line_cap = 0;
+};
+
+// Channels below kDirect sit in a plain array; the rare larger or negative
+// numbers in a short list.
+constexpr std::int32_t kDirect = 128;
+Channel g_direct[kDirect];
+std::vector<Channel> g_other;
+
+Channel* find(std::int32_t ch) {
+  if (ch >= 0 && ch < kDirect) return &g_direct[ch];
+  for (Channel& c : g_other) {
+    if (c.number == ch) return &c;
+  }
+  return nullptr;
+}
+
+Channel& find_or_add(std::int32_t ch) {
+  if (Channel* c = find(ch)) return *c;
+  g_other.push_back(Channel{});
+  g_other.back().number = ch;
+  return g_other.back();
+}
+
+bool is_standard(std::int32_t ch) {
+  return ch == kErrorChannel || ch == kInputChannel || ch == kOutputChannel;
+}
+
+std::FILE* standard_stream(std::int32_t ch) {
+  switch (ch) {
+    case kErrorChannel: return stderr;
+    case kInputChannel: return stdin;
+    case kOutputChannel: return stdout;
+    default: return nullptr;
+  }
+}
+
+std::int32_t io_status_from_errno(int err) {
+  return (err == EACCES || err == EPERM) ? kIoPermission : kIoFailed;
+}
+
+// File names arrive from fixed-width fields: trailing blanks are padding.
+std::string file_name(std::string_view name) {
+  std::size_t n = name.size();
+  while (n > 0 && name[n - 1] == ' ') --n;
+  return std::string(name.substr(0, n));
+}
+
+bool writable(const Channel& c) { return c.access != FileAccess::kRead; }
+
+std::int32_t write_file(std::FILE* fp, std::string_view text, bool line_end) {
+  errno = 0;
+  bool ok = text.empty() || fwrite_unlocked(text.data(), 1, text.size(), fp) == text.size();
+  if (ok && line_end) ok = fputc_unlocked('\n', fp) != EOF;
+  if (ok && ferror_unlocked(fp) == 0) return kIoOk;
+  return io_status_from_errno(errno);
+}
+
+std::int32_t write_stream(std::ostream& out, std::string_view text, bool line_end) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (line_end) out.put('\n');
+  return out.fail() ? kIoFailed : kIoOk;
+}
+
+void drop_carriage_return(std::string& line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
+void release(Channel& c) {
+  std::free(c.line_buf);
+  c.line_buf = nullptr;
+  c.line_cap = 0;
+  c.fp = nullptr;
+  c.name.clear();
+  c.access = FileAccess::kRead;
+}
+
+}  // namespace
+
+std::int32_t channel_write(std::int32_t ch, std::string_view text, bool line_end) {
+  Channel* c = find(ch);
+  if (c != nullptr && c->bound_out != nullptr) return write_stream(*c->bound_out, text, line_end);
+  if (std::FILE* s = standard_stream(ch)) {
+    if (ch == kInputChannel) return kIoFailed;
+    // Keep the order of terminal lines when both standard streams share one place.
+    if (ch == kErrorChannel) std::fflush(stdout);
+    return write_file(s, text, line_end);
+  }
+  if (c == nullptr || c->fp == nullptr || !writable(*c)) return kIoFailed;
+  return write_file(c->fp, text, line_end);
+}
+
+std::int32_t channel_read_line(std::int32_t ch, std::string& line) {
+  Channel* c = find(ch);
+  if (c != nullptr && c->bound_in != nullptr) {
+    std::istream& in = *c->bound_in;
+    if (!std::getline(in, line)) {
+      line.clear();
+      return in.bad() ? kReadFailed : kReadEnd;
+    }
+    drop_carriage_return(line);
+    return kReadLine;
+  }
+  std::FILE* fp = nullptr;
+  if (ch == kInputChannel) {
+    // A prompt written without a line end must be seen before the answer is typed.
+    std::fflush(stdout);
+    fp = stdin;
+  } else if (c != nullptr && c->fp != nullptr && c->access != FileAccess::kCreate &&
+             c->access != FileAccess::kAppend) {
+    fp = c->fp;
+  } else {
+    line.clear();
+    return kReadFailed;
+  }
+  // The getline() buffer of a file channel lives with the channel; standard
+  // input keeps one of its own.
+  static char* stdin_buf = nullptr;
+  static std::size_t stdin_cap = 0;
+  char** buf = (ch == kInputChannel) ? &stdin_buf : &c->line_buf;
+  std::size_t* cap = (ch == kInputChannel) ? &stdin_cap : &c->line_cap;
+  const ssize_t n = getline(buf, cap, fp);
+  if (n < 0) {
+    line.clear();
+    if (std::ferror(fp) != 0) {
+      std::clearerr(fp);
+      return kReadFailed;
+    }
+    return kReadEnd;
+  }
+  std::size_t len = static_cast<std::size_t>(n);
+  if (len > 0 && (*buf)[len - 1] == '\n') --len;
+  line.assign(*buf, len);
+  drop_carriage_return(line);
+  return kReadLine;
+}
+
+std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess access) {
+  if (is_standard(ch)) return EBADF;
+  Channel& c = find_or_add(ch);
+  if (c.fp != nullptr) channel_close(ch);
+  const std::string fname = file_name(name);
+  if (fname.empty()) return ENOENT;
+  const char* how = "r";
+  switch (access) {
+    case FileAccess::kRead: how = "r"; break;
+    case FileAccess::kOld: how = "r+"; break;
+    case FileAccess::kCreate: how = "w"; break;
+    case FileAccess::kAppend: how = "a"; break;
+  }
+  errno = 0;
+  std::FILE* fp = std::fopen(fname.c_str(), how);
+  if (fp == nullptr) return errno != 0 ? errno : EIO;
+  // A directory opens for reading on this platform but cannot be read as lines.
+  struct stat st {};
+  if (fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(fp);
+    return EISDIR;
+  }
+  // Report files reach millions of lines: a large buffer keeps writes cheap.
+  std::setvbuf(fp, nullptr, _IOFBF, 1 << 16);
+  c.fp = fp;
+  c.name = fname;
+  c.access = access;
+  return 0;
+}
+
+bool channel_is_open(std::int32_t ch) {
+  if (is_standard(ch)) return true;
+  const Channel* c = find(ch);
+  return c != nullptr && (c->fp != nullptr || c->bound_out != nullptr || c->bound_in != nullptr);
+}
+
+std::int32_t channel_close(std::int32_t ch, bool remove_file) {
+  if (is_standard(ch)) return kIoOk;
+  Channel* c = find(ch);
+  if (c == nullptr) return kIoOk;
+  if (c->bound_out != nullptr) c->bound_out->flush();
+  if (c->fp == nullptr) return kIoOk;
+  errno = 0;
+  const bool had_error = std::ferror(c->fp) != 0;
+  const bool flushed = std::fflush(c->fp) == 0;
+  const int flush_errno = errno;
+  const bool closed = std::fclose(c->fp) == 0;
+  const int close_errno = errno;
+  std::int32_t result = kIoOk;
+  if (had_error || !flushed || !closed) {
+    result = io_status_from_errno(!flushed ? flush_errno : close_errno);
+  }
+  if (remove_file) std::remove(c->name.c_str());
+  release(*c);
+  return result;
+}
+
+bool channel_flush_all() {
+  bool ok = true;
+  auto flush_one = [&ok](Channel& c) {
+    if (c.bound_out != nullptr && c.bound_out->flush().fail()) ok = false;
+    if (c.fp != nullptr && writable(c) && (std::fflush(c.fp) != 0 || std::ferror(c.fp) != 0)) {
+      ok = false;
+    }
+  };
+  for (Channel& c : g_direct) flush_one(c);
+  for (Channel& c : g_other) flush_one(c);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) ok = false;
+  if (std::fflush(stderr) != 0) ok = false;
+  return ok;
+}
+
+bool file_exists(std::string_view name) {
+  const std::string fname = file_name(name);
+  if (fname.empty()) return false;
+  struct stat st {};
+  return stat(fname.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+void channel_bind_output(std::int32_t ch, std::ostream* out) { find_or_add(ch).bound_out = out; }
+
+void channel_bind_input(std::int32_t ch, std::istream* in) { find_or_add(ch).bound_in = in; }
+
+void channel_reset_all() {
+  auto reset_one = [](Channel& c) {
+    c.bound_out = nullptr;
+    c.bound_in = nullptr;
+    if (c.fp != nullptr) std::fclose(c.fp);
+    release(c);
+  };
+  for (Channel& c : g_direct) reset_one(c);
+  for (Channel& c : g_other) reset_one(c);
+  g_other.clear();
+  std::clearerr(stdout);
+}
+
+void end_program(int status) {
+  bool ok = channel_flush_all();
+  auto close_one = [&ok](Channel& c) {
+    if (c.fp != nullptr && channel_close(c.number) != kIoOk) ok = false;
+  };
+  for (std::int32_t ch = 0; ch < kDirect; ++ch) {
+    g_direct[ch].number = ch;
+    close_one(g_direct[ch]);
+  }
+  for (Channel& c : g_other) close_one(c);
+  // Output that never reached its file makes an otherwise clean end a failure.
+  if (!ok && status == 0) status = 1;
+  std::exit(status);
+}
+
+}  // namespace vud
