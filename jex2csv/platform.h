@@ -37,6 +37,27 @@ inline int OpenDevice(const char* name) {
 
 inline int CloseDescriptor(int fd) { return ::close(fd); }
 
+// The line settings of a terminal device; false when fd is no terminal.
+inline bool ReadLineSettings(int fd, termios* tio) { return ::tcgetattr(fd, tio) == 0; }
+
+// 8 data bits, 1 stop bit, no parity, bytes passed through untouched (no
+// echo, no line editing, no flow control), the configured speed kept.
+inline bool SetLine8N1(int fd, termios* tio) {
+  ::cfmakeraw(tio);  // leaves the speed alone
+  tio->c_cflag &= static_cast<tcflag_t>(~(CSIZE | CSTOPB | PARENB | CRTSCTS));
+  tio->c_cflag |= CS8 | CREAD | CLOCAL;
+  return ::tcsetattr(fd, TCSANOW, tio) == 0;
+}
+
+// A read returns what has arrived as soon as anything has, or nothing after
+// ms milliseconds (in tenths of a second, at most 25.5 s; 0 returns at once).
+inline bool SetReadTimeout(int fd, termios* tio, std::uint32_t ms) {
+  const std::uint32_t tenths = ms / 100 + (ms % 100 != 0 ? 1 : 0);
+  tio->c_cc[VMIN] = 0;
+  tio->c_cc[VTIME] = static_cast<cc_t>(tenths > 255 ? 255 : tenths);
+  return ::tcsetattr(fd, TCSANOW, tio) == 0;
+}
+
 // Bytes waiting in a descriptor's input queue, or -1 when it cannot tell.
 inline int BytesWaiting(int fd) {
   int n = 0;
