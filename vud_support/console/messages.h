@@ -31,6 +31,16 @@ void usrmsg(std::string_view msg1, Field msg2, char level);
 // As usrmsg, cutting each part to fit its line.
 void lusrmsg(std::string_view msg1, std::string_view msg2, char level);
 void lusrmsg(std::string_view msg1, Field msg2, char level);
+// A caller's own Text field as second part is taken as writable (it is blanked
+// when it begins with "-"); without these both forms above would match.
+template <std::size_t N>
+void usrmsg(std::string_view msg1, Text<N>& msg2, char level) {
+  usrmsg(msg1, Field(msg2), level);
+}
+template <std::size_t N>
+void lusrmsg(std::string_view msg1, Text<N>& msg2, char level) {
+  lusrmsg(msg1, Field(msg2), level);
+}
 
 // Whether the host uses Unix conventions: always true here.
 void isunix(bool& yes);

@@ -1,0 +1,230 @@
+#include "vud_support/console/channels.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vud_support/console/records.h"
+
+namespace vud {
+namespace {
+
+class ChannelsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_shared_records();
+    char tmpl[] = "/tmp/vud_channels_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    channel_reset_all();
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  static std::string slurp(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  static void put_file(const std::string& p, const std::string& content) {
+    std::ofstream f(p, std::ios::binary);
+    f << content;
+  }
+  static std::vector<std::string> read_all(std::int32_t ch, std::int32_t& last) {
+    std::vector<std::string> lines;
+    std::string line = "stale";
+    while ((last = channel_read_line(ch, line)) == kReadLine) lines.push_back(line);
+    EXPECT_EQ(line, "");
+    return lines;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(ChannelsTest, WritesAndReadsBackLines) {
+  const std::string p = path("report.text");
+  ASSERT_EQ(channel_open(11, p, FileAccess::kCreate), 0);
+  EXPECT_TRUE(channel_is_open(11));
+  EXPECT_EQ(channel_write(11, "first line"), kIoOk);
+  EXPECT_EQ(channel_write(11, "prompt ", false), kIoOk);
+  EXPECT_EQ(channel_write(11, "rest"), kIoOk);
+  EXPECT_EQ(channel_write(11, ""), kIoOk);
+  EXPECT_EQ(channel_close(11), kIoOk);
+  EXPECT_FALSE(channel_is_open(11));
+  EXPECT_EQ(slurp(p), "first line\nprompt rest\n\n");
+
+  ASSERT_EQ(channel_open(10, p, FileAccess::kRead), 0);
+  std::int32_t last = 0;
+  EXPECT_EQ(read_all(10, last), (std::vector<std::string>{"first line", "prompt rest", ""}));
+  EXPECT_EQ(last, kReadEnd);
+  std::string again;
+  EXPECT_EQ(channel_read_line(10, again), kReadEnd);
+}
+
+TEST_F(ChannelsTest, ReadDropsLineEndsAndKeepsAnUnfinishedLastLine) {
+  const std::string p = path("log.csv");
+  put_file(p, "a,b\r\n\r\nlast");
+  ASSERT_EQ(channel_open(10, Text<60>(p), FileAccess::kRead), 0);  // trailing blanks are padding
+  std::int32_t last = 0;
+  EXPECT_EQ(read_all(10, last), (std::vector<std::string>{"a,b", "", "last"}));
+  EXPECT_EQ(last, kReadEnd);
+}
+
+TEST_F(ChannelsTest, AccessModes) {
+  const std::string p = path("kept.txt");
+  put_file(p, "old\n");
+  ASSERT_EQ(channel_open(12, p, FileAccess::kAppend), 0);
+  EXPECT_EQ(channel_write(12, "new"), kIoOk);
+  std::string line;
+  EXPECT_EQ(channel_read_line(12, line), kReadFailed);  // append is write only
+  EXPECT_EQ(channel_close(12), kIoOk);
+  EXPECT_EQ(slurp(p), "old\nnew\n");
+
+  ASSERT_EQ(channel_open(12, p, FileAccess::kOld), 0);
+  EXPECT_EQ(channel_read_line(12, line), kReadLine);
+  EXPECT_EQ(line, "old");
+  EXPECT_EQ(channel_close(12), kIoOk);
+  EXPECT_EQ(slurp(p), "old\nnew\n");
+
+  ASSERT_EQ(channel_open(12, p, FileAccess::kRead), 0);
+  EXPECT_EQ(channel_write(12, "refused"), kIoFailed);  // read only
+  // Opening again releases the file first; kCreate empties it.
+  ASSERT_EQ(channel_open(12, p, FileAccess::kCreate), 0);
+  EXPECT_EQ(channel_close(12), kIoOk);
+  EXPECT_EQ(slurp(p), "");
+}
+
+TEST_F(ChannelsTest, OpenFailuresGiveThePlatformCode) {
+  EXPECT_EQ(channel_open(10, path("missing.csv"), FileAccess::kRead), ENOENT);
+  EXPECT_FALSE(channel_is_open(10));
+  EXPECT_EQ(channel_open(10, path("no/such/dir/x"), FileAccess::kCreate), ENOENT);
+  EXPECT_EQ(channel_open(10, dir_, FileAccess::kRead), EISDIR);
+  EXPECT_FALSE(channel_is_open(10));
+  for (std::int32_t ch : {0, 5, 6}) {
+    EXPECT_NE(channel_open(ch, path("std"), FileAccess::kCreate), 0) << ch;
+    EXPECT_TRUE(channel_is_open(ch)) << ch;
+  }
+  EXPECT_FALSE(file_exists(path("std")));
+}
+
+TEST_F(ChannelsTest, ClosedChannelsRefuseWork) {
+  std::string line = "x";
+  EXPECT_FALSE(channel_is_open(33));
+  EXPECT_EQ(channel_write(33, "nowhere"), kIoFailed);
+  EXPECT_EQ(channel_read_line(33, line), kReadFailed);
+  EXPECT_EQ(channel_read_line(6, line), kReadFailed);
+  EXPECT_EQ(channel_close(33), kIoOk);
+  EXPECT_EQ(channel_close(6), kIoOk);
+  EXPECT_EQ(channel_write(-4, "negative"), kIoFailed);
+  EXPECT_EQ(channel_write(5000, "large"), kIoFailed);
+}
+
+TEST_F(ChannelsTest, LargeAndNegativeChannelNumbersHoldFiles) {
+  for (std::int32_t ch : {-3, 999, 2000000000}) {
+    const std::string p = path("ch" + std::to_string(ch));
+    ASSERT_EQ(channel_open(ch, p, FileAccess::kCreate), 0) << ch;
+    EXPECT_EQ(channel_write(ch, std::to_string(ch)), kIoOk) << ch;
+  }
+  for (std::int32_t ch : {-3, 999, 2000000000}) {
+    EXPECT_EQ(channel_close(ch), kIoOk) << ch;
+    EXPECT_EQ(slurp(path("ch" + std::to_string(ch))), std::to_string(ch) + "\n") << ch;
+  }
+}
+
+TEST_F(ChannelsTest, WriteFailureIsReported) {
+  if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(channel_open(11, "/dev/full", FileAccess::kCreate), 0);
+  // Buffered lines fail at the latest when they are flushed or closed.
+  std::int32_t worst = kIoOk;
+  for (int i = 0; i < 20000 && worst == kIoOk; ++i) worst = channel_write(11, "a report row");
+  EXPECT_EQ(worst, kIoFailed);
+  EXPECT_FALSE(channel_flush_all());
+  EXPECT_EQ(channel_close(11), kIoFailed);
+
+  ASSERT_EQ(channel_open(11, "/dev/full", FileAccess::kCreate), 0);
+  EXPECT_EQ(channel_write(11, "one short line"), kIoOk);
+  EXPECT_EQ(channel_close(11), kIoFailed);
+}
+
+TEST_F(ChannelsTest, CloseCanDeleteTheFile) {
+  const std::string p = path("scratch");
+  ASSERT_EQ(channel_open(20, p, FileAccess::kCreate), 0);
+  EXPECT_TRUE(file_exists(p));
+  EXPECT_EQ(channel_close(20, true), kIoOk);
+  EXPECT_FALSE(file_exists(p));
+}
+
+TEST_F(ChannelsTest, FileExists) {
+  put_file(path("here"), "");
+  EXPECT_TRUE(file_exists(path("here")));
+  EXPECT_TRUE(file_exists(path("here") + "     "));
+  EXPECT_FALSE(file_exists(path("gone")));
+  EXPECT_FALSE(file_exists(dir_));
+  EXPECT_FALSE(file_exists("   "));
+}
+
+TEST_F(ChannelsTest, BoundStreamsTakePrecedence) {
+  std::ostringstream out;
+  std::istringstream in("typed\r\nsecond");
+  const std::string p = path("shadowed");
+  ASSERT_EQ(channel_open(11, p, FileAccess::kCreate), 0);
+  channel_bind_output(11, &out);
+  channel_bind_output(6, &out);
+  channel_bind_input(5, &in);
+  EXPECT_EQ(channel_write(11, "to the stream"), kIoOk);
+  EXPECT_EQ(channel_write(6, "prompt: ", false), kIoOk);
+  std::string line;
+  EXPECT_EQ(channel_read_line(5, line), kReadLine);
+  EXPECT_EQ(line, "typed");
+  EXPECT_EQ(channel_read_line(5, line), kReadLine);
+  EXPECT_EQ(line, "second");
+  EXPECT_EQ(channel_read_line(5, line), kReadEnd);
+  EXPECT_EQ(out.str(), "to the stream\nprompt: ");
+  EXPECT_EQ(channel_close(11), kIoOk);
+  EXPECT_EQ(slurp(p), "");
+
+  // A bound stream in a failed state reports the write as failed.
+  out.setstate(std::ios::badbit);
+  EXPECT_EQ(channel_write(6, "lost"), kIoFailed);
+
+  channel_reset_all();
+  EXPECT_FALSE(channel_is_open(11));
+}
+
+using ChannelsDeathTest = ChannelsTest;
+
+TEST_F(ChannelsDeathTest, EndProgramFlushesFilesAndExitsWithTheStatus) {
+  const std::string p = path("flushed");
+  EXPECT_EXIT(
+      {
+        channel_open(11, p, FileAccess::kCreate);
+        channel_write(11, "row 1");
+        channel_write(11, "# end");
+        end_program(3);
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(slurp(p), "row 1\n# end\n");
+}
+
+TEST_F(ChannelsDeathTest, EndProgramTurnsALostWriteIntoAFailure) {
+  if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  EXPECT_EXIT(
+      {
+        channel_open(11, "/dev/full", FileAccess::kCreate);
+        channel_write(11, "never stored");
+        end_program(0);
+      },
+      ::testing::ExitedWithCode(1), "");
+}
+
+}  // namespace
+}  // namespace vud
