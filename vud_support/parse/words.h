@@ -33,7 +33,8 @@ inline constexpr std::int32_t kNumberWordWidth = 20;
 // When the line ends before or within the word (also when the word ends on
 // the last character of string) ier is set to kIerPastEnd and k is past the
 // width; act "-" is silent, any other letter shows the two-line past-the-end
-// message naming msg ("W" as a warning, every other letter as a failure).
+// message naming msg: a failure under "F", a warning under any other letter.
+// A cursor below 0 counts as 0.
 // Leaves ier alone on success; callers clear it first.
 void egetw(std::string_view string, std::int32_t& k, Field word, char act,
            std::string_view msg, std::int32_t& ier);
