@@ -1,0 +1,267 @@
+// Runs the built jex2csv on captures made by jexcapgen or written here, and
+// compares whole standard output, standard error and exit status.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/jex2csv_reference.h"
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  const std::string text = ReadFile(path);
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class Jex2csvRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/jex2csv_e2e_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf " + Quote(dir_)).c_str()); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  // Runs jex2csv with args; `redirect` is extra shell redirection (stdin or
+  // stdout), else stdout goes to a file that Result.out holds.
+  Result Run(const std::vector<std::string>& args, const std::string& redirect = "") {
+    std::string cmd = "cd " + Quote(dir_) + " && " + Quote(JEX2CSV_BIN);
+    for (const std::string& a : args) cmd += " " + Quote(a);
+    cmd += " 2> " + Quote(Path("stderr.txt"));
+    cmd += redirect.find('>') == std::string::npos ? " > " + Quote(Path("stdout.txt")) : "";
+    cmd += " " + redirect;
+    std::remove(Path("stdout.txt").c_str());
+    const int raw = std::system(cmd.c_str());
+    Result r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = ReadFile(Path("stdout.txt"));
+    r.err = ReadFile(Path("stderr.txt"));
+    return r;
+  }
+
+  // Generates a capture with jexcapgen and returns its bytes.
+  std::vector<std::uint8_t> Generate(const std::string& name, int records, int seed, int sensors = 12) {
+    const std::string cmd = Quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
+                            std::to_string(seed) + " -n " + std::to_string(sensors) + " " + Quote(Path(name));
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return ReadBytes(Path(name));
+  }
+
+  std::string Usage() {
+    const Result r = Run({"-h"});
+    EXPECT_EQ(r.status, 0);
+    return r.err;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(Jex2csvRun, ConvertsGeneratedCapturesInEveryLayout) {
+  const std::vector<std::uint8_t> capture = Generate("cap.jex", 3000, 7);
+  ASSERT_EQ(capture.size(), 3000u * 32);
+  const std::string name = jexref::Name(&capture[0]);
+  struct Case {
+    std::vector<std::string> args;
+    jexref::Options options;
+    std::string err;
+  };
+  const Case kCases[] = {
+      {{"cap.jex"}, {}, ""},
+      {{"-e", "cap.jex"}, {0, "", 0, true}, ""},
+      {{"cap.jex", "-n", name}, {1, name, 0, false}, "Focus on the sensor: " + name + "\n"},
+      {{"cap.jex", "-N", name + "xyz", "-e"},
+       {2, name + "xyz", 0, true},
+       "Focus on the sensor with tuple output: " + name + "xyz\n"},
+      {{"-f", "rh", "cap.jex"}, {0, "", 2, false}, "Filter on topic: rh 2\n"},
+      {{"-ef", "dbt", "cap.jex"}, {0, "", 1, true}, "Filter on topic: dbt 1\n"},
+      {{"cap.jex", "-n", name, "-f", "lux"},
+       {1, name, 3, false},
+       "Focus on the sensor: " + name + "\nFilter on topic: lux 3\n"},
+      {{"cap.jex", "-N", name, "-f", "bat", "-e"},
+       {2, name, 6, true},
+       "Focus on the sensor with tuple output: " + name + "\nFilter on topic: bat 6\n"},
+      {{"-f", "pirc", "-f", "sw", "-e", "cap.jex"},
+       {0, "", 5, true},
+       "Filter on topic: pirc 4\nFilter on topic: sw 5\n"},
+  };
+  for (const Case& c : kCases) {
+    const Result r = Run(c.args);
+    const std::string expected = jexref::Csv(capture, c.options);
+    EXPECT_EQ(r.status, 0) << c.args[0];
+    EXPECT_EQ(r.err, c.err) << c.args[0];
+    EXPECT_FALSE(expected.empty());
+    EXPECT_TRUE(r.out == expected) << c.args[0] << ": outputs differ (" << r.out.size() << " vs "
+                                   << expected.size() << " bytes)";
+  }
+}
+
+TEST_F(Jex2csvRun, WritesTheNamedOutputAndReadsAPipe) {
+  std::vector<std::uint8_t> capture = Generate("big.jex", 40000, 3);  // more than one read block
+  capture.insert(capture.end(), {1, 2, 3, 4, 5});                    // a trailing fragment
+  WriteBytes(Path("big.jex"), capture);
+  const std::string expected = jexref::Csv(capture, {});
+
+  Result r = Run({"big.jex", "out.csv", "ignored.csv"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(ReadFile(Path("out.csv")) == expected);
+  EXPECT_NE(access(Path("ignored.csv").c_str(), F_OK), 0);
+
+  r = Run({"-s"}, "< " + Quote(Path("big.jex")));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out == expected);
+
+  // A capture named before -s stays unread.
+  WriteBytes(Path("other.jex"), std::vector<std::uint8_t>(64, 0x55));
+  r = Run({"other.jex", "-s", "piped.csv"}, "< " + Quote(Path("big.jex")));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(ReadFile(Path("piped.csv")) == expected);
+
+  std::string cmd = "cat " + Quote(Path("big.jex")) + " | " + Quote(JEX2CSV_BIN) + " -s > " + Quote(Path("p.csv"));
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_TRUE(ReadFile(Path("p.csv")) == expected);
+}
+
+TEST_F(Jex2csvRun, WholeRecordsOnly) {
+  const std::vector<std::uint8_t> capture = Generate("cap.jex", 1, 5);
+  const std::string line = jexref::Csv(capture, {0, "", 0, true});
+  ASSERT_FALSE(line.empty());
+  struct Case {
+    std::size_t size;
+    std::string out;
+  };
+  const Case kCases[] = {{0, ""}, {31, ""}, {32, line}, {33, line}};
+  for (const Case& c : kCases) {
+    std::vector<std::uint8_t> bytes(capture);
+    bytes.resize(c.size, 0x7A);
+    WriteBytes(Path("cut.jex"), bytes);
+    const Result r = Run({"-e", "cut.jex"});
+    EXPECT_EQ(r.status, 0) << c.size;
+    EXPECT_EQ(r.err, "") << c.size;
+    EXPECT_EQ(r.out, c.out) << c.size;
+  }
+}
+
+TEST_F(Jex2csvRun, ListsSensorsAndKeepsTheOutputEmpty) {
+  // 90 sensors: the listing holds the first 70 heard.
+  const std::vector<std::uint8_t> capture = Generate("many.jex", 5000, 9, 90);
+  const Result r = Run({"many.jex", "-l", "list.csv", "-n", "42D89A75", "-f", "rh"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Listing of ENV sensors follows:\nFocus on the sensor: 42D89A75\nFilter on topic: rh 2\n" +
+                       jexref::Listing(capture));
+  EXPECT_NE(r.err.find(" Sensors found 70\n"), std::string::npos);
+  struct stat st{};
+  ASSERT_EQ(stat(Path("list.csv").c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 0);
+}
+
+TEST_F(Jex2csvRun, CommandLineFailures) {
+  const std::string usage = Usage();
+  ASSERT_NE(usage.find("JEX pkt2csv converter\n"), std::string::npos);
+  Generate("cap.jex", 10, 1);
+  const std::string invalid = "Did not receive a valid argument set. Exiting...\n\n" + usage;
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
+  const Case kCases[] = {
+      {{}, 1, invalid},
+      {{"-l"}, 1, "Listing of ENV sensors follows:\n" + invalid},
+      {{"-h", "nosuch.jex"}, 0, usage},
+      {{"nosuch.jex", "-h"}, 1, "Could not open file nosuch.jex for reading!\n"},
+      {{"cap.jex", "no/such/dir.csv"}, 1, "Could not open file no/such/dir.csv for writing!\n"},
+      {{"-q", "cap.jex"}, 1, "Unknown option in -q\n" + usage},
+      {{"cap.jex", "-elz"}, 1, "Listing of ENV sensors follows:\nUnknown option in -elz\n" + usage},
+  };
+  for (const Case& c : kCases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, c.status) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(r.err, c.err) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST_F(Jex2csvRun, ValueLetterWithoutValueConvertsNothing) {
+  const std::string usage = Usage();
+  Generate("cap.jex", 10, 1);
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case kCases[] = {
+      {{"cap.jex", "out.csv", "-n"}, "Missing value for option -n\n" + usage},
+      {{"cap.jex", "out.csv", "-N"}, "Missing value for option -N\n" + usage},
+      {{"cap.jex", "out.csv", "-ef"}, "Missing value for option -f\n" + usage},
+      {{"cap.jex", "out.csv", "-fn", "rh"}, "Filter on topic: rh 2\nMissing value for option -n\n" + usage},
+  };
+  for (const Case& c : kCases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, 1) << c.args.back();
+    EXPECT_EQ(r.err, c.err) << c.args.back();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadFile(Path("out.csv")), "") << c.args.back();
+  }
+}
+
+TEST_F(Jex2csvRun, UnreadableCaptureAndUnwritableOutputFail) {
+  Generate("cap.jex", 100, 1);
+  ASSERT_EQ(mkdir(Path("adir").c_str(), 0755), 0);
+  struct Case {
+    std::vector<std::string> args;
+    std::string redirect;
+    std::string err;
+  };
+  const Case kCases[] = {
+      {{"adir"}, "", "Could not read file adir!\n"},
+      {{"-l", "adir"}, "", "Listing of ENV sensors follows:\n Sensors found 0\n Name   Number of hits\n"
+                           "Could not read file adir!\n"},
+      {{"-s"}, "< " + Quote(dir_), "Could not read file stdin!\n"},
+      {{"cap.jex", "/dev/full"}, "", "Could not write file /dev/full!\n"},
+      {{"cap.jex"}, "> /dev/full", "Could not write file stdout!\n"},
+  };
+  for (const Case& c : kCases) {
+    if (c.args.back() == "/dev/full" || c.redirect == "> /dev/full") {
+      if (access("/dev/full", W_OK) != 0) continue;
+    }
+    const Result r = Run(c.args, c.redirect);
+    EXPECT_EQ(r.status, 1) << c.args.back() << c.redirect;
+    EXPECT_EQ(r.err, c.err) << c.args.back() << c.redirect;
+  }
+}
+
+}  // namespace
