@@ -1,0 +1,295 @@
+// The receiver's store of paired sensors, packet handling, paired-sensor
+// file and request datagram.
+#include "jex2csv/JexRx.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "jex2csv/aes.h"
+
+namespace jex {
+
+JexDeviceInfo_t jexDeviceInfo[kJexMaxDevices];
+JexEntry_t jexEntries[kJexMaxDevices];
+std::uint32_t pairedDevices = 0;
+JexDevicePairedCB_t JexDevicePairedCB = nullptr;
+
+namespace {
+
+constexpr std::int8_t kPktPairing = 0;
+constexpr std::int8_t kPktName = 4;
+constexpr std::size_t kNameChars = kJexNameSize - 1;  // the 16th byte is the terminator
+constexpr std::size_t kFieldSize = 32;                // user name and password fields
+
+void TellPaired() {
+  if (JexDevicePairedCB != nullptr) JexDevicePairedCB(pairedDevices);
+}
+
+void PackLE32(std::uint8_t* out, std::uint32_t v) {
+  out[0] = static_cast<std::uint8_t>(v);
+  out[1] = static_cast<std::uint8_t>(v >> 8);
+  out[2] = static_cast<std::uint8_t>(v >> 16);
+  out[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+void EncodeInfo(const JexInfo_t& info, std::uint8_t (&rec)[kJexInfoRecord]) {
+  std::memset(rec, 0, sizeof rec);
+  PackLE32(rec, info.address);
+  std::memcpy(rec + 4, info.key, kJexKeySize);
+  std::memcpy(rec + 20, info.name, kJexNameSize);
+}
+
+void DecodeInfo(const std::uint8_t (&rec)[kJexInfoRecord], JexInfo_t& info) {
+  info.address = UnpackLE32(rec, 0);
+  std::memcpy(info.key, rec + 4, kJexKeySize);
+  std::memcpy(info.name, rec + 20, kJexNameSize);
+  // A damaged file may hold 16 name bytes without a terminator.
+  info.name[kNameChars] = '\0';
+}
+
+bool NameByteKept(std::uint8_t b) {
+  return b == ' ' || b == '-' || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
+         (b >= 'a' && b <= 'z');
+}
+
+// Adds one record to the end of the paired-sensor file. The record goes to
+// the last record boundary, so a torn record left at the end of the file by
+// an interrupted write is overwritten instead of shifting every later record.
+void AppendInfoRecord(const JexInfo_t& info) {
+  std::FILE* file = std::fopen(kJexInfoFileName, "r+b");
+  if (file == nullptr && errno == ENOENT) file = std::fopen(kJexInfoFileName, "w+b");
+  if (file == nullptr) return;
+  if (std::fseek(file, 0, SEEK_END) == 0) JexAddInfoToFile(file, &info);
+  std::fclose(file);
+}
+
+// Copies a text of up to 32 bytes into a field, zero-filled after its end.
+void CopyField(std::uint8_t* field, const char* text) {
+  std::memset(field, 0, kFieldSize);
+  if (text == nullptr) return;
+  for (std::size_t i = 0; i < kFieldSize && text[i] != '\0'; ++i) {
+    field[i] = static_cast<std::uint8_t>(text[i]);
+  }
+}
+
+}  // namespace
+
+void JexEraseInfo(JexInfo_t* info) {
+  if (info != nullptr) *info = JexInfo_t{};
+}
+
+void JexEraseEntry(JexEntry_t* entry) {
+  if (entry != nullptr) *entry = JexEntry_t{};
+}
+
+void JexEraseDeviceInfo(JexDeviceInfo_t* device) {
+  if (device == nullptr) return;
+  JexEraseInfo(&device->info);
+  JexEraseEntry(device->entry[0]);
+}
+
+void JexInitDeviceInfo() {
+  for (int i = 0; i < kJexMaxDevices; ++i) {
+    jexDeviceInfo[i].entry[0] = &jexEntries[i];
+    JexEraseDeviceInfo(&jexDeviceInfo[i]);
+  }
+}
+
+void JexRxInit() {
+  JexDevicePairedCB = nullptr;
+  pairedDevices = 0;
+  JexInitDeviceInfo();
+  JexLoadInfoFile();
+}
+
+void JexSetDevicePairedCB(JexDevicePairedCB_t CallBack) {
+  JexDevicePairedCB = CallBack;
+  TellPaired();
+}
+
+JexDeviceInfo_t* JexSearchInfo(std::uint32_t address) {
+  if (address == 0) return nullptr;
+  for (JexDeviceInfo_t& device : jexDeviceInfo) {
+    if (device.info.address == address) return &device;
+  }
+  return nullptr;
+}
+
+const char* JexGetName(std::uint32_t address) {
+  const JexDeviceInfo_t* device = JexSearchInfo(address);
+  return device != nullptr ? device->info.name : nullptr;
+}
+
+JexEntry_t* JexGetLast(std::uint32_t address, std::uint32_t offset) {
+  if (offset != 0) return nullptr;
+  JexDeviceInfo_t* device = JexSearchInfo(address);
+  if (device == nullptr || device->entry[0] == nullptr) return nullptr;
+  if (device->entry[0]->time == kDateTimeNone) return nullptr;
+  return device->entry[0];
+}
+
+void JexAddNewInfo(const JexInfo_t* newInfo) {
+  if (newInfo == nullptr || newInfo->address == 0) return;
+  // Copy first: newInfo may be a slot of the store that the steps below move.
+  const JexInfo_t info = *newInfo;
+  for (JexDeviceInfo_t& device : jexDeviceInfo) {
+    if (device.info.address != info.address) continue;
+    JexEraseDeviceInfo(&device);
+    --pairedDevices;
+    TellPaired();
+  }
+  for (JexDeviceInfo_t& device : jexDeviceInfo) {
+    if (device.info.address != 0) continue;
+    device.info = info;
+    ++pairedDevices;
+    TellPaired();
+    return;
+  }
+  // Store full: the sensor of slot 0 makes way; the others move down with
+  // their own last packets and the freed entry goes to the newcomer.
+  JexEntry_t* freed = jexDeviceInfo[0].entry[0];
+  for (int i = 1; i < kJexMaxDevices; ++i) jexDeviceInfo[i - 1] = jexDeviceInfo[i];
+  JexEraseEntry(freed);
+  JexDeviceInfo_t& last = jexDeviceInfo[kJexMaxDevices - 1];
+  last.entry[0] = freed;
+  last.info = info;
+  TellPaired();
+}
+
+bool JexLoadInfoFromFile(std::FILE* file, JexInfo_t* read) {
+  if (file == nullptr || read == nullptr) return false;
+  const long here = std::ftell(file);
+  if (here < 0) return false;
+  const long start = here - here % static_cast<long>(kJexInfoRecord);
+  if (std::fseek(file, start, SEEK_SET) != 0) return false;
+  std::uint8_t rec[kJexInfoRecord];
+  if (std::fread(rec, 1, sizeof rec, file) != sizeof rec) {
+    std::fseek(file, start, SEEK_SET);
+    return false;
+  }
+  DecodeInfo(rec, *read);
+  return true;
+}
+
+bool JexAddInfoToFile(std::FILE* file, const JexInfo_t* info) {
+  if (file == nullptr || info == nullptr) return false;
+  const long here = std::ftell(file);
+  if (here < 0) return false;
+  const long start = here - here % static_cast<long>(kJexInfoRecord);
+  if (std::fseek(file, start, SEEK_SET) != 0) return false;
+  std::uint8_t rec[kJexInfoRecord];
+  EncodeInfo(*info, rec);
+  return std::fwrite(rec, 1, sizeof rec, file) == sizeof rec;
+}
+
+void JexLoadInfoFile() {
+  std::FILE* file = std::fopen(kJexInfoFileName, "rb");
+  if (file == nullptr) return;
+  JexInfo_t info;
+  while (JexLoadInfoFromFile(file, &info)) JexAddNewInfo(&info);
+  std::fclose(file);
+}
+
+void JexSaveInfoFile() {
+  std::FILE* file = std::fopen(kJexInfoFileName, "wb");
+  if (file == nullptr) return;
+  for (const JexDeviceInfo_t& device : jexDeviceInfo) {
+    if (!JexAddInfoToFile(file, &device.info)) break;
+  }
+  std::fclose(file);
+}
+
+void JexAddEntry(JexDeviceInfo_t* device, const JexPacket_t* pkt) {
+  if (device == nullptr || pkt == nullptr || device->entry[0] == nullptr) return;
+  JexEntry_t& entry = *device->entry[0];
+  entry.time = RtcNow();
+  entry.rssi = pkt->rssi;
+  entry.pktType = pkt->pktType;
+  std::memcpy(entry.data, pkt->data, kPayloadSize);
+}
+
+bool JexDecodePkt(JexPacket_t* pkt) {
+  if (pkt == nullptr) return false;
+  JexDeviceInfo_t* device = JexSearchInfo(pkt->address);
+  if (device == nullptr) return false;
+  // The cipher key that deciphering walks back to is not needed; it must not
+  // overwrite the stored key.
+  std::uint8_t cipherKey[kJexKeySize];
+  aes_decrypt_128(pkt->data, pkt->data, device->info.key, cipherKey);
+  JexAddEntry(device, pkt);
+  return true;
+}
+
+void JexInfoPktDetected(const JexPacket_t* pkt) {
+  if (pkt == nullptr) return;
+  if (pkt->pktType == kPktPairing) {
+    JexInfo_t info;
+    info.address = pkt->address;
+    std::memcpy(info.key, pkt->data, kJexKeySize);
+    JexAddNewInfo(&info);
+    AppendInfoRecord(info);
+    return;
+  }
+  if (pkt->pktType != kPktName) return;
+  JexDeviceInfo_t* device = JexSearchInfo(pkt->address);
+  if (device == nullptr) return;
+  char* name = device->info.name;
+  std::memset(name, 0, kJexNameSize);
+  for (std::size_t i = 0; i < kNameChars && pkt->data[i] != 0; ++i) {
+    name[i] = NameByteKept(pkt->data[i]) ? static_cast<char>(pkt->data[i]) : '_';
+  }
+  AppendInfoRecord(device->info);
+}
+
+JexPacket_t* JexReadPacket(JexPacket_t* pkt) {
+  if (pkt == nullptr) return nullptr;
+  switch (pkt->pktType) {
+    case 1:
+    case 2:
+    case 3:
+      return pkt;
+    case -1:
+    case -2:
+    case -3:
+      if (!JexDecodePkt(pkt)) return nullptr;
+      pkt->pktType = static_cast<std::int8_t>(-pkt->pktType);
+      return pkt;
+    case kPktPairing:
+    case kPktName:
+      JexInfoPktDetected(pkt);
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+void MakeKey(std::uint8_t* buffer, const std::uint8_t* mac, std::uint32_t sId) {
+  std::memcpy(buffer, mac, 6);
+  std::memcpy(buffer + 6, mac, 6);
+  PackLE32(buffer + 12, sId);
+}
+
+void UdpMakePetition(std::uint8_t* buffer, std::uint32_t time, const std::uint8_t* destMac,
+                     const char* un, const char* pw, std::uint32_t sId) {
+  std::uint8_t key[kJexKeySize];
+  MakeKey(key, destMac, sId);
+  // Walk the key back five times through the expansion; the block deciphered
+  // on the way is of no use.
+  std::uint8_t scratch[kAesBlockSize] = {};
+  for (int i = 0; i < 5; ++i) aes_decrypt_128(scratch, scratch, key, key);
+
+  buffer[0] = '<';
+  CopyField(buffer + 1, un);
+  CopyField(buffer + 33, pw);
+  std::memcpy(buffer + 65, destMac, 6);
+  PackLE32(buffer + 71, time);
+  PackLE32(buffer + 75, sId);
+  buffer[79] = 0;
+  buffer[80] = 0;
+  buffer[81] = '>';
+
+  static constexpr int kBlockOrder[] = {65, 49, 33, 17, 1};
+  for (const int at : kBlockOrder) aes_encrypt_128(buffer + at, buffer + at, key, key);
+}
+
+}  // namespace jex

@@ -1,0 +1,457 @@
+#include "jex2csv/JexRx.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "jex2csv/JexUtils.h"
+#include "jex2csv/aes.h"
+
+namespace jex {
+namespace {
+
+using Key = std::array<std::uint8_t, 16>;
+
+std::vector<std::uint32_t> gCalls;  // what the paired-count callback was told
+void RecordCall(std::uint32_t n) { gCalls.push_back(n); }
+
+Key KeyOf(std::uint8_t seed) {
+  Key k{};
+  for (std::size_t i = 0; i < k.size(); ++i) k[i] = static_cast<std::uint8_t>(seed * 17 + i * 3 + 1);
+  return k;
+}
+
+JexPacket_t Packet(std::uint32_t address, std::int8_t type, const void* payload = nullptr,
+                   std::size_t n = 16, std::uint8_t rssi = 101) {
+  JexPacket_t p;
+  p.address = address;
+  p.rssi = rssi;
+  p.pktType = type;
+  if (payload != nullptr) std::memcpy(p.data, payload, n);
+  return p;
+}
+
+// Each test runs in a fresh temporary working directory (the store file
+// lives there) with an empty store, and returns to the old directory after.
+class JexRxTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = std::filesystem::current_path();
+    char tmpl[] = "/tmp/jexrx_store_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    std::filesystem::current_path(dir_);
+    JexRxInit();
+    gCalls.clear();
+  }
+  void TearDown() override {
+    JexSetDevicePairedCB(nullptr);
+    std::filesystem::current_path(old_);
+    std::filesystem::remove_all(dir_);
+  }
+  static void Pair(std::uint32_t address, const Key& key) {
+    JexPacket_t p = Packet(address, 0, key.data());
+    EXPECT_EQ(JexReadPacket(&p), nullptr);
+  }
+  static void Name(std::uint32_t address, const std::string& bytes) {
+    JexPacket_t p = Packet(address, 4, bytes.data(), bytes.size());
+    EXPECT_EQ(JexReadPacket(&p), nullptr);
+  }
+  static std::string FileBytes() {
+    std::ifstream in(kJexInfoFileName, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void WriteFile(const std::string& bytes) {
+    std::ofstream(kJexInfoFileName, std::ios::binary) << bytes;
+  }
+  // One 64-byte file record, built byte by byte.
+  static std::string Record(std::uint32_t address, const Key& key, const std::string& name = "") {
+    std::string r(64, '\0');
+    for (int i = 0; i < 4; ++i) r[i] = static_cast<char>(address >> (8 * i));
+    std::memcpy(r.data() + 4, key.data(), 16);
+    std::memcpy(r.data() + 20, name.data(), name.size() < 16 ? name.size() : 16);
+    return r;
+  }
+  std::filesystem::path old_, dir_;
+};
+
+TEST_F(JexRxTest, EmptyStoreKnowsNobody) {
+  EXPECT_EQ(pairedDevices, 0u);
+  EXPECT_EQ(JexSearchInfo(0x42D89A75), nullptr);
+  EXPECT_EQ(JexGetName(0x42D89A75), nullptr);
+  EXPECT_EQ(JexGetLast(0x42D89A75, 0), nullptr);
+  EXPECT_EQ(JexSearchInfo(0), nullptr) << "free slots are not a sensor at address 0";
+  for (int i = 0; i < kJexMaxDevices; ++i) {
+    EXPECT_EQ(jexDeviceInfo[i].entry[0], &jexEntries[i]);
+    EXPECT_EQ(jexEntries[i].time, kDateTimeNone);
+  }
+}
+
+TEST_F(JexRxTest, ClearTypesPassAndUnusedTypesDrop) {
+  const std::uint8_t payload[16] = {7, 0, 0xC4, 0x0B, 0x80, 0x32, 215, 0};
+  struct Case {
+    std::int8_t type;
+    bool returned;
+  };
+  static constexpr Case kCases[] = {{1, true},    {2, true},     {3, true},   {5, false},
+                                    {127, false}, {-4, false},   {-128, false}};
+  for (const Case& c : kCases) {
+    JexPacket_t p = Packet(0x42D89A75, c.type, payload);
+    const JexPacket_t before = p;
+    EXPECT_EQ(JexReadPacket(&p), c.returned ? &p : nullptr) << int{c.type};
+    EXPECT_EQ(p.pktType, before.pktType);
+    EXPECT_EQ(std::memcmp(p.data, before.data, 16), 0) << int{c.type};
+  }
+  EXPECT_EQ(JexReadPacket(nullptr), nullptr);
+  EXPECT_EQ(pairedDevices, 0u);
+  EXPECT_FALSE(std::filesystem::exists(kJexInfoFileName));
+}
+
+TEST_F(JexRxTest, EncipheredPacketOfPairedSensorComesBackInClear) {
+  // The sensor enciphers under its cipher key; pairing hands the receiver
+  // the last round key of that key.
+  const Key cipherKey = KeyOf(9);
+  std::uint8_t clear[16] = {7, 0xFD, 0xC4, 0x0B, 0x80, 0x32, 0xD7, 0x00,
+                            0x78, 0x00, 0x03, 0x00, 0x2D, 0x00, 0x00, 0x00};
+  std::uint8_t sealed[16];
+  Key lastRound{};
+  aes_encrypt_128(clear, sealed, cipherKey.data(), lastRound.data());
+
+  JexSetDevicePairedCB(RecordCall);
+  Pair(0x42D89A75, lastRound);
+  EXPECT_EQ(gCalls, (std::vector<std::uint32_t>{0, 1}));
+
+  JexPacket_t p = Packet(0x42D89A75, -2, sealed, 16, 90);
+  const DateTime before = RtcNow();
+  ASSERT_EQ(JexReadPacket(&p), &p);
+  EXPECT_EQ(p.pktType, 2);
+  EXPECT_EQ(std::memcmp(p.data, clear, 16), 0);
+  JexSensorPacket_t v;
+  JexUnpackSensorVals(&p, &v);
+  EXPECT_EQ(v.pktId, 7);
+  EXPECT_EQ(v.xmitPwrdBm, -3);
+  EXPECT_EQ(v.battmv, 3012);
+  EXPECT_EQ(v.humidSat, 0x3280);
+  EXPECT_EQ(v.tempCx10, 215);
+  EXPECT_EQ(v.lightLux, 120);
+  EXPECT_EQ(v.pirCounts, 3);
+  EXPECT_EQ(v.pirEnergy, 45);
+
+  const JexEntry_t* last = JexGetLast(0x42D89A75, 0);
+  ASSERT_NE(last, nullptr);
+  EXPECT_GE(last->time, before);
+  EXPECT_LE(last->time, RtcNow());
+  EXPECT_EQ(last->rssi, 90);
+  EXPECT_EQ(last->pktType, -2) << "stored as received";
+  EXPECT_EQ(std::memcmp(last->data, clear, 16), 0);
+  EXPECT_EQ(JexGetLast(0x42D89A75, 1), nullptr);
+
+  // The stored key survives deciphering: a second packet decodes as well.
+  EXPECT_EQ(std::memcmp(JexSearchInfo(0x42D89A75)->info.key, lastRound.data(), 16), 0);
+  JexPacket_t again = Packet(0x42D89A75, -1, sealed);
+  ASSERT_EQ(JexReadPacket(&again), &again);
+  EXPECT_EQ(again.pktType, 1);
+  EXPECT_EQ(std::memcmp(again.data, clear, 16), 0);
+}
+
+TEST_F(JexRxTest, EncipheredPacketOfUnknownSenderIsDroppedForGood) {
+  const std::uint8_t sealed[16] = {0xAA, 0xBB};
+  JexPacket_t early = Packet(0x0000BEEF, -3, sealed);
+  EXPECT_EQ(JexReadPacket(&early), nullptr);
+  EXPECT_EQ(early.pktType, -3);
+  EXPECT_EQ(std::memcmp(early.data, sealed, 16), 0) << "left as it came";
+  Pair(0x0000BEEF, KeyOf(1));
+  EXPECT_EQ(JexGetLast(0x0000BEEF, 0), nullptr) << "nothing decoded after the fact";
+}
+
+TEST_F(JexRxTest, PairingAgainKeepsOneSlotAndForgetsNameAndLastPacket) {
+  JexSetDevicePairedCB(RecordCall);
+  Pair(0x11, KeyOf(1));
+  Pair(0x22, KeyOf(2));
+  Name(0x22, "Hall");
+  JexPacket_t p = Packet(0x22, -1, KeyOf(5).data());
+  ASSERT_NE(JexReadPacket(&p), nullptr);
+  gCalls.clear();
+
+  Pair(0x22, KeyOf(3));
+  EXPECT_EQ(gCalls, (std::vector<std::uint32_t>{1, 2}));
+  EXPECT_EQ(pairedDevices, 2u);
+  JexDeviceInfo_t* slot = JexSearchInfo(0x22);
+  ASSERT_EQ(slot, &jexDeviceInfo[1]);
+  EXPECT_STREQ(slot->info.name, "");
+  EXPECT_EQ(std::memcmp(slot->info.key, KeyOf(3).data(), 16), 0);
+  EXPECT_EQ(JexGetLast(0x22, 0), nullptr);
+  int holders = 0;
+  for (const JexDeviceInfo_t& d : jexDeviceInfo) holders += d.info.address == 0x22;
+  EXPECT_EQ(holders, 1);
+  EXPECT_EQ(JexSearchInfo(0x11), &jexDeviceInfo[0]);
+
+  // A record with address 0 stands for an empty slot and changes nothing.
+  const JexInfo_t empty;
+  JexAddNewInfo(&empty);
+  EXPECT_EQ(pairedDevices, 2u);
+  EXPECT_EQ(gCalls.size(), 2u);
+}
+
+TEST_F(JexRxTest, TwentyFirstSensorDropsSlotZeroAndKeepsOthersLastPackets) {
+  for (std::uint32_t a = 1; a <= 20; ++a) {
+    Pair(a, KeyOf(static_cast<std::uint8_t>(a)));
+    JexPacket_t p = Packet(a, -1, KeyOf(static_cast<std::uint8_t>(100 + a)).data(),
+                           16, static_cast<std::uint8_t>(a));
+    ASSERT_NE(JexReadPacket(&p), nullptr);
+  }
+  ASSERT_EQ(pairedDevices, 20u);
+  JexSetDevicePairedCB(RecordCall);
+  gCalls.clear();
+
+  Pair(21, KeyOf(21));
+  EXPECT_EQ(gCalls, (std::vector<std::uint32_t>{20}));
+  EXPECT_EQ(pairedDevices, 20u);
+  EXPECT_EQ(JexSearchInfo(1), nullptr);
+  for (std::uint32_t a = 2; a <= 20; ++a) {
+    ASSERT_EQ(JexSearchInfo(a), &jexDeviceInfo[a - 2]) << a;
+    const JexEntry_t* last = JexGetLast(a, 0);
+    ASSERT_NE(last, nullptr) << a;
+    EXPECT_EQ(last->rssi, a) << "each sensor keeps its own last packet";
+  }
+  EXPECT_EQ(JexSearchInfo(21), &jexDeviceInfo[19]);
+  EXPECT_EQ(JexGetLast(21, 0), nullptr);
+  // Every slot still has an entry of its own.
+  for (int i = 0; i < kJexMaxDevices; ++i) {
+    for (int j = i + 1; j < kJexMaxDevices; ++j) {
+      EXPECT_NE(jexDeviceInfo[i].entry[0], jexDeviceInfo[j].entry[0]) << i << "," << j;
+    }
+  }
+}
+
+TEST_F(JexRxTest, NamePacketsKeepSafeCharactersOnly) {
+  struct Case {
+    std::string payload;
+    const char* name;
+  };
+  const Case kCases[] = {
+      {"Office-2A", "Office-2A"},
+      {"Hall #1", "Hall _1"},
+      {"\x80" "Caf\xE9\x7F.", "_Caf___"},
+      {std::string("Den\0junk", 8), "Den"},
+      {"ABCDEFGHIJKLMNOPQR", "ABCDEFGHIJKLMNO"},  // 15 at most
+      {std::string(16, '\0'), ""},
+  };
+  Pair(0x42D89A75, KeyOf(4));
+  for (const Case& c : kCases) {
+    Name(0x42D89A75, c.payload);
+    const char* name = JexGetName(0x42D89A75);
+    ASSERT_NE(name, nullptr);
+    EXPECT_STREQ(name, c.name);
+    EXPECT_EQ(name[15], '\0');
+  }
+  // Each name packet is logged as one more record.
+  EXPECT_EQ(FileBytes().size(), (1 + std::size(kCases)) * 64);
+
+  Name(0x0BADF00D, "Stranger");
+  EXPECT_EQ(JexGetName(0x0BADF00D), nullptr);
+  EXPECT_EQ(FileBytes().size(), (1 + std::size(kCases)) * 64) << "unknown sender: no record";
+}
+
+TEST_F(JexRxTest, SnapshotOfFiveSensorsReloads) {
+  for (std::uint32_t a = 0; a < 5; ++a) Pair(0x42D89A70 + a, KeyOf(static_cast<std::uint8_t>(a)));
+  Name(0x42D89A72, "Office-2A");
+  EXPECT_EQ(FileBytes().size(), 6u * 64) << "pairing and name packets append";
+
+  JexSaveInfoFile();
+  const std::string bytes = FileBytes();
+  ASSERT_EQ(bytes.size(), 1280u);
+  EXPECT_EQ(bytes.substr(2 * 64, 64), Record(0x42D89A72, KeyOf(2), "Office-2A"));
+  EXPECT_EQ(bytes.substr(2 * 64, 4), "\x72\x9A\xD8\x42") << "address little-endian";
+  EXPECT_EQ(bytes.substr(5 * 64), std::string(15 * 64, '\0')) << "empty slots saved as zeros";
+
+  JexRxInit();
+  EXPECT_EQ(pairedDevices, 5u);
+  for (std::uint32_t a = 0; a < 5; ++a) {
+    const JexDeviceInfo_t* d = JexSearchInfo(0x42D89A70 + a);
+    ASSERT_EQ(d, &jexDeviceInfo[a]);
+    EXPECT_EQ(std::memcmp(d->info.key, KeyOf(static_cast<std::uint8_t>(a)).data(), 16), 0);
+    EXPECT_EQ(JexGetLast(0x42D89A70 + a, 0), nullptr);
+  }
+  EXPECT_STREQ(JexGetName(0x42D89A72), "Office-2A");
+  EXPECT_STREQ(JexGetName(0x42D89A70), "");
+}
+
+TEST_F(JexRxTest, LogReplaysWithLaterRecordsWinning) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::uint32_t paired;
+  };
+  const std::string a1 = Record(0xA, KeyOf(1)), b = Record(0xB, KeyOf(2)),
+                    a2 = Record(0xA, KeyOf(3), "Kitchen");
+  const Case kCases[] = {
+      {"log", a1 + b + a2, 2},
+      {"damaged tail", a1 + b + a2 + std::string(30, '\x5A'), 2},
+      {"only a fragment", std::string(63, '\x01'), 0},
+      {"empty records", std::string(128, '\0') + b, 1},
+  };
+  for (const Case& c : kCases) {
+    WriteFile(c.file);
+    JexRxInit();
+    EXPECT_EQ(pairedDevices, c.paired) << c.name;
+  }
+  WriteFile(a1 + b + a2);
+  JexRxInit();
+  const JexDeviceInfo_t* a = JexSearchInfo(0xA);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(std::memcmp(a->info.key, KeyOf(3).data(), 16), 0);
+  EXPECT_STREQ(a->info.name, "Kitchen");
+}
+
+TEST_F(JexRxTest, AppendAfterDamagedTailLandsOnARecordBoundary) {
+  WriteFile(Record(0xA, KeyOf(1)) + Record(0xB, KeyOf(2)) + std::string(30, '\x5A'));
+  JexRxInit();
+  Pair(0xC, KeyOf(3));
+  const std::string bytes = FileBytes();
+  ASSERT_EQ(bytes.size(), 192u) << "the torn record is overwritten";
+  EXPECT_EQ(bytes.substr(128), Record(0xC, KeyOf(3)));
+  JexRxInit();
+  EXPECT_EQ(pairedDevices, 3u);
+  EXPECT_NE(JexSearchInfo(0xC), nullptr);
+}
+
+TEST_F(JexRxTest, UnterminatedNameInFileIsCutTo15) {
+  WriteFile(Record(0xA, KeyOf(1), "ABCDEFGHIJKLMNOP"));
+  JexRxInit();
+  ASSERT_NE(JexGetName(0xA), nullptr);
+  EXPECT_STREQ(JexGetName(0xA), "ABCDEFGHIJKLMNO");
+}
+
+TEST_F(JexRxTest, RecordReadsAndWritesStickToBoundaries) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  const std::string two = Record(0x1, KeyOf(1)) + Record(0x2, KeyOf(2), "Two") + "tail";
+  std::fwrite(two.data(), 1, two.size(), f);
+
+  JexInfo_t got;
+  std::fseek(f, 70, SEEK_SET);  // inside the second record
+  ASSERT_TRUE(JexLoadInfoFromFile(f, &got));
+  EXPECT_EQ(got.address, 2u);
+  EXPECT_STREQ(got.name, "Two");
+  EXPECT_EQ(std::ftell(f), 128);
+  EXPECT_FALSE(JexLoadInfoFromFile(f, &got)) << "4 bytes left";
+  EXPECT_EQ(std::ftell(f), 128);
+
+  JexInfo_t three;
+  three.address = 3;
+  std::fseek(f, 100, SEEK_SET);
+  ASSERT_TRUE(JexAddInfoToFile(f, &three));
+  EXPECT_EQ(std::ftell(f), 128);
+  std::fseek(f, 64, SEEK_SET);
+  ASSERT_TRUE(JexLoadInfoFromFile(f, &got));
+  EXPECT_EQ(got.address, 3u);
+  EXPECT_STREQ(got.name, "");
+  EXPECT_FALSE(JexLoadInfoFromFile(nullptr, &got));
+  EXPECT_FALSE(JexAddInfoToFile(nullptr, &three));
+  std::fclose(f);
+}
+
+TEST_F(JexRxTest, UnwritableFileLeavesStoreWorking) {
+  std::filesystem::create_directory(kJexInfoFileName);
+  JexRxInit();
+  Pair(0xA, KeyOf(1));
+  EXPECT_EQ(pairedDevices, 1u);
+  JexSaveInfoFile();
+  EXPECT_TRUE(std::filesystem::is_directory(kJexInfoFileName));
+}
+
+TEST_F(JexRxTest, CallbackIsToldAtOnceAndCanBeRemoved) {
+  Pair(0xA, KeyOf(1));
+  JexSetDevicePairedCB(RecordCall);
+  EXPECT_EQ(gCalls, (std::vector<std::uint32_t>{1}));
+  JexSetDevicePairedCB(nullptr);
+  Pair(0xB, KeyOf(2));
+  EXPECT_EQ(gCalls.size(), 1u);
+  JexSetDevicePairedCB(RecordCall);
+  JexRxInit();
+  Pair(0xC, KeyOf(3));
+  EXPECT_EQ(gCalls, (std::vector<std::uint32_t>{1, 2})) << "init removes the callback";
+}
+
+TEST(MakeKey, MacTwiceThenSessionLittleEndian) {
+  const std::uint8_t mac[6] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0xFE};
+  std::uint8_t key[17];
+  key[16] = 0xEE;
+  MakeKey(key, mac, 0x12345678);
+  const std::uint8_t want[17] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0xFE, 0x00, 0x1A, 0x2B,
+                                 0x3C, 0x4D, 0xFE, 0x78, 0x56, 0x34, 0x12, 0xEE};
+  EXPECT_EQ(std::memcmp(key, want, 17), 0);
+}
+
+// Deciphers a request datagram the way its receiver does: the key walked
+// back from MakeKey is recovered from the first block, and each following
+// block is under the last round key of the one before.
+TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
+  const std::uint8_t mac[6] = {0x02, 0x00, 0x5E, 0x10, 0x20, 0x30};
+  char un[32] = "operator";
+  char pw[32] = "s3cret-pass";
+  std::uint8_t dgram[84];
+  dgram[82] = dgram[83] = 0xEE;
+  UdpMakePetition(dgram, 0x3D876151, mac, un, pw, 0xCAFEF00D);
+  EXPECT_EQ(dgram[0], '<');
+  EXPECT_EQ(dgram[81], '>');
+  EXPECT_EQ(dgram[82], 0xEE) << "nothing written past 82 bytes";
+
+  std::uint8_t clear[82] = {'<'};
+  std::memcpy(clear + 1, un, 32);
+  std::memcpy(clear + 33, pw, 32);
+  std::memcpy(clear + 65, mac, 6);
+  const std::uint8_t tail[10] = {0x51, 0x61, 0x87, 0x3D, 0x0D, 0xF0, 0xFE, 0xCA, 0, 0};
+  std::memcpy(clear + 71, tail, 10);
+  clear[81] = '>';
+
+  // k0 is MakeKey walked back five times through the expansion: five
+  // forward walks from it must give MakeKey again.
+  std::uint8_t k0[16], k1[16], dummy[16] = {}, block[16];
+  std::uint8_t made[16];
+  MakeKey(made, mac, 0xCAFEF00D);
+  std::memcpy(k0, made, 16);
+  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, k0, k0);
+  std::uint8_t forward[16];
+  std::memcpy(forward, k0, 16);
+  for (int i = 0; i < 5; ++i) aes_encrypt_128(dummy, dummy, forward, forward);
+  ASSERT_EQ(std::memcmp(forward, made, 16), 0);
+
+  // The block at 65 was enciphered under k0 and left k1; each later block
+  // was enciphered under the last round key left by the one before.
+  aes_encrypt_128(dummy, dummy, k0, k1);
+  std::uint8_t key[16];
+  std::memcpy(key, k1, 16);
+  static constexpr int kOrder[] = {65, 49, 33, 17, 1};
+  for (const int at : kOrder) {
+    std::uint8_t back[16];
+    aes_decrypt_128(dgram + at, block, key, back);
+    EXPECT_EQ(std::memcmp(block, clear + at, 16), 0) << "block at " << at;
+    aes_encrypt_128(dummy, dummy, key, key);  // the key the next block was left
+  }
+}
+
+TEST(UdpMakePetition, ShortTextsAreZeroFilledNotOverread) {
+  const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
+  std::uint8_t a[82], b[82];
+  char un[32] = "op";
+  char pw[32] = {};
+  UdpMakePetition(a, 7, mac, un, pw, 9);
+  UdpMakePetition(b, 7, mac, "op", nullptr, 9);
+  EXPECT_EQ(std::memcmp(a, b, 82), 0);
+  UdpMakePetition(b, 8, mac, "op", nullptr, 9);
+  EXPECT_NE(std::memcmp(a, b, 82), 0) << "the time is part of the datagram";
+}
+
+}  // namespace
+}  // namespace jex
