@@ -207,6 +207,33 @@ TEST_F(MessagesTest, Edisp248RefusesWidthsOutside24To144) {
   EXPECT_EQ(err.str(), "some text\nsome text\n");
 }
 
+TEST_F(MessagesTest, Edisp248KeepsWithinSixLinesOf144OnArbitraryText) {
+  // Seeded random texts of blanks, tabs, letters, control and high bytes.
+  static constexpr char kAlphabet[] = {' ', ' ', ' ', '\t', 'a', 'b', 'c', 'd', '\001', '\x7f', '\xe9'};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525U + 1013904223U;
+    return (seed >> 8) % n;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(1 + next(300), ' ');
+    for (char& ch : text) ch = kAlphabet[next(sizeof kAlphabet)];
+    const std::int32_t iwid = 24 + static_cast<std::int32_t>(next(121));
+    fresh();
+    edisp248(6, text, iwid);
+    std::istringstream lines(shown());
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+      ++count;
+      ASSERT_LE(line.size(), 144U) << "round " << round;
+    }
+    ASSERT_GE(count, 1) << "round " << round;
+    ASSERT_LE(count, 6) << "round " << round;
+    ASSERT_EQ(textbufl.indexbuf, count) << "round " << round;
+  }
+}
+
 // ---------------------------------------------------- usrmsg and lusrmsg
 
 TEST_F(MessagesTest, UsrmsgShowsEachKind) {
