@@ -20,9 +20,16 @@ constexpr std::int32_t kLongLine = 123;      // longer echoed lines are wrapped
 constexpr std::int32_t kIntegerEcho = 105;
 constexpr std::int32_t kRealEcho = 230;
 
-inline bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
-inline bool is_phrase_skip(char c) { return c == ' ' || c == ',' || c == '\t'; }
-inline bool is_phrase_end(char c) { return c == ',' || c == '\t'; }
+// Character classes of the walk, as types so that the walk is compiled for each.
+struct WordSeparator {
+  bool operator()(char c) const { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+};
+struct PhraseSkip {
+  bool operator()(char c) const { return c == ' ' || c == ',' || c == '\t'; }
+};
+struct PhraseEnd {
+  bool operator()(char c) const { return c == ',' || c == '\t'; }
+};
 
 // Builds one message in the 248-character buffer; text beyond it is cut.
 class Composer {
@@ -48,38 +55,43 @@ std::string_view label_text(std::string_view msg) { return msg.empty() ? " " : t
 bool has_current_file() { return !curfile.currentfile.is_blank(); }
 std::string_view current_file() { return curfile.currentfile.trimmed(); }
 
-// Where the line ended before the item: the cursor rests past the line, and a
-// cursor the caller set below 0 counts as 0.
+// Outcome of the walk: the item ended normally, or the line ended first (the
+// cursor then rests past the line).
 enum class Scan { kDone, kPastEnd };
 
 // The shared walk of egetw and egetp. Skips characters for which skip() holds,
 // then collects into out until stop() holds, out is full or the line ends.
+// A cursor the caller set below 0 counts as 0.
 template <typename Skip, typename Stop>
 Scan scan_item(std::string_view string, std::int32_t& k, Field out, Skip skip, Stop stop) {
   out.blank();
   const std::int32_t width = static_cast<std::int32_t>(string.size());
-  if (k < 0) k = 0;
+  // The walk keeps the cursor in a local: the stores into out could otherwise
+  // alias it and force a reload on every character.
+  std::int32_t pos = k < 0 ? 0 : k;
   for (;;) {
-    if (k >= width) {
-      if (k < std::numeric_limits<std::int32_t>::max()) ++k;
+    if (pos >= width) {
+      k = pos < std::numeric_limits<std::int32_t>::max() ? pos + 1 : pos;
       return Scan::kPastEnd;
     }
-    ++k;
-    if (!skip(at1(string, k))) break;
+    ++pos;
+    if (!skip(at1(string, pos))) break;
   }
   char* dst = out.data();
   const std::int32_t room = out.width();
   for (std::int32_t n = 0;; ++n) {
     // A full result leaves the cursor on the character that did not fit.
-    if (n == room) return Scan::kDone;
-    dst[n] = at1(string, k);
-    if (k >= width) {
-      ++k;
+    if (n == room) break;
+    dst[n] = at1(string, pos);
+    ++pos;
+    if (pos > width) {
+      k = pos;
       return Scan::kPastEnd;
     }
-    ++k;
-    if (stop(at1(string, k))) return Scan::kDone;
+    if (stop(at1(string, pos))) break;
   }
+  k = pos;
+  return Scan::kDone;
 }
 
 // The second line of the past-the-end message: the whole input line.
@@ -247,7 +259,7 @@ bool read_real(std::string_view word, float& value) {
 
 void egetw(std::string_view string, std::int32_t& k, Field word, char act, std::string_view msg,
            std::int32_t& ier) {
-  if (scan_item(string, k, word, is_word_separator, is_word_separator) == Scan::kDone) return;
+  if (scan_item(string, k, word, WordSeparator{}, WordSeparator{}) == Scan::kDone) return;
   ier = kIerPastEnd;
   if (act == '-') return;
   past_end_message(string, act, msg, false);
@@ -256,7 +268,7 @@ void egetw(std::string_view string, std::int32_t& k, Field word, char act, std::
 void egetp(std::string_view string, std::int32_t& k, Field phrase, char act, std::string_view msg,
            std::int32_t& ier) {
   ier = kIerOk;
-  if (scan_item(string, k, phrase, is_phrase_skip, is_phrase_end) == Scan::kDone) return;
+  if (scan_item(string, k, phrase, PhraseSkip{}, PhraseEnd{}) == Scan::kDone) return;
   if (act == '-') return;
   ier = kIerPastEnd;
   past_end_message(string, act, msg, true);
