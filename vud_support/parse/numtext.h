@@ -50,6 +50,13 @@ void relestr(float relin, Text<16>& fstr, std::int32_t& iswd, std::int32_t& ifla
 // nothing was) and itrunc is 0. pckstr is blanked first. Allocates nothing.
 void arlist(std::int32_t inst, std::int32_t inrl, std::span<const float> rlist, std::int32_t inrs,
             char delm, Field pckstr, std::int32_t& length, std::int32_t& itrunc);
+// The same over a 1-based table of reals.
+template <std::int32_t N>
+void arlist(std::int32_t inst, std::int32_t inrl, const Table<float, N>& rlist, std::int32_t inrs,
+            char delm, Field pckstr, std::int32_t& length, std::int32_t& itrunc) {
+  arlist(inst, inrl, std::span<const float>(rlist.begin(), rlist.end()), inrs, delm, pckstr, length,
+         itrunc);
+}
 
 // close = |r1 - r2| < tol (strictly; a difference that is not a number is
 // not close).

@@ -204,6 +204,18 @@ TEST(Arlist, ContinuesWhereTheLastPieceStopped) {
   EXPECT_EQ(row, expected);
 }
 
+TEST(Arlist, TakesATableOfReals) {
+  Table<float, 350> tabular;
+  tabular(1) = 1.5F;
+  tabular(2) = 22.5F;
+  Text<4000> pckstr;
+  std::int32_t length = -1, itrunc = -1;
+  arlist(1, 2, tabular, 350, 'C', pckstr, length, itrunc);
+  EXPECT_EQ(pckstr.view().substr(0, 14), "1.5000,22.500 ");
+  EXPECT_EQ(length, 13);
+  EXPECT_EQ(itrunc, 0);
+}
+
 TEST(Arlist, ReadsOnlyEntriesOfTheTable) {
   const std::array<float, 2> values = {1.5F, 2.5F};
   struct Case {

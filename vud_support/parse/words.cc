@@ -128,7 +128,8 @@ void conversion_message(std::string_view msg, std::string_view word) {
   line.show();
 }
 
-// The three-line range message. below selects the minimum phrase.
+// The three-line range message: blank line, location with the echoed line
+// (at most echo_max characters of it), then value, limit phrase and limit.
 void range_message(std::string_view string, std::int32_t echo_max, char act, std::string_view msg,
                    std::string_view value, std::string_view phrase, std::string_view limit) {
   edisp(outin.iuout, " ");
