@@ -4,6 +4,7 @@
 // sensor for the listing on standard error.
 #include "jex2csv/jex2csv.h"
 
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -36,13 +37,11 @@ char outBuf[kOutSize];
 std::size_t outLen = 0;
 bool outputFailed = false;  // a write was refused; the run stops converting
 
-// The last reception time written, as text: captures hold runs of packets
-// received in the same second.
-DateTime cachedTime = 0;
-bool cachedSql = false;
-bool haveCachedTime = false;
-char cachedText[24];
-std::size_t cachedLen = 0;
+// The date part of the last reception time written ("2015/06/03," or
+// "2015-06-03 "): captures hold long runs of packets from the same day.
+std::uint32_t cachedDay = 0;  // the time's bits 31 to 17, plus 1 for the SQL form
+bool haveCachedDay = false;
+char cachedDayText[24];  // RtcFormat writes the whole time; the first 11 are kept
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -96,14 +95,45 @@ inline char* PutText(char* p, const char* text, std::size_t n) {
   return p + n;
 }
 
-inline char* PutTime(char* p, DateTime value, bool sql) {
-  if (!haveCachedTime || value != cachedTime || sql != cachedSql) {
-    cachedLen = RtcFormat(value, sql, cachedText);
-    cachedTime = value;
-    cachedSql = sql;
-    haveCachedTime = true;
+// Two uppercase hexadecimal digits for every byte value.
+constexpr auto kHexPairs = [] {
+  std::array<char, 512> t{};
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (int b = 0; b < 256; ++b) {
+    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
+    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
   }
-  return PutText(p, cachedText, cachedLen);
+  return t;
+}();
+
+// The sensor name of the packet at pkt: its address bytes, last first, in hex.
+inline void PutName(char* name, const std::uint8_t* pkt) {
+  std::memcpy(name, kHexPairs.data() + 2 * pkt[3], 2);
+  std::memcpy(name + 2, kHexPairs.data() + 2 * pkt[2], 2);
+  std::memcpy(name + 4, kHexPairs.data() + 2 * pkt[1], 2);
+  std::memcpy(name + 6, kHexPairs.data() + 2 * pkt[0], 2);
+}
+
+inline char* PutTwo(char* p, std::uint32_t v) {
+  std::memcpy(p, kDigitPairs + 2 * v, 2);
+  return p + 2;
+}
+
+// The reception time as RtcToString (or RtcToStringSql) writes it.
+inline char* PutTime(char* p, DateTime value, bool sql) {
+  if (value < kDateTimeFirst || value > kDateTimeLast) return p + RtcFormat(value, sql, p);
+  const std::uint32_t day = ((value >> 17) << 1) | (sql ? 1u : 0u);
+  if (!haveCachedDay || day != cachedDay) {
+    RtcFormat(value, sql, cachedDayText);  // its first 11 characters are the date
+    cachedDay = day;
+    haveCachedDay = true;
+  }
+  std::memcpy(p, cachedDayText, 11);
+  p = PutTwo(p + 11, (value >> 12) & 0x1Fu);
+  *p++ = ':';
+  p = PutTwo(p, (value >> 6) & 0x3Fu);
+  *p++ = ':';
+  return PutTwo(p, value & 0x3Fu);
 }
 
 // Packets that carry no readable sensor values: pairing, name, enciphered
@@ -170,7 +200,7 @@ void JexResetState() {
   outputName.clear();
   outLen = 0;
   outputFailed = false;
-  haveCachedTime = false;
+  haveCachedDay = false;
 }
 
 void PrintHelp() {
@@ -308,8 +338,8 @@ bool JexFlushOutput() {
 
 void JexNewEntry(const binUnit_t& unit) {
   const std::uint8_t* pkt = unit.data;  // the radio packet inside the record
-  char name[9];
-  JexSensorName(UnpackLE32(pkt, 0), name);
+  char name[8];
+  PutName(name, pkt);
   if (focus == 1 || focus == 2) {
     // Only the first 8 characters of the value count; a shorter one never matches.
     if (focusname.size() < 8 || std::memcmp(name, focusname.data(), 8) != 0) return;
@@ -387,8 +417,8 @@ void JexNewEntry(const binUnit_t& unit) {
 void JexCountEntry(const binUnit_t& unit) {
   const auto type = static_cast<std::int8_t>(Unpack8(unit.data, 5));
   if (type < 1 || type > 3) return;
-  char name[9];
-  JexSensorName(UnpackLE32(unit.data, 0), name);
+  char name[8];
+  PutName(name, unit.data);
   for (std::int32_t k = 0; k <= howmany; ++k) {
     if (std::memcmp(envname[k], name, 8) == 0) {
       if (mapsenhits[k] < std::numeric_limits<std::int32_t>::max()) ++mapsenhits[k];
@@ -416,6 +446,8 @@ void JexDataRead() {
   // record moves to the front and is completed by the next read.
   static std::uint8_t inBuf[1u << 20];
   std::FILE* in = gSettings.inputFile;
+  // Blocks go straight from the system into inBuf, not through stdio's buffer.
+  if (in != nullptr) std::setvbuf(in, nullptr, _IONBF, 0);
   std::size_t have = 0;
   binUnit_t unit;
   bool atEnd = in == nullptr;
