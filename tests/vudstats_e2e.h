@@ -1,0 +1,54 @@
+// Helpers of the whole-program tests of vudstats: a scratch directory per
+// test, running a built program in it with its terminal output captured, and
+// reading and writing the files it leaves.
+#ifndef TESTS_VUDSTATS_E2E_H_
+#define TESTS_VUDSTATS_E2E_H_
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vud_e2e {
+
+// Paths of the built programs, handed in by the build.
+inline const char* vudstats_bin() { return VUDSTATS_BIN; }
+inline const char* vudstats64_bin() { return VUDSTATS64_BIN; }
+inline const char* jex2csv_bin() { return JEX2CSV_BIN; }
+inline const char* vudloggen_bin() { return VUDLOGGEN_BIN; }
+
+struct RunResult {
+  int status = -1;    // exit status, or -1 when the program did not exit normally
+  std::string out;    // everything written to the standard output
+  std::string err;    // everything written to the standard error
+};
+
+// Joins lines, each ended by a line end: the whole text of a file or terminal.
+std::string lines(std::initializer_list<std::string_view> ls);
+std::string lines(const std::vector<std::string>& ls);
+
+// A fresh directory per test, removed afterwards. Programs run inside it, so
+// relative log names give relative report names.
+class E2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Runs `bin` with `args` in the scratch directory, standard input from `input`.
+  RunResult run(const char* bin, const std::vector<std::string>& args,
+                std::string_view input = "") const;
+  std::string path(std::string_view name) const;
+  void write_file(std::string_view name, std::string_view text) const;
+  std::string read_file(std::string_view name) const;
+  bool exists(std::string_view name) const;
+  // Names of the files in the scratch directory, sorted.
+  std::vector<std::string> files() const;
+
+  std::string dir_;
+};
+
+}  // namespace vud_e2e
+
+#endif  // TESTS_VUDSTATS_E2E_H_
