@@ -277,8 +277,10 @@ TEST(Addpath, MapsDrivePathsUnderUsr) {
 
 TEST(Addpath, FullNameIsCutToItsField) {
   reset_shared_records();
-  rpath.path = std::string(70, 'p') + "/";
-  Text<100> sfile(std::string(100, 'f'));
+  const std::string prefix = std::string(70, 'p') + "/";
+  const std::string name(100, 'f');
+  rpath.path = prefix;
+  Text<100> sfile(name);
   Text<kFullNameWidth> tfile;
   bool concat = false;
   addpath(sfile, tfile, concat);

@@ -252,7 +252,8 @@ TEST(LeftJustify, C2fstrStopsWhenTheFieldIsFull) {
 }
 
 TEST(LeftJustify, StripLeadingSpaceWorksOnTheWholeWidth) {
-  Text<124> line(std::string(4, ' ') + std::string(120, 'z'));
+  const std::string text = std::string(4, ' ') + std::string(120, 'z');
+  Text<124> line(text);
   strip_leading_space(line);
   EXPECT_EQ(line.view(), std::string(120, 'z') + "    ");
 }
