@@ -1,6 +1,7 @@
 #include "vud_support/console/channels.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -224,6 +225,20 @@ TEST_F(ChannelsDeathTest, EndProgramTurnsALostWriteIntoAFailure) {
         end_program(0);
       },
       ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(ChannelsDeathTest, StandardStreamsKeepTheirOrderWhenTheyShareOnePlace) {
+  // Standard output joins the error stream, as when both go to one terminal or
+  // one file; a prompt without line end must come before the error line.
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        channel_write(6, "prompt ", false);
+        channel_write(0, "error line");
+        channel_write(6, "after");
+        end_program(0);
+      },
+      ::testing::ExitedWithCode(0), "^prompt error line\nafter\n$");
 }
 
 }  // namespace
