@@ -1,0 +1,215 @@
+// Decoding of QTV 2 and MOLVA log lines and conversion of their values.
+#include "vud_stats/layouts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "vud_support/parse/words.h"
+
+namespace vud {
+
+namespace {
+
+// The number of PIR and audio words of a standard MOLVA line.
+constexpr std::int32_t kRawWords = 24;
+
+// Position of the last character of the QTV 2 stamp and its comma.
+constexpr std::int32_t kQtv2StampEnd = 20;
+
+bool ends_with(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+}  // namespace
+
+void read_first_word(const LogLine& line, std::int32_t& k, LineValues& v) {
+  std::int32_t ier = 0;
+  k = 0;
+  egetw(line, k, v.word, 'W', "First token", ier);
+}
+
+void detect_qtv2(std::int32_t& fileformat, char& act) {
+  fileformat = kFormatQtv2;
+  if (act == '-') act = '2';
+}
+
+void detect_molva(std::string_view word, std::int32_t& fileformat, char& act) {
+  if (word.substr(0, 10) == "MOLVA_UNIT") {
+    fileformat = kFormatMolvaUnits;
+    if (act == '-') act = 'u';
+  } else if (word.substr(0, 11) == "MOLVA_SHORT") {
+    fileformat = kFormatMolvaShort;
+    if (act == '-') act = 's';
+  } else if (word.substr(0, 5) == "MOLVA") {
+    fileformat = kFormatMolva;
+    if (act == '-') act = 'b';
+  }
+}
+
+void read_qtv2_survey(const LogLine& line, LineValues& v) {
+  std::int32_t ier = 0;
+  std::int32_t k = kQtv2StampEnd;
+  egetw(line, k, v.word, 'W', "ENV name", ier);
+  v.name = sub1(v.word, 1, 8);
+  egetwi(line, k, v.iradio, -200, 0, 'W', "env radio", ier);
+  egetwi(line, k, v.ipacket, 0, 2, 'W', "env packet", ier);
+}
+
+void read_qtv2_report(const LogLine& line, LineValues& v) {
+  std::int32_t ier = 0;
+  std::int32_t k = 0;
+  egetw(line, k, v.word, 'W', "First token", ier);
+  k = kQtv2StampEnd;
+  egetw(line, k, v.word, 'W', "ENV name", ier);
+  v.name = sub1(v.word, 1, 8);
+  egetwi(line, k, v.iradio, -200, 0, 'W', "env radio", ier);
+  egetwi(line, k, v.ipacket, 0, 2, 'W', "env packet", ier);
+  egetwi(line, k, v.iseq, 0, 0, '-', "sequence number", ier);
+  egetwi(line, k, v.itxpwr, 0, 0, '-', "unknown", ier);
+  egetwi(line, k, v.ibat, 0, 0, '-', "battery mV", ier);
+  egetwr(line, k, v.rrh, 0.0F, 100.0F, 'W', "humidity %", ier);
+  egetwi(line, k, v.irdbt, 0, 40000, 'W', "raw temp", ier);
+  egetwi(line, k, v.irlight, 0, 0, '-', "lux level", ier);
+  egetwi(line, k, v.irpircount, 0, 0, '-', "PIR count", ier);
+  egetwi(line, k, v.irpvalue, 0, 0, '-', "PIR value", ier);
+  egetwi(line, k, v.iswcount, 0, 0, '-', "switch count", ier);
+}
+
+void read_molva_head(const LogLine& line, std::int32_t& k, Pass pass, LineValues& v) {
+  std::int32_t ier = 0;
+  if (pass == Pass::kSurvey) {
+    egetw(line, k, v.word, '-', "JEX time", ier);
+    egetp(line, k, v.datea, 'W', "YYYY-MM-DD hh:mm:ss.f", ier);
+  } else {
+    egetw(line, k, v.word, 'W', "ignore time number", ier);
+    egetp(line, k, v.datea, 'W', "YYYY-MM-DD hh:mm:ss.fff", ier);
+  }
+  egetwi(line, k, v.isen, 0, 1200, 'W', "sensor index", ier);
+}
+
+void read_molva_counts(const LogLine& line, std::int32_t& k, LineValues& v) {
+  std::int32_t ier = 0;
+  egetwi(line, k, v.iver, 4, 5, 'W', "version", ier);
+  egetwi(line, k, v.ipir, 0, 24, 'W', "pir packets", ier);
+  egetwi(line, k, v.iseq, 0, 0, '-', "sequence number", ier);
+  egetwi(line, k, v.ipacketsleft, 0, 0, '-', "nb packet lft", ier);
+}
+
+void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineValues& v) {
+  std::int32_t ier = 0;
+  switch (letter) {
+    case 'b': case 'B':
+    case 's': case 'S': {
+      const bool standard = letter == 'b' || letter == 'B';
+      egetwi(line, k, v.irdbt, 0, 40000, 'W', "raw temp", ier);
+      egetwi(line, k, v.irlight, 0, 0, '-', "raw light", ier);
+      egetwi(line, k, v.ibat, 0, 0, '-', "battery", ier);
+      egetwi(line, k, v.irrh, 0, 40000, 'W', "raw humidity", ier);
+      if (standard) {
+        v.ipirpeak = 0;
+        for (std::int32_t i = 0; i < kRawWords; ++i) {
+          egetwi(line, k, v.ipir, 0, 0, '-', "raw pir", ier);
+          v.ipirpeak = std::max(v.ipirpeak, v.ipir);
+        }
+        v.iaudiopeak = 0;
+        for (std::int32_t i = 0; i < kRawWords; ++i) {
+          egetwi(line, k, v.iaudio, 0, 0, '-', "raw audio", ier);
+          v.iaudiopeak = std::max(v.iaudiopeak, v.iaudio);
+        }
+      } else {
+        egetwi(line, k, v.ipir, 0, 0, '-', "raw pir min", ier);
+        egetwi(line, k, v.ipirpeak, 0, 0, '-', "raw pir max", ier);
+        egetwi(line, k, v.idum, 0, 0, '-', "raw pir avg", ier);
+        egetwi(line, k, v.iaudio, 0, 0, '-', "raw audio min", ier);
+        egetwi(line, k, v.iaudiopeak, 0, 0, '-', "raw audio max", ier);
+        egetwi(line, k, v.idum, 0, 0, '-', "raw audio avg", ier);
+      }
+      break;
+    }
+    case 'u': case 'U': {
+      egetwr(line, k, v.rdbt, -20.0F, 100.0F, 'W', "temp deg C", ier);
+      egetwr(line, k, v.rlight, 0.0F, 25000.0F, 'W', "light lux", ier);
+      egetwi(line, k, v.ibat, 0, 0, '-', "battery", ier);
+      egetwr(line, k, v.rrh, 0.0F, 100.0F, 'W', "humidity %", ier);
+      egetwi(line, k, v.ipir, 0, 0, '-', "raw pir min", ier);
+      egetwi(line, k, v.ipirpeak, 0, 0, '-', "raw pir max", ier);
+      egetwi(line, k, v.idum, 0, 0, '-', "raw pir avg", ier);
+      egetwr(line, k, v.audio, 0.0F, 0.0F, '-', "audio dba min", ier);
+      // A receiver that heard no sound ends the line with "-inf" or "-1.$".
+      const std::string_view text = line.trimmed();
+      if (ends_with(text, "-inf") || ends_with(text, "-1.$")) {
+        v.audiopeak = 0.0F;
+      } else {
+        egetwr(line, k, v.audiopeak, 0.0F, 0.0F, '-', "audio dba max", ier);
+        egetwr(line, k, v.rdum, 0.0F, 0.0F, '-', "audio dba avg", ier);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+float raw_temp_to_degc(std::int32_t raw) {
+  return static_cast<float>(raw) * 0.010070815F - 370.0056F;
+}
+
+float raw_light_to_lux(std::int32_t raw) {
+  if (raw > 850) return 285.0F;
+  return std::exp(static_cast<float>(raw) * 0.0080849F) * 0.202549F;
+}
+
+float raw_rh_to_percent(std::int32_t raw) {
+  return std::log(static_cast<float>(raw)) * 49.6F - 397.19F;
+}
+
+float audio_peak_to_dba(std::int32_t peak) {
+  return std::log(static_cast<float>(peak)) * 8.06F + 23.5F;
+}
+
+void store_readings(char letter, const LineValues& v, std::int32_t n, Readings& rd) {
+  switch (letter) {
+    case 'b': case 'B': case 's': case 'S':
+      rd.pvudtmp(n) = raw_temp_to_degc(v.irdbt);
+      rd.pvudlight(n) = raw_light_to_lux(v.irlight);
+      rd.pvudhumidity(n) = raw_rh_to_percent(v.irrh);
+      rd.pvudpirc(n) = static_cast<float>(v.ipirpeak);
+      rd.pvudaudio(n) = audio_peak_to_dba(v.iaudiopeak);
+      break;
+    case 'u': case 'U':
+      rd.pvudtmp(n) = v.rdbt;
+      rd.pvudlight(n) = v.rlight;
+      rd.pvudhumidity(n) = v.rrh;
+      rd.pvudpirc(n) = static_cast<float>(v.ipirpeak);
+      rd.pvudaudio(n) = v.audiopeak;
+      break;
+    case '2':
+      rd.pvudtmp(n) = static_cast<float>(v.irdbt) / 10.0F;
+      rd.pvudlight(n) = static_cast<float>(v.irlight);
+      rd.pvudhumidity(n) = v.rrh;
+      rd.pvudpirc(n) = static_cast<float>(v.irpircount);
+      rd.pvudpirpwr(n) = static_cast<float>(v.irpvalue);
+      rd.pvudaudio(n) = 0.0F;
+      rd.pvudswitch(n) = static_cast<float>(v.iswcount);
+      break;
+    default:
+      break;
+  }
+}
+
+void pir_differences(const LineValues& v, float tsec, std::int32_t n, Readings& rd) {
+  if (v.ipacket == 1) {
+    rd.sssod(n) = tsec;
+    return;
+  }
+  rd.pirdeltas(n) = tsec - rd.sssod(n);
+  rd.deltapircount(n) =
+      rd.pvudpirc(n) > 0.0F ? static_cast<float>(v.irpircount) - rd.pvudpirc(n) : 1.0F;
+  rd.deltapirpwr(n) = rd.pvudpirpwr(n) > 0.0F
+                          ? (static_cast<float>(v.irpvalue) - rd.pvudpirpwr(n)) / rd.pirdeltas(n)
+                          : 1.0F;
+  rd.deltapircountsum(n) += rd.deltapircount(n);
+  rd.sssod(n) = tsec;
+}
+
+}  // namespace vud

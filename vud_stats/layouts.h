@@ -1,0 +1,102 @@
+// Receiver log layouts: the QTV 2 line and the three MOLVA lines (standard,
+// short, user units), how the layout is recognised, the fields of each line
+// in order, and the conversion of raw values to physical units stored per
+// sensor, with the PIR count differences of QTV 2 logs.
+#ifndef VUD_STATS_LAYOUTS_H_
+#define VUD_STATS_LAYOUTS_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "vud_support/parse/lines.h"
+#include "vud_support/text/fixed_text.h"
+
+namespace vud {
+
+// Layout codes (fileformat).
+inline constexpr std::int32_t kFormatMolva = 0;
+inline constexpr std::int32_t kFormatMolvaShort = 1;
+inline constexpr std::int32_t kFormatMolvaUnits = 2;
+inline constexpr std::int32_t kFormatQtv2 = 3;
+
+// Entries of every per-sensor table.
+inline constexpr std::int32_t kSensors = 70;
+
+using LogLine = Text<kLineWidth>;
+
+// The values of one log line as read. A field that fails to convert keeps the
+// value of the previous line, so one LineValues lives for the whole pass.
+struct LineValues {
+  Text<24> datea;
+  Text<32> word;  // the first word, and words read only to pass over them
+  Text<8> name;
+  std::int32_t isen = 0, iradio = 0, ipacket = 0, iseq = 0, itxpwr = 0, ipacketsleft = 0;
+  std::int32_t ibat = 0, irdbt = 0, irlight = 0, irpircount = 0, irpvalue = 0, iswcount = 0;
+  std::int32_t irrh = 0, ipir = 0, ipirpeak = 0, iaudio = 0, iaudiopeak = 0, iver = 0, idum = 0;
+  float rrh = 0, rdbt = 0, rlight = 0, audio = 0, audiopeak = 0, rdum = 0;
+};
+
+// Stored readings per sensor (entry of the sorted sensor table) and the PIR
+// difference tables of QTV 2 logs.
+struct Readings {
+  Table<float, kSensors> pvudtmp, pvudlight, pvudhumidity, pvudpirc, pvudpirpwr, pvudaudio,
+      pvudswitch;
+  Table<float, kSensors> sssod, pirdeltas, deltapircount, deltapirpwr, deltapircountsum;
+  Table<std::int32_t, kSensors> lastseq;
+  Table<bool, kSensors> seqseen;  // false until the sensor's first packet in the report pass
+};
+
+// Whether a first word begins with "201" (a date of the 2010s): a QTV 2 line.
+inline bool is_qtv2_word(std::string_view word) { return word.substr(0, 3) == "201"; }
+
+// Reads the first word of line into v.word ("First token", warned past the end).
+void read_first_word(const LogLine& line, std::int32_t& k, LineValues& v);
+
+// Layout detection on the first line (QTV 2) and on the second (MOLVA, by the
+// keyword in word). An action "-" becomes the layout's letter; any other
+// letter is kept and only fileformat changes.
+void detect_qtv2(std::int32_t& fileformat, char& act);
+void detect_molva(std::string_view word, std::int32_t& fileformat, char& act);
+
+// QTV 2, first pass: the date-time text (characters 1 to 20) into v.datea,
+// then from position 20 the name, the signal strength and the packet kind.
+void read_qtv2_survey(const LogLine& line, LineValues& v);
+
+// QTV 2, report pass: the date-time text, the first word, and every field from
+// the name to the switch count.
+void read_qtv2_report(const LogLine& line, LineValues& v);
+
+// MOLVA passes: the fields that the first pass and the report pass read with
+// different labels and checks.
+enum class Pass { kSurvey, kReport };
+
+// MOLVA: after the first word, the receiver time number, the date-time phrase
+// into v.datea and the sensor index.
+void read_molva_head(const LogLine& line, std::int32_t& k, Pass pass, LineValues& v);
+
+// MOLVA: the version, the number of PIR packets, the sequence number and the
+// packets left.
+void read_molva_counts(const LogLine& line, std::int32_t& k, LineValues& v);
+
+// MOLVA, report pass: the values from field 9 on, by the action letter ('b'
+// standard, 's' short, 'u' user units, either case; any other letter reads
+// nothing).
+void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineValues& v);
+
+// Conversions of raw MOLVA values, in 4-byte reals.
+float raw_temp_to_degc(std::int32_t raw);
+float raw_light_to_lux(std::int32_t raw);
+float raw_rh_to_percent(std::int32_t raw);
+float audio_peak_to_dba(std::int32_t peak);
+
+// Stores the converted readings of v for sensor entry n, by the action letter.
+void store_readings(char letter, const LineValues& v, std::int32_t n, Readings& rd);
+
+// QTV 2, report pass, before the readings are stored: for a packet of kind 1
+// remembers the time of day tsec; for any other kind adds the PIR count
+// difference to deltapircountsum and the PIR value difference per second.
+void pir_differences(const LineValues& v, float tsec, std::int32_t n, Readings& rd);
+
+}  // namespace vud
+
+#endif  // VUD_STATS_LAYOUTS_H_

@@ -1,0 +1,130 @@
+// Run settings of the statistics tool: the command line (partfa), the help
+// text, the start-up of a run up to the opening of the log and the report, the
+// naming of the report file and the action check. Also the writer of
+// free-format terminal lines and the free-form readers that the tool uses for
+// option values and date fields.
+#ifndef VUD_STATS_SETTINGS_H_
+#define VUD_STATS_SETTINGS_H_
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "vud_support/text/fixed_text.h"
+
+namespace vud {
+
+inline constexpr std::int32_t kMaxExcluded = 4;  // entries of ixsen
+
+// Stage results: a stage either lets the run go on or ends it with an exit
+// status (0 for the orderly ends that did their job, 1 for every failure).
+inline constexpr std::int32_t kRunGoesOn = -1;
+inline constexpr std::int32_t kExitDone = 0;
+inline constexpr std::int32_t kExitFailed = 1;
+
+// The settings of one run, set before the first pass and read-only afterwards.
+struct RunSettings {
+  std::int32_t modl = -1;            // terminal mode handed to epages
+  Text<144> inf{"UNKNOWN"};          // input log as given
+  Text<16> act{"NONE"};              // action; only its first character counts
+  std::int32_t itol = 30;            // tolerance in seconds
+  std::int32_t irepsen = 0;          // restrict to this sensor index (0 none)
+  Text<8> repsen{"-"};               // restrict to this sensor name ("-..." none)
+  std::int32_t incdbt = 1, incrh = 1, inclux = 1, incpir = 1, incsw = 1;
+  std::int32_t nbixsen = 0;          // excluded names in use
+  Table<Text<8>, kMaxExcluded> ixsen;
+  bool restrictreport = false;
+  char fs = '/';                     // path separator
+  Text<144> inter;                   // input log as used from step 7 on
+  Text<144> lfout;                   // report file name
+  std::int32_t ifil = 10;
+  std::int32_t iunit = 10;           // log channel
+  std::int32_t iuf = 11;             // report channel
+};
+
+// The first character of act, the letter every later stage looks at.
+inline char action_letter(const RunSettings& rs) { return rs.act(1); }
+
+// Reads the command line args (the arguments after the program name) into the
+// settings. Every output is set to its default first. Shows the help text and
+// returns true when "-help" is met (the caller ends the run); a value that
+// cannot be read shows "Problem with command line parameter." and stops the
+// parse with the settings read so far. A fifth "-ex" is refused the same way.
+bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
+            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
+            std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen,
+            std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
+            std::span<const char* const> args);
+
+// Shows the help text through edisp on the terminal channel (20 lines in the
+// variant build, which leaves out the JEX 1 line and the three -name lines).
+void show_help();
+
+// Start-up of a run: clearing, terminal channels, partfa, terminal mode, the
+// blank line, the input-file check and " the input file is: ". Returns
+// kRunGoesOn, or the exit status of a run that ends here (help shown: 0; no
+// input file: 1).
+std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
+
+// Opens the log on channel iunit, names and opens the report on iuf (unless
+// the action is scan-and-list), writes " processing..." and checks the action.
+// Returns kRunGoesOn or the exit status 1.
+std::int32_t open_files(RunSettings& rs);
+
+// A sensor index as text: three digits with leading zeros up to 999, every
+// digit from 1000 on (so that no index turns into asterisks).
+std::string index_text(std::int32_t index);
+
+// The report file name made from the log name inter (see the naming rules:
+// "site.csv" -> "site.text", index 7 -> "site-007.text", "site.log" ->
+// "site.logtext"). irepsen > 0 restricts by index, else a repsen not
+// beginning with "-" restricts by name.
+void compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
+                         Text<144>& lfout);
+
+// Whether the action letter names something the tool can do: b, B, s, S, u,
+// U, -, l, L or 2.
+bool is_usable_action(char letter);
+
+// Whether the letter asks for the scan-and-list action.
+inline bool is_scan_and_list(char letter) { return letter == 'l' || letter == 'L'; }
+
+// Results of the free-form readers.
+inline constexpr std::int32_t kFreeRead = 0;   // a value was read
+inline constexpr std::int32_t kFreeBlank = 1;  // nothing but blanks: the value stays
+inline constexpr std::int32_t kFreeBad = 2;    // not a number: the value stays
+
+// Reads an integer in free form from text: blanks, an optional sign and
+// decimal digits, ended by a blank, a comma, a slash or the end of the text.
+std::int32_t read_free_int(std::string_view text, std::int32_t& value);
+
+// Reads a 4-byte real in free form from text (optional sign, digits with an
+// optional point, optional exponent), ended as read_free_int.
+std::int32_t read_free_real(std::string_view text, float& value);
+
+// A free-format terminal line: one leading blank, then the items in order.
+// Text items are written as given; an integer is written as one blank and its
+// digits, or right-aligned in a given width; a real as one blank and the
+// shortest text that reads back to the same 4-byte value. Trailing blanks of
+// the line are not written.
+class FreeLine {
+ public:
+  FreeLine() : s_(1, ' ') {}
+  FreeLine& text(std::string_view t) {
+    s_.append(t);
+    return *this;
+  }
+  FreeLine& num(std::int32_t i);
+  FreeLine& num(std::int32_t i, int width);
+  FreeLine& real(float x);
+  // Writes the line to channel ch; returns the channel's write result.
+  std::int32_t write(std::int32_t ch);
+
+ private:
+  std::string s_;
+};
+
+}  // namespace vud
+
+#endif  // VUD_STATS_SETTINGS_H_

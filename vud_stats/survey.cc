@@ -1,0 +1,271 @@
+// First pass over the log: sensor registration, hits, typical intervals,
+// ordering and the scan-and-list listing.
+#include "vud_stats/survey.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "sort/sort.h"
+#include "vud_support/console/channels.h"
+#include "vud_support/console/messages.h"
+#include "vud_support/console/records.h"
+#include "vud_support/parse/lines.h"
+
+namespace vud {
+
+namespace {
+
+// Wide enough for 70 names of 9 characters or 70 numbers of 12: lists are
+// written whole, never cut.
+constexpr std::int32_t kListWidth = 1024;
+
+bool refused_name(const RunState& r, const Text<8>& name) {
+  return std::find(r.refused_names.begin(), r.refused_names.end(), name) !=
+         r.refused_names.end();
+}
+
+bool refused_index(const RunState& r, std::int32_t isen) {
+  return std::find(r.refused_indices.begin(), r.refused_indices.end(), isen) !=
+         r.refused_indices.end();
+}
+
+// Counts a hit of entry i at day number juliand.
+void count_hit(SensorTables& st, std::int32_t i, float juliand) {
+  st.mapsenhits(i) += 1;
+  if (st.mapsenhits(i) == 1) st.sensecprev(i) = juliand;
+  st.senseccur(i) = juliand;
+  st.sendeltasec(i) = st.senseccur(i) - st.sensecprev(i);
+}
+
+void register_qtv2(RunState& r) {
+  SensorTables& st = r.st;
+  const Text<8>& name = r.v.name;
+  bool accounted = false;
+  // Unused entries hold "UNKNOWN ", so every entry is searched.
+  for (std::int32_t i = 1; i <= kSensors; ++i) {
+    if (st.envname(i) == name) {
+      accounted = true;
+      if (r.v.ipacket == 1) count_hit(st, i, r.juliand);
+    }
+  }
+  for (std::int32_t j = 1; j <= r.rs.nbixsen; ++j) {
+    if (r.rs.ixsen(j) == name) {
+      FreeLine().text("excluding ").text(name).write(outin.iuout);
+      accounted = true;
+    }
+  }
+  if (accounted || refused_name(r, name)) return;
+  if (st.howmany == kSensors) {
+    r.refused_names.push_back(name);
+    FreeLine().text("warning: sensor table full (70 sensors), ignoring sensor ").text(name)
+        .write(outin.iuout);
+    return;
+  }
+  st.howmany += 1;
+  const std::int32_t n = st.howmany;
+  st.envname(n) = name;
+  st.mapsentoarray(n) = n;
+  if (r.v.ipacket == 1) {
+    st.mapsenhits(n) += 1;
+    if (st.mapsenhits(n) == 1) st.sensecprev(n) = r.juliand;
+  }
+  if (r.rs.restrictreport && name == r.rs.repsen) r.foundrestricsensor = true;
+}
+
+void register_molva(RunState& r) {
+  SensorTables& st = r.st;
+  const std::int32_t isen = r.v.isen;
+  if (r.v.ipacketsleft > 10) return;
+  bool matched = false;
+  // Unused entries hold 0, so a line of index 0 counts for every one of them.
+  for (std::int32_t i = 1; i <= kSensors; ++i) {
+    if (st.mapsentoarray(i) == isen) {
+      matched = true;
+      count_hit(st, i, r.juliand);
+    }
+  }
+  if (matched || refused_index(r, isen)) return;
+  if (st.howmany == kSensors) {
+    r.refused_indices.push_back(isen);
+    FreeLine().text("warning: sensor table full (70 sensors), ignoring sensor index ")
+        .text(std::to_string(isen)).write(outin.iuout);
+    return;
+  }
+  st.howmany += 1;
+  const std::int32_t n = st.howmany;
+  st.mapsentoarray(n) = isen;
+  st.mapsenhits(n) += 1;
+  if (st.mapsenhits(n) == 1) st.sensecprev(n) = r.juliand;
+  if (r.rs.restrictreport && isen == r.rs.irepsen) r.foundrestricsensor = true;
+}
+
+// Rewrites a blank-separated list with commas and returns it trimmed.
+std::string comma_list(const Text<kListWidth>& list) {
+  if (list.is_blank() && list.trimmed_length() == 1) return {};
+  Text<kListWidth> delimited;
+  sdelim(list, delimited, 'C', 0);
+  return std::string(delimited.trimmed());
+}
+
+void write_line(std::string_view text) { channel_write(outin.iuout, text); }
+
+}  // namespace
+
+std::string name_list(std::span<const Text<8>> names) {
+  Text<kListWidth> list;
+  std::int32_t pos = 1;
+  for (const Text<8>& name : names) {
+    list.put(pos, name);
+    pos += 9;
+  }
+  return comma_list(list);
+}
+
+std::string number_list(std::span<const std::int32_t> numbers) {
+  Text<kListWidth> list;
+  std::int32_t pos = 1;
+  for (std::int32_t x : numbers) {
+    // Four columns, as long as a blank still parts a number from the one before.
+    char b[16];
+    int n = std::snprintf(b, sizeof b, "%4d", static_cast<int>(x));
+    if (b[0] != ' ') n = std::snprintf(b, sizeof b, " %d", static_cast<int>(x));
+    list.put(pos, std::string_view(b, static_cast<std::size_t>(n)));
+    pos += n;
+  }
+  return comma_list(list);
+}
+
+void survey_line(RunState& r, std::int32_t lineno) {
+  LineValues& v = r.v;
+  std::int32_t k = 0;
+  read_first_word(r.loutstr, k, v);
+  char act = r.rs.act(1);
+  if (is_qtv2_word(v.word)) {
+    v.datea = sub1(r.loutstr, 1, 20);
+    datestamptojulian(v.datea, '2', r.juliand, r.julianfrac, r.ijday, r.tsec);
+    read_qtv2_survey(r.loutstr, v);
+    if (lineno == 1) {
+      detect_qtv2(r.fileformat, act);
+      r.rs.act(1) = act;
+      find_first_hour_mark(r.df, r.juliand, r.julianfrac, r.step);
+    }
+    register_qtv2(r);
+    return;
+  }
+  const bool second = lineno == 2;
+  if (second) {
+    detect_molva(v.word, r.fileformat, act);
+    r.rs.act(1) = act;
+  }
+  read_molva_head(r.loutstr, k, Pass::kSurvey, v);
+  read_molva_counts(r.loutstr, k, v);
+  datestamptojulian(v.datea, 'B', r.juliand, r.julianfrac, r.ijday, r.tsec);
+  if (second) find_first_hour_mark(r.df, r.juliand, r.julianfrac, r.step);
+  register_molva(r);
+}
+
+void survey_pass(RunState& r) {
+  r.st.howmany = 0;
+  r.step.thehouris = 0.0F;
+  r.step.nearstartofhour = false;
+  std::int32_t items = 0;
+  std::int32_t ier = 0;
+  std::int32_t lines = 0;
+  for (;;) {
+    stripc1k(r.rs.iunit, r.loutstr, kItemsZero, items, 1, "log line", ier);
+    if (ier != 0) break;
+    if (lines == listloop) {
+      FreeLine().text("warning: only the first 80000 lines were surveyed").write(outin.iuout);
+      break;
+    }
+    ++lines;
+    survey_line(r, lines);
+  }
+  write_survey_table(r);
+}
+
+void write_survey_table(RunState& r) {
+  SensorTables& st = r.st;
+  FreeLine().text("Sensor number-of-hits typical-interval (sec)").write(outin.iuout);
+  for (std::int32_t i = 1; i <= kSensors; ++i) {
+    if (st.mapsenhits(i) <= 1) continue;
+    st.sendeltasec(i) = st.senseccur(i) - st.sensecprev(i);
+    // Divided by the hits, not by the gaps between them.
+    st.deltas(i) = st.sendeltasec(i) * secondsinday / static_cast<float>(st.mapsenhits(i));
+    FreeLine line;
+    if (r.fileformat == kFormatQtv2) {
+      line.text(st.envname(i));
+    } else {
+      line.num(st.mapsentoarray(i));
+    }
+    line.num(st.mapsenhits(i)).real(st.deltas(i)).write(outin.iuout);
+  }
+}
+
+std::int32_t show_survey(RunState& r) {
+  SensorTables& st = r.st;
+  if (r.rs.restrictreport && !r.foundrestricsensor) {
+    edisp(outin.iuout, "ERROR: requested sensor not found");
+    epwait();
+    epagend();
+    return kExitFailed;
+  }
+
+  const bool qtv2 = r.fileformat == kFormatQtv2;
+  if (is_scan_and_list(act_letter(r))) {
+    FreeLine().text("sensors found: ").num(st.howmany).write(outin.iuout);
+  } else if (qtv2) {
+    FreeLine().text("how many sensors found: ").num(st.howmany, 3).write(outin.iuout);
+    FreeLine names;
+    for (std::int32_t i = 1; i <= st.howmany; ++i) names.text(st.envname(i)).text(" ");
+    names.write(outin.iuout);
+  } else {
+    FreeLine line;
+    line.text("how many sensors found ").num(st.howmany);
+    for (std::int32_t i = 1; i <= kSensors; ++i) line.num(st.mapsentoarray(i));
+    line.write(outin.iuout);
+  }
+
+  const std::int32_t n = st.howmany;
+  if (qtv2) {
+    for (std::int32_t i = 1; i <= n; ++i) {
+      st.envsorted(i) = st.envname(i);
+      st.mapsent(i) = st.mapsentoarray(i);
+    }
+    sortstraic(st.envsorted.begin(), st.mapsent.begin(), n);
+    for (std::int32_t i = 1; i <= n; ++i) st.mapsentoarray(i) = st.mapsent(i);
+  } else {
+    sorti(st.mapsentoarray.begin(), st.mapsent.begin(), n, 1);
+  }
+  return kRunGoesOn;
+}
+
+std::int32_t list_sensors(RunState& r) {
+  const SensorTables& st = r.st;
+  const RunSettings& rs = r.rs;
+  const std::size_t n = static_cast<std::size_t>(st.howmany);
+  write_line("Vantrel summary from MOLVA log");
+  char b[32];
+  std::snprintf(b, sizeof b, "# number of sensors %2d", static_cast<int>(st.howmany));
+  write_line(b);
+  write_line(rs.incdbt == 0 ? "ignore,degC" : "include,degC");
+  write_line(rs.inclux == 0 ? "ignore,Lux" : "include,Lux");
+  write_line(rs.incrh == 0 ? ",ignore,RH" : ",include,RH");
+  write_line(rs.incpir == 0 ? "ignore,PIR" : ",include,PIR");
+  write_line(rs.incsw == 0 ? "ignore,SW" : "include,SW");
+  if (r.fileformat == kFormatQtv2) {
+    write_line("#  sorted sensor list " +
+               number_list(std::span(st.mapsentoarray.begin(), n)));
+    write_line("# orig sensor list   " + name_list(std::span(st.envname.begin(), n)));
+    write_line("# sorted sensor list " + name_list(std::span(st.envsorted.begin(), n)));
+    write_line("# sorted sensor list " + number_list(std::span(st.mapsent.begin(), n)));
+  } else {
+    write_line("# sensor list " + number_list(std::span(st.mapsentoarray.begin(), n)));
+  }
+  edisp(outin.iuout, "Survey of sensors completed.");
+  epwait();
+  epagend();
+  return kExitDone;
+}
+
+}  // namespace vud

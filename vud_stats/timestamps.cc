@@ -1,0 +1,221 @@
+// Day numbers of log time stamps and the assignment of readings to
+// five-minute steps.
+#include "vud_stats/timestamps.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "vud_stats/settings.h"
+#include "vud_support/console/messages.h"
+#include "vud_support/console/records.h"
+#include "vud_support/parse/numtext.h"
+#include "vud_support/parse/words.h"
+
+namespace vud {
+
+namespace {
+
+// The fields of the last date-time text read; a blank field keeps its value.
+struct DateMemory {
+  std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
+  float sec = 0.0F;
+};
+DateMemory date_memory;
+
+constexpr std::array<std::int32_t, 12> kMonthDays = {31, 28, 31, 30, 31, 30,
+                                                     31, 31, 30, 31, 30, 31};
+constexpr std::array<std::int32_t, 11> kCumulativeDays = {31,  59,  90,  120, 151, 181,
+                                                          212, 243, 273, 304, 334};
+
+void hour_message() { edisp(outin.iuout, "comparedate: error extracting hour."); }
+void minute_message() { edisp(outin.iuout, "comparedate: error extracting minute."); }
+
+}  // namespace
+
+float five_minute_mark(std::int32_t h, std::int32_t f) {
+  return static_cast<float>(3600 * h + 300 * f) / secondsinday;
+}
+
+void set_day_fractions(DayFractions& df, std::int32_t itol) {
+  for (std::int32_t h = 0; h <= 24; ++h) {
+    df.hourdayfrac[static_cast<std::size_t>(h)] = five_minute_mark(h, 0);
+  }
+  df.fiveminfrac = secondsin5min / secondsinday;
+  df.oneminfrac = 60.0F / secondsinday;
+  df.tensecfrac = 10.0F / secondsinday;
+  df.twentysecfrac = 20.0F / secondsinday;
+  df.thirtysecfrac = 30.0F / secondsinday;
+  df.fourtysecfrac = 45.0F / secondsinday;  // 45 seconds, not 40
+  df.fiftysecfrac = 55.0F / secondsinday;   // 55 seconds, not 50
+  switch (itol) {
+    case 10: df.closeenough = df.tensecfrac; break;
+    case 20: df.closeenough = df.twentysecfrac; break;
+    case 40: df.closeenough = df.fourtysecfrac; break;
+    case 50: df.closeenough = df.fiftysecfrac; break;
+    default: df.closeenough = df.thirtysecfrac; break;
+  }
+}
+
+void reset_datestamp_memory() { date_memory = {}; }
+
+bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
+                       std::int32_t& ijday, float& totalsecs) {
+  const Text<24> work(datea);
+  const bool molva = act == 'B';
+  DateMemory& m = date_memory;
+  std::int32_t k = 0;
+  std::int32_t ier = 0;
+  Text<12> word;
+
+  egetw(work, k, word, 'W', molva ? "yyyy-mm-dd" : "yyyy/mm/dd", ier);
+  bool clean = ier == 0;
+  if (read_free_int(sub1(word, 1, 4), m.iyear) == kFreeBad) {
+    hour_message();
+    return false;
+  }
+  if (read_free_int(sub1(word, 6, 7), m.imonth) == kFreeBad ||
+      read_free_int(sub1(word, 9, 10), m.iday) == kFreeBad) {
+    minute_message();
+    return false;
+  }
+
+  ier = 0;
+  egetw(work, k, word, 'W', "hh:mm:ss.fff", ier);
+  clean = clean && ier == 0;
+  if (read_free_int(sub1(word, 1, 2), m.ihour) == kFreeBad) {
+    hour_message();
+    return false;
+  }
+  if (read_free_int(sub1(word, 4, 5), m.imin) == kFreeBad ||
+      read_free_real(sub1(word, 7, molva ? 12 : 8), m.sec) == kFreeBad) {
+    minute_message();
+    return false;
+  }
+
+  eday(m.iday, m.imonth, ijday);
+  totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
+  julianfrac = totalsecs / secondsinday;
+  juliand = static_cast<float>(ijday) + julianfrac;
+  return clean;
+}
+
+void eday(std::int32_t idayn, std::int32_t imthn, std::int32_t& iydn) {
+  // The table holds twelve months; a later month counts as December.
+  const std::int32_t last = std::min<std::int32_t>(imthn, 12);
+  iydn = idayn;
+  for (std::int32_t mth = 2; mth <= last; ++mth) {
+    iydn += kMonthDays[static_cast<std::size_t>(mth - 2)];
+  }
+}
+
+void edayr(std::int32_t iydn, std::int32_t& idayn, std::int32_t& imthn) {
+  std::int32_t before = 0;
+  for (std::int32_t c : kCumulativeDays) {
+    if (c < iydn) ++before;
+  }
+  imthn = 1 + before;
+  idayn = imthn == 1 ? iydn : iydn - kCumulativeDays[static_cast<std::size_t>(imthn - 2)];
+}
+
+void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac,
+                          StepState& st) {
+  st.thejulianis = juliand;
+  bool found = false;
+  for (std::int32_t h = 0; h <= 23; ++h) {
+    if (eclose(julianfrac, df.hourdayfrac[static_cast<std::size_t>(h)], df.oneminfrac)) {
+      st.thehouris = df.hourdayfrac[static_cast<std::size_t>(h)];
+      st.ithehouris = h;
+      st.thejulianis = juliand;
+      st.nearstartofhour = true;
+      found = true;
+    }
+  }
+  if (found) return;
+  for (std::int32_t h = 0; h <= 23; ++h) {
+    const float lo = df.hourdayfrac[static_cast<std::size_t>(h)];
+    const float hi = df.hourdayfrac[static_cast<std::size_t>(h + 1)];
+    if (lo < julianfrac && julianfrac < hi) {
+      st.thehouris = lo;
+      st.ithehouris = h;
+    }
+  }
+}
+
+std::int32_t hour_of_mark(const DayFractions& df, float thehouris) {
+  for (std::int32_t h = 0; h <= 23; ++h) {
+    if (df.hourdayfrac[static_cast<std::size_t>(h)] == thehouris) return h;
+  }
+  return 0;
+}
+
+bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, float julianfrac,
+                      std::int32_t ijday, StepState& st) {
+  if (sets_hour) {
+    for (std::int32_t h = 0; h <= 23; ++h) {
+      if (eclose(julianfrac, df.hourdayfrac[static_cast<std::size_t>(h)], df.oneminfrac)) {
+        st.thehouris = df.hourdayfrac[static_cast<std::size_t>(h)];
+        st.ithehouris = h;
+      }
+    }
+  }
+  st.closetohour = false;
+  st.closetofive = false;
+  st.nowis = st.thehouris;
+  st.curnowis = juliand;
+  const bool due = juliand > st.printedat + df.oneminfrac;
+
+  if (eclose(julianfrac, st.thehouris, df.closeenough)) {
+    if (!due) return false;
+    st.closetohour = true;
+    st.thejulianis = juliand;
+    st.icurfive = 0;
+    st.curnowis = static_cast<float>(ijday) + st.thehouris;
+    return true;
+  }
+  for (std::int32_t f = 1; f <= 12; ++f) {
+    st.nowis = five_minute_mark(st.ithehouris, f);
+    if (eclose(julianfrac, st.nowis, df.closeenough)) {
+      if (!due) return false;
+      st.closetofive = true;
+      st.thejulianis = juliand;
+      st.icurfive = f;
+      st.curnowis = static_cast<float>(ijday) + st.nowis;
+      return true;
+    }
+  }
+  return false;
+}
+
+void assign_step_slow(const DayFractions& df, float juliand, float julianfrac,
+                      std::int32_t ijday, StepState& st) {
+  std::int32_t h = 0;
+  while (h <= 24 && !(df.hourdayfrac[static_cast<std::size_t>(h)] >= julianfrac)) ++h;
+  // An exact hour mark belongs to the hour before it; 00:00:00 to hour 0.
+  // A fraction past the end of the day stays in the last hour.
+  const std::int32_t hour = std::clamp<std::int32_t>(h - 1, 0, 23);
+  st.thehouris = df.hourdayfrac[static_cast<std::size_t>(hour)];
+  st.ithehouris = hour;
+  st.nowis = st.thehouris;
+  st.curnowis = static_cast<float>(ijday) + st.thehouris;
+  st.icurfive = 0;
+  for (std::int32_t f = 1; f <= 12; ++f) {
+    st.nowis = five_minute_mark(hour, f);
+    if (julianfrac <= st.nowis) {
+      st.thejulianis = juliand;
+      st.icurfive = f - 1;
+      st.curnowis = static_cast<float>(ijday) + five_minute_mark(hour, f - 1);
+      return;
+    }
+  }
+}
+
+void step_label(std::string_view datea, std::int32_t ithehouris, std::int32_t icurfive,
+                Text<24>& dateafive) {
+  dateafive.assign(sub1(datea, 1, 11));
+  char b[32];
+  const int n = std::snprintf(b, sizeof b, "%02d:%02d", static_cast<int>(ithehouris),
+                              static_cast<int>(5 * icurfive));
+  dateafive.put(12, std::string_view(b, static_cast<std::size_t>(n)));
+}
+
+}  // namespace vud

@@ -1,0 +1,107 @@
+// Log time stamps and the five-minute step grid: a date-time text becomes a
+// day number (day of the year plus the fraction of the day, every year a
+// common year), and a reading is assigned to a five-minute step of its hour in
+// one of two regimes. All day numbers and fractions are 4-byte reals.
+#ifndef VUD_STATS_TIMESTAMPS_H_
+#define VUD_STATS_TIMESTAMPS_H_
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "vud_support/text/fixed_text.h"
+
+namespace vud {
+
+inline constexpr float secondsinday = 86400.0F;
+inline constexpr float secondsinhour = 3600.0F;
+inline constexpr float secondsin5min = 300.0F;
+
+// Day fraction of minute 5 f of hour h (f may reach 12, the next hour),
+// made from whole seconds with one rounding: (3600 h + 300 f) / 86400. Marks
+// built this way fall exactly where a time stamp of that second falls.
+float five_minute_mark(std::int32_t h, std::int32_t f);
+
+// The day-fraction constants and the tolerance of a run.
+struct DayFractions {
+  std::array<float, 25> hourdayfrac{};  // entry h is h/24, h = 0 to 24
+  float fiveminfrac = 0, oneminfrac = 0, tensecfrac = 0, twentysecfrac = 0;
+  float thirtysecfrac = 0, fourtysecfrac = 0, fiftysecfrac = 0;
+  float closeenough = 0;  // tolerance used to match readings to marks
+};
+
+// Fills the table and the constants and chooses closeenough from itol: 10, 20
+// and 30 give that many seconds, 40 gives 45 seconds, 50 gives 55 seconds,
+// anything else 30 seconds.
+void set_day_fractions(DayFractions& df, std::int32_t itol);
+
+// The step state that the passes carry from line to line.
+struct StepState {
+  float thehouris = 0;      // day fraction of the current hour mark
+  std::int32_t ithehouris = 0;  // the current hour, 0 to 23
+  std::int32_t icurfive = 0;    // five-minute index within the hour, 0 to 12
+  float nowis = 0;          // working mark
+  float curnowis = 0;       // day number of the current step
+  float thejulianis = 0;    // day number of the reading that opened the step
+  float printedat = 0;      // thejulianis of the last row written
+  bool closetohour = false;
+  bool closetofive = false;
+  bool nearstartofhour = false;
+};
+
+// Converts the date-time text datea (24 characters; act 'B' for MOLVA stamps
+// 'YYYY-MM-DD hh:mm:ss.fff', '2' for QTV 2 stamps 'YYYY/MM/DD,hh:mm:ss') to
+// the day number juliand, the day fraction julianfrac, the day of the year
+// ijday and the seconds since midnight totalsecs.
+//
+// A field that is not a number ends the conversion with "comparedate: error
+// extracting hour." (year, hour) or "comparedate: error extracting minute."
+// (month, day, minute, seconds), and the outputs keep their values. A blank
+// field keeps the value that field had in the previous call (0 at first).
+// Returns true when nothing was shown (no message of its own and no
+// past-the-end warning of the word reader), so that a caller converting the
+// same text again can skip the second call without changing what is shown.
+bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
+                       std::int32_t& ijday, float& totalsecs);
+
+// Forgets the field values datestamptojulian keeps for blank fields.
+void reset_datestamp_memory();
+
+// Day of the year iydn of day idayn of month imthn (February has 28 days).
+// A month below 2 gives the day of the month; a month above 12 counts as 12.
+void eday(std::int32_t idayn, std::int32_t imthn, std::int32_t& iydn);
+
+// Day of the month and month of day of the year iydn; the inverse of eday.
+void edayr(std::int32_t iydn, std::int32_t& idayn, std::int32_t& imthn);
+
+// On the first data line of the log: the hour mark within a minute of
+// julianfrac (or else the hour that contains it) becomes thehouris, with its
+// hour in ithehouris; thejulianis takes juliand.
+void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac,
+                          StepState& st);
+
+// The hour whose mark thehouris is (0 when it is none).
+std::int32_t hour_of_mark(const DayFractions& df, float thehouris);
+
+// Fast regime: the reading opens the step of the hour mark or of the
+// five-minute mark that julianfrac lies within closeenough of, provided more
+// than a minute has passed since printedat; otherwise it is dropped. When
+// sets_hour is true (restricted report, or a reading of sensor 1 or 2) an
+// hour mark within a minute first becomes the current hour. Returns whether
+// the reading was assigned to a step.
+bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, float julianfrac,
+                      std::int32_t ijday, StepState& st);
+
+// Slow regime: the reading is assigned to the five-minute step that contains
+// it; an exact mark belongs to the step before it, 00:00:00 to the first step.
+void assign_step_slow(const DayFractions& df, float juliand, float julianfrac,
+                      std::int32_t ijday, StepState& st);
+
+// Step label: the first 11 characters of datea, the hour ithehouris and the
+// minute 5 icurfive, each as two digits ('2014/12/22,13:40').
+void step_label(std::string_view datea, std::int32_t ithehouris, std::int32_t icurfive,
+                Text<24>& dateafive);
+
+}  // namespace vud
+
+#endif  // VUD_STATS_TIMESTAMPS_H_

@@ -1,0 +1,77 @@
+// The statistics tool as a pipeline of stages over one run state: start-up
+// and files (settings), the survey pass and its output (survey), the report
+// header and the report pass (report). run_vudstats runs them in order.
+#ifndef VUD_STATS_VUDSTATS_H_
+#define VUD_STATS_VUDSTATS_H_
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "vud_stats/layouts.h"
+#include "vud_stats/settings.h"
+#include "vud_stats/timestamps.h"
+#include "vud_support/text/fixed_text.h"
+
+namespace vud {
+
+// The most lines the survey reads.
+inline constexpr std::int32_t listloop = 80000;
+
+// Values in one report row: five per sensor.
+inline constexpr std::int32_t kRowValues = 5 * kSensors;
+
+// The sensor table of the survey, 70 entries in order of first appearance
+// (envsorted and mapsentoarray are put in order after the survey).
+struct SensorTables {
+  SensorTables() {
+    envname.fill(Text<8>("UNKNOWN "));
+    envsorted.fill(Text<8>("UNKNOWN "));
+  }
+  Table<Text<8>, kSensors> envname, envsorted;
+  Table<std::int32_t, kSensors> mapsentoarray, mapsenhits, mapsent;
+  Table<float, kSensors> sensecprev, senseccur, sendeltasec, deltas;
+  std::int32_t howmany = 0;
+};
+
+// Everything one run of the tool reads and writes between its stages.
+struct RunState {
+  RunSettings rs;
+  DayFractions df;
+  StepState step;
+  SensorTables st;
+  LineValues v;
+  Readings rd;
+  LogLine loutstr;                  // the current log line
+  std::int32_t fileformat = kFormatMolva;
+  bool foundrestricsensor = false;
+  std::int32_t icurrentsenarray = 0;  // sorted-table entry of the current line's sensor
+  std::int32_t howmanynow = 0;        // readings matched since the last row
+  float juliand = 0, julianfrac = 0, tsec = 0;
+  std::int32_t ijday = 0;
+  bool stamp_clean = false;  // the line's stamp was converted without a message
+  Text<24> dateafive;
+  std::array<float, kRowValues> tabular{};
+  std::int32_t itotcolumns = 0;
+  // Sensors refused because the table was full (names as 8-byte keys, or
+  // MOLVA indices); their lines are skipped in both passes.
+  std::vector<Text<8>> refused_names;
+  std::vector<std::int32_t> refused_indices;
+};
+
+// The current action letter (detection may change "-" into a layout letter).
+inline char act_letter(const RunState& r) { return action_letter(r.rs); }
+
+// Whether the report pass runs in the fast regime: the first sensor seen
+// reports at most every 10 seconds. A typical interval that cannot be
+// compared selects the slow regime.
+inline bool fast_regime(const RunState& r) { return r.st.deltas(1) <= 10.0F; }
+
+// Runs the tool on the command line (argv[1] to argv[argc-1]); returns the
+// exit status: 0 after the help text, the listing of action L or a finished
+// report, 1 after every failed end.
+int run_vudstats(int argc, const char* const* argv);
+
+}  // namespace vud
+
+#endif  // VUD_STATS_VUDSTATS_H_
