@@ -16,3 +16,11 @@ vud_add_test(jex_utils_test
 vud_add_test(jex2csv_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv_test.cc
   LIBS jex_converter)
+
+# libFuzzer harness over the date-time reader, the command line and decoding.
+if(VUD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  add_executable(jex2csv_fuzz ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_jex2csv.cc)
+  target_compile_options(jex2csv_fuzz PRIVATE -fsanitize=fuzzer)
+  target_link_options(jex2csv_fuzz PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(jex2csv_fuzz PRIVATE jex_converter vud_warnings)
+endif()
