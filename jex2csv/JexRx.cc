@@ -64,12 +64,11 @@ void AppendInfoRecord(const JexInfo_t& info) {
 }
 
 // Copies a text of up to 32 bytes into a field, zero-filled after its end.
-void CopyField(std::uint8_t* field, const char* text) {
+void CopyField(std::uint8_t* field, const void* text) {
   std::memset(field, 0, kFieldSize);
   if (text == nullptr) return;
-  for (std::size_t i = 0; i < kFieldSize && text[i] != '\0'; ++i) {
-    field[i] = static_cast<std::uint8_t>(text[i]);
-  }
+  const auto* bytes = static_cast<const std::uint8_t*>(text);
+  for (std::size_t i = 0; i < kFieldSize && bytes[i] != 0; ++i) field[i] = bytes[i];
 }
 
 }  // namespace
@@ -270,7 +269,7 @@ void MakeKey(std::uint8_t* buffer, const std::uint8_t* mac, std::uint32_t sId) {
 }
 
 void UdpMakePetition(std::uint8_t* buffer, std::uint32_t time, const std::uint8_t* destMac,
-                     const char* un, const char* pw, std::uint32_t sId) {
+                     const void* un, const void* pw, std::uint32_t sId) {
   std::uint8_t key[kJexKeySize];
   MakeKey(key, destMac, sId);
   // Walk the key back five times through the expansion; the block deciphered

@@ -145,14 +145,14 @@ void MakeKey(std::uint8_t* buffer, const std::uint8_t* mac, std::uint32_t sId);
 //   0 "<", 1 user name (32), 33 password (32), 65 destMac (6),
 //   71 time (4, little-endian), 75 sId (4, little-endian), 79 two zero
 //   bytes, 81 ">".
-// un and pw are fields of up to 32 bytes; a shorter text ends at its zero
-// byte and the field is filled up with zero bytes (null gives an empty
-// field). The key comes from MakeKey(destMac, sId) walked back five times
+// un and pw are text fields (char or byte arrays) of up to 32 bytes; a
+// shorter text ends at its zero byte and the field is filled up with zero
+// bytes, so nothing past the text is read (null gives an empty field). The key comes from MakeKey(destMac, sId) walked back five times
 // through the key expansion; the blocks at 65, 49, 33, 17 and 1 are then
 // enciphered in that order, each under the last round key left by the one
 // before.
 void UdpMakePetition(std::uint8_t* buffer, std::uint32_t time, const std::uint8_t* destMac,
-                     const char* un, const char* pw, std::uint32_t sId);
+                     const void* un, const void* pw, std::uint32_t sId);
 
 }  // namespace jex
 

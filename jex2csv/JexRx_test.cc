@@ -444,7 +444,7 @@ TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
 TEST(UdpMakePetition, ShortTextsAreZeroFilledNotOverread) {
   const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
   std::uint8_t a[82], b[82];
-  char un[32] = "op";
+  const std::uint8_t un[32] = {'o', 'p'};
   char pw[32] = {};
   UdpMakePetition(a, 7, mac, un, pw, 9);
   UdpMakePetition(b, 7, mac, "op", nullptr, 9);

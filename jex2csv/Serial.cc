@@ -8,6 +8,11 @@
 #include "jex2csv/platform.h"
 
 namespace jex {
+namespace {
+
+constexpr int kMaxWaitMs = 1 << 30;  // longest single wait; the loop checks the clock again
+
+}  // namespace
 
 int openport(const char* infile, int /*writeable*/, std::uint32_t timeout) {
   if (infile == nullptr || infile[0] == '\0' || std::strcmp(infile, "-") == 0) {
@@ -53,7 +58,10 @@ int readport(int fd, void* buffer, int len, std::uint32_t timeout) {
     const std::uint64_t now = MillisecondsEpoch();
     const std::uint64_t elapsed = now > start ? now - start : 0;
     if (elapsed >= timeout) break;
-    if (!platform::WaitReadable(fd, static_cast<int>(timeout - elapsed))) continue;
+    const std::uint64_t left = timeout - elapsed;
+    if (!platform::WaitReadable(fd, left > kMaxWaitMs ? kMaxWaitMs : static_cast<int>(left))) {
+      continue;
+    }
     const long r = platform::ReadSome(fd, bytes + got, want - got);
     if (r < 0) {
       if (platform::IsWouldBlock(platform::LastError())) continue;
