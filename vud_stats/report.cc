@@ -333,13 +333,13 @@ void fill_row_values(RunState& r) {
 std::int32_t write_row_if_due(RunState& r) {
   r.howmanynow += 1;
   if (!row_due(r)) return kRunGoesOn;
-  fill_row_values(r);
   const bool same_step_check =
       (r.rs.restrictreport && !fast_regime(r)) || (is_qtv2(r) && !r.rs.restrictreport);
   if (same_step_check && r.step.printedat + r.df.oneminfrac > r.step.curnowis) {
     r.howmanynow = 0;
     return kRunGoesOn;
   }
+  fill_row_values(r);
   if (write_row(r) != kRunGoesOn) return write_failed(r);
   r.step.printedat = r.step.thejulianis;
   r.howmanynow = 0;
