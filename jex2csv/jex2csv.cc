@@ -351,7 +351,9 @@ bool JexFlushOutput() {
     return false;
   }
   if (outLen == 0) return true;
-  const std::size_t written = std::fwrite(outBuf, 1, outLen, gSettings.outputFile);
+  // Lines made before any output was set go where the run's output defaults to.
+  std::FILE* out = gSettings.outputFile != nullptr ? gSettings.outputFile : stdout;
+  const std::size_t written = std::fwrite(outBuf, 1, outLen, out);
   const bool ok = written == outLen;
   outLen = 0;
   if (!ok) {
