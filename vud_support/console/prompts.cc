@@ -290,9 +290,9 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
   }
   append(options, used, " ? ");
 
-  std::int32_t nh = 0, ier = 0;
-  helpwithblank(options.view(), nhelp, nh, ier);
   for (;;) {
+    std::int32_t nh = 0, ier = 0;
+    helpwithblank(options.view(), nhelp, nh, ier);
     lusrmsg(msg1, options.view(), '?');
     std::string answer;
     if (read_terminal_line(answer) != kReadLine) {
