@@ -50,7 +50,8 @@ void dbox(std::string_view msg, std::int32_t, std::int32_t, std::int32_t, std::i
 void okbox(std::string_view msg, std::int32_t, std::int32_t, std::int32_t, std::int32_t, char act) {
   button_line("ok ", act, msg);
 }
-void altbox(std::string_view msg, std::int32_t, std::int32_t, std::int32_t, std::int32_t, char act) {
+void altbox(std::string_view msg, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+            char act) {
   button_line("alt ", act, msg);
 }
 void abcdboxs(std::string_view msg, std::int32_t, std::int32_t, std::int32_t, std::int32_t,

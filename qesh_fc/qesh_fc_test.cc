@@ -43,8 +43,7 @@ TEST_F(QeshFcTest, TextRoutinesWriteFullWidthLinesOnStandardOutput) {
       {[](const Text<6>& m) { openaskbox(m, "q?", 10); }, " abc   \n q?\n"},
       {[](const Text<6>& m) { openaskaltbox(m, "q?", Text<4>("alt"), 10); },
        " abc   \n q?\n alt \n"},
-      {[](const Text<6>& m) { openaskcnclbox(m, "q?", "cancel", 10); },
-       " abc   \n q?\n cancel\n"},
+      {[](const Text<6>& m) { openaskcnclbox(m, "q?", "cancel", 10); }, " abc   \n q?\n cancel\n"},
   };
   for (const Case& c : cases) {
     out_.str("");

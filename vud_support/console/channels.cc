@@ -19,12 +19,12 @@ namespace {
 
 struct Channel {
   std::int32_t number = -1;
-  std::FILE* fp = nullptr;        // file opened on the channel (not for 0, 5, 6)
-  std::string name;               // its name, for deletion on close
+  std::FILE* fp = nullptr;  // file opened on the channel (not for 0, 5, 6)
+  std::string name;         // its name, for deletion on close
   FileAccess access = FileAccess::kRead;
   std::ostream* bound_out = nullptr;
   std::istream* bound_in = nullptr;
-  char* line_buf = nullptr;       // getline() buffer, kept for the life of the file
+  char* line_buf = nullptr;  // getline() buffer, kept for the life of the file
   std::size_t line_cap = 0;
 };
 
@@ -55,10 +55,14 @@ bool is_standard(std::int32_t ch) {
 
 std::FILE* standard_stream(std::int32_t ch) {
   switch (ch) {
-    case kErrorChannel: return stderr;
-    case kInputChannel: return stdin;
-    case kOutputChannel: return stdout;
-    default: return nullptr;
+    case kErrorChannel:
+      return stderr;
+    case kInputChannel:
+      return stdin;
+    case kOutputChannel:
+      return stdout;
+    default:
+      return nullptr;
   }
 }
 
@@ -170,10 +174,18 @@ std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess acc
   if (fname.empty()) return ENOENT;
   const char* how = "r";
   switch (access) {
-    case FileAccess::kRead: how = "r"; break;
-    case FileAccess::kOld: how = "r+"; break;
-    case FileAccess::kCreate: how = "w"; break;
-    case FileAccess::kAppend: how = "a"; break;
+    case FileAccess::kRead:
+      how = "r";
+      break;
+    case FileAccess::kOld:
+      how = "r+";
+      break;
+    case FileAccess::kCreate:
+      how = "w";
+      break;
+    case FileAccess::kAppend:
+      how = "a";
+      break;
   }
   errno = 0;
   std::FILE* fp = std::fopen(fname.c_str(), how);

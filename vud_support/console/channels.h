@@ -68,7 +68,8 @@ void channel_bind_input(std::int32_t ch, std::istream* in);
 // Closes every file channel and removes every binding.
 void channel_reset_all();
 
-// Ends the program: flushes and releases every channel, then exits with status.
+// Ends the program: flushes and releases every channel, then exits with status;
+// a status of 0 becomes 1 when buffered output could not be written out.
 [[noreturn]] void end_program(int status);
 
 }  // namespace vud

@@ -12,8 +12,8 @@
 namespace vud {
 namespace {
 
-constexpr std::int32_t kBufWidth = 144;      // width of a buffered line
-constexpr std::int32_t kMsgLine = 124;       // width of a composed user-message line
+constexpr std::int32_t kBufWidth = 144;  // width of a buffered line
+constexpr std::int32_t kMsgLine = 124;   // width of a composed user-message line
 constexpr std::string_view kWarning = " Warning: ";
 constexpr std::string_view kFatal = " Fatal error: ";
 constexpr std::string_view kBadKind = " Incorrect syntax in USRMSG";

@@ -23,9 +23,10 @@ std::int32_t iprevblnk(std::string_view string, std::int32_t ipos);
 // Position where the blank run after ipos ends (1-based).
 std::int32_t inextblnk(std::string_view string, std::int32_t ipos);
 
-// Two-part message of kind level: "-", "P", "W", "F" (ends the program), "?"
-// (a prompt without line end). A second part beginning with "-" counts as
-// blank; the Field forms also blank the caller's field then.
+// Two-part message of kind level: "-", "P", "W", "F" (ends the program with
+// status 1), "?" (a prompt without line end). A second part beginning with "-"
+// counts as blank; the Field forms also blank the caller's field then. Lines
+// are composed 124 characters wide: a longer part is cut, in both forms.
 void usrmsg(std::string_view msg1, std::string_view msg2, char level);
 void usrmsg(std::string_view msg1, Field msg2, char level);
 // As usrmsg, cutting each part to fit its line.
@@ -46,12 +47,18 @@ void lusrmsg(std::string_view msg1, Text<N>& msg2, char level) {
 void isunix(bool& yes);
 bool isunix();
 
-// Settles the terminal mode mmod from model (asking on iout/iin otherwise).
+// Settles the terminal mode mmod from model (-6, -2, -1 or 8; model takes the
+// settled code too). Any other model asks on iout and reads answers from iin
+// until one of the four codes comes; at the end of the input, or after three
+// failed reads in a row, it settles on text mode (-1).
 void epages(std::int32_t& model, std::int32_t iin, std::int32_t iout, std::int32_t iappwi,
             std::int32_t iapphi, std::int32_t iappx, std::int32_t iappy, std::int32_t menuchw,
             std::string_view title);
 
-// Page control worker and its four callers.
+// Page control worker and its four callers: epage (1,0,0), epagew (1,1,0),
+// epwait (0,1,0), epagend (1,0,1). Mode -1 marks a page break with a line of two
+// blanks; mode -2 shows a separator and waits for one line of input (at the end
+// of the input it goes on); mode -6 shows nothing.
 void empage(std::int32_t ipag, std::int32_t iw, std::int32_t iend);
 void epage();
 void epagew();

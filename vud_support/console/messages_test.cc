@@ -181,8 +181,7 @@ TEST_F(MessagesTest, Edisp248WrapsAtWordBoundaries) {
        "w01xxxxxxx w02xxxxxxx\nw03xxxxxxx w04xxxxxxx\nw05xxxxxxx w06xxxxxxx\n"
        "w07xxxxxxx w08xxxxxxx\nw09xxxxxxx w10xxxxxxx\nw11xxxxxxx w12xxxxxxx\n"},
       {"no blank at all", std::string(200, 'a'), 100, "a\n" + std::string(143, 'a') + "\n"},
-      {"blank run carries over", "aaaa bbbb cccc dddd   eeee", 24,
-       "aaaa bbbb cccc dddd\n  eeee\n"},
+      {"blank run carries over", "aaaa bbbb cccc dddd   eeee", 24, "aaaa bbbb cccc dddd\n  eeee\n"},
   };
   for (const Case& c : cases) {
     fresh();
@@ -209,7 +208,8 @@ TEST_F(MessagesTest, Edisp248RefusesWidthsOutside24To144) {
 
 TEST_F(MessagesTest, Edisp248KeepsWithinSixLinesOf144OnArbitraryText) {
   // Seeded random texts of blanks, tabs, letters, control and high bytes.
-  static constexpr char kAlphabet[] = {' ', ' ', ' ', '\t', 'a', 'b', 'c', 'd', '\001', '\x7f', '\xe9'};
+  static constexpr char kAlphabet[] = {' ', ' ', ' ',    '\t',   'a',   'b',
+                                       'c', 'd', '\001', '\x7f', '\xe9'};
   std::uint32_t seed = 12345;
   auto next = [&seed](std::uint32_t n) {
     seed = seed * 1664525U + 1013904223U;
@@ -403,7 +403,8 @@ TEST_F(MessagesTest, EpagesGivesUpAfterRepeatedReadFailures) {
   std::int32_t model = 3;
   epages(model, 44, 6, 748, 570, 80, 100, 24, "t");
   EXPECT_EQ(spad.mmod, -1);
-  const std::string ask = " Terminal mode (? gives options): \nError reading terminal type. Try again.\n";
+  const std::string ask =
+      " Terminal mode (? gives options): \nError reading terminal type. Try again.\n";
   EXPECT_EQ(shown(), ask + ask + ask);
 }
 
@@ -460,8 +461,9 @@ TEST_F(MessagesTest, PageWaitAtEndOfInputGoesOn) {
   spad.mmod = -2;
   epagew();
   epagew();
-  EXPECT_EQ(shown(), "\n -------------------------------------------------->>"
-                     "\n -------------------------------------------------->>");
+  EXPECT_EQ(shown(),
+            "\n -------------------------------------------------->>"
+            "\n -------------------------------------------------->>");
 }
 
 // ------------------------------------------------------------ clrtextbuf
