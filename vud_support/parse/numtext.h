@@ -50,6 +50,12 @@ void relestr(float relin, Text<16>& fstr, std::int32_t& iswd, std::int32_t& ifla
 // nothing was) and itrunc is 0. pckstr is blanked first. Allocates nothing.
 void arlist(std::int32_t inst, std::int32_t inrl, std::span<const float> rlist, std::int32_t inrs,
             char delm, Field pckstr, std::int32_t& length, std::int32_t& itrunc);
+// The same over inrs reals starting at rlist.
+inline void arlist(std::int32_t inst, std::int32_t inrl, const float* rlist, std::int32_t inrs,
+                   char delm, Field pckstr, std::int32_t& length, std::int32_t& itrunc) {
+  const std::size_t n = rlist == nullptr || inrs < 0 ? 0 : static_cast<std::size_t>(inrs);
+  arlist(inst, inrl, std::span<const float>(rlist, n), inrs, delm, pckstr, length, itrunc);
+}
 // The same over a 1-based table of reals.
 template <std::int32_t N>
 void arlist(std::int32_t inst, std::int32_t inrl, const Table<float, N>& rlist, std::int32_t inrs,

@@ -214,6 +214,12 @@ TEST(Arlist, TakesATableOfReals) {
   EXPECT_EQ(pckstr.view().substr(0, 14), "1.5000,22.500 ");
   EXPECT_EQ(length, 13);
   EXPECT_EQ(itrunc, 0);
+
+  const float plain[] = {0.05F, 2.0e6F};
+  Text<30> row;
+  arlist(1, 2, plain, 2, 'S', row, length, itrunc);
+  EXPECT_EQ(row.view(), Text<30>("0.0500000 2.000000E+06").view());
+  EXPECT_EQ(length, 22);
 }
 
 TEST(Arlist, ReadsOnlyEntriesOfTheTable) {
