@@ -16,7 +16,8 @@ if(TARGET vudstats AND TARGET vudstats64 AND TARGET jex2csv AND TARGET vudloggen
       VUDSTATS_BIN="$<TARGET_FILE:vudstats>"
       VUDSTATS64_BIN="$<TARGET_FILE:vudstats64>"
       JEX2CSV_BIN="$<TARGET_FILE:jex2csv>"
-      VUDLOGGEN_BIN="$<TARGET_FILE:vudloggen>")
+      VUDLOGGEN_BIN="$<TARGET_FILE:vudloggen>"
+      VUD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     add_dependencies(vudstats_e2e_test vudstats vudstats64 jex2csv vudloggen)
   endif()
 endif()

@@ -3,6 +3,8 @@
 // reports by index, and the variant's header block.
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -223,6 +225,59 @@ TEST_F(E2eTest, FourDigitSensorIndices) {
                    "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 1115",
                    "JulianTime,yyyy-mm-dd,hh:mm, s1115_degC,s1115_Lux,s1115_RH,s1115_PIR,s1115_dbA ",
                    "356.541656,2014-12-22 13:00,22.756,195.47,25.263,0.00,56.500", "# end"}));
+}
+
+// Lines the report pass skips with a message: an index the survey did not
+// register (index 0 only adds hits to unused entries) and more than 24 PIR
+// packets. Index 0 also leaves sensor 12, registered in such an entry, with
+// two hits and a typical interval of 0.
+TEST_F(E2eTest, SkippedLinesAreAnnounced) {
+  write_file("skip.log",
+             "MOLVA_SHORT,1,2014-12-22 13:00:10.000,7,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
+             "MOLVA_SHORT,2,2014-12-22 13:00:20.000,0,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
+             "MOLVA_SHORT,3,2014-12-22 13:00:40.000,12,5,0,1,0,38500,851,3000,6000,0,6,3,30,80,50\n"
+             "MOLVA_SHORT,4,2014-12-22 13:01:10.000,7,5,30,2,0,38700,500,3000,6500,0,9,3,30,100,50\n"
+             "MOLVA_SHORT,5,2014-12-22 13:06:10.000,7,5,0,3,0,38800,600,3000,7000,0,5,3,30,120,50\n");
+  const RunResult r = run(vudstats_bin(), {"-act", "s", "skip.log"});
+  EXPECT_EQ(r.status, 0);
+  const std::size_t table = r.out.find(
+      std::string(kSurveyHead) + "\n  7 3 120.41016\n  12 2 0\n how many sensors found  2 7 12" +
+      zeros(68) + "\n");
+  const std::size_t unknown = r.out.find("\n unknown sensor index  0 @ 2014-12-22 13:00:20.000\n");
+  const std::size_t corrupt = r.out.find("\n Corrupt pir packets  30 for  7 @ 2014-12-22 13:01:10.000\n");
+  EXPECT_NE(table, std::string::npos) << r.out;
+  EXPECT_NE(unknown, std::string::npos) << r.out;
+  EXPECT_NE(corrupt, std::string::npos) << r.out;
+  EXPECT_LT(table, unknown);
+  EXPECT_LT(unknown, corrupt);
+  EXPECT_EQ(read_file("skip.logtext"),
+            lines({"Vantrel summary from MOLVA_SHORT", "number of sensors  2", "include,degC",
+                   "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 7,12",
+                   "JulianTime,yyyy-mm-dd,hh:mm,s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA,"
+                   "s012_degC,s012_Lux,s012_RH,s012_PIR,s012_dbA,",
+                   "356.541656,2014-12-22 13:00,22.756,195.47,25.263,4.0000,56.500,17.721,285.00,"
+                   "34.306,6.0000,58.819",
+                   "# end"}));
+}
+
+// The bundled sample is what the generator makes with its documented options,
+// and it makes a report.
+TEST_F(E2eTest, BundledMolvaSampleIsReproducible) {
+  const RunResult gen =
+      run(vudloggen_bin(), {"-layout", "molva", "-sensors", "4", "-interval", "60", "-span", "3600",
+                            "-seed", "42", "-start", "2014/06/17,20:00:00", "-o", "sample_molva.log"});
+  ASSERT_EQ(gen.status, 0) << gen.err;
+  const std::string made = read_file("sample_molva.log");
+  std::ifstream bundled(std::string(VUD_SOURCE_DIR) + "/examples/sample_molva.log", std::ios::binary);
+  const std::string shipped((std::istreambuf_iterator<char>(bundled)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(made, shipped);
+
+  const RunResult r = run(vudstats_bin(), {"-act", "b", "sample_molva.log"});
+  EXPECT_EQ(r.status, 0);
+  const std::string report = read_file("sample_molva.logtext");
+  EXPECT_EQ(report.substr(0, report.find('\n')), "Vantrel summary from standard log");
+  EXPECT_GT(std::count(report.begin(), report.end(), '\n'), 50);
+  EXPECT_EQ(report.substr(report.size() - 6), "# end\n");
 }
 
 }  // namespace
