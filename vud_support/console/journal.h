@@ -28,6 +28,10 @@ inline constexpr std::string_view kFixedDate = "Mon Feb 11 16:42:00 2013";
 // in "continuing." and give up only this line. Lines are composed in 124
 // characters: msg is cut to 97 so that the stamp always fits.
 void tstamp(char act, std::string_view msg);
+// The same, with the action given as a one-character text.
+inline void tstamp(std::string_view act, std::string_view msg) {
+  tstamp(act.empty() ? ' ' : act.front(), msg);
+}
 
 // The current local date and time in date_str. When the clock cannot be read
 // it shows "dstamp: error getting time, using fixed date" and uses the fixed
