@@ -1,0 +1,75 @@
+// Test support for the statistics tool's stages: a fixture that resets the
+// shared records and captures the terminal channel, a scratch directory for
+// log and report files, and a runner for whole command lines.
+#ifndef VUD_STATS_STATS_TEST_UTIL_H_
+#define VUD_STATS_STATS_TEST_UTIL_H_
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vud_stats/timestamps.h"
+#include "vud_stats/vudstats.h"
+#include "vud_support/console/channels.h"
+#include "vud_support/console/records.h"
+
+namespace vud {
+
+class StatsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_shared_records();
+    reset_datestamp_memory();
+    channel_bind_output(kOutputChannel, &out_);
+    channel_bind_input(kInputChannel, &in_);
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           (std::string("vudstats_") + info->test_suite_name() + "_" + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    channel_reset_all();
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Full name of a file in the scratch directory.
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  void write_file(const std::string& name, const std::string& text) const {
+    std::ofstream(path(name), std::ios::binary) << text;
+  }
+  std::string read_file(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
+
+  // Runs the tool on args (without the program name) and returns its status.
+  int run(const std::vector<std::string>& args) {
+    std::vector<const char*> argv{"vudstats"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    return run_vudstats(static_cast<int>(argv.size()), argv.data());
+  }
+
+  // The terminal text so far, and cleared.
+  std::string shown() {
+    std::string s = out_.str();
+    out_.str("");
+    return s;
+  }
+
+  std::ostringstream out_;
+  std::istringstream in_;
+  std::filesystem::path dir_;
+};
+
+}  // namespace vud
+
+#endif  // VUD_STATS_STATS_TEST_UTIL_H_
