@@ -1,1 +1,250 @@
+#include "vud_stats/timestamps.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "vud_stats/stats_test_util.h"
+
+namespace vud {
+namespace {
+
+class Timestamps : public StatsTest {
+ protected:
+  void SetUp() override {
+    StatsTest::SetUp();
+    set_day_fractions(df_, 30);
+  }
+  // The QTV 2 stamp of day 356 at hh:mm:ss, converted.
+  void convert(int hh, int mm, int ss) {
+    char b[32];
+    std::snprintf(b, sizeof b, "2014/12/22,%02d:%02d:%02d", hh, mm, ss);
+    ASSERT_TRUE(datestamptojulian(b, '2', juliand_, julianfrac_, ijday_, tsec_));
+  }
+  DayFractions df_;
+  StepState st_;
+  float juliand_ = 0, julianfrac_ = 0, tsec_ = 0;
+  std::int32_t ijday_ = 0;
+};
+
+TEST_F(Timestamps, StampsBecomeDayNumbers) {
+  struct Case {
+    std::string_view datea;
+    char act;
+    std::int32_t ijday;
+    float tsec;
+  };
+  const Case cases[] = {
+      {"2014/12/22,13:41:05", '2', 356, 49265.0F},
+      {"2013-06-21 20:24:53.518", 'B', 172, 73493.518F},
+      {"2016-03-01 00:00:00.000", 'B', 60, 0.0F},  // no leap day
+      {"2014-01-01|00:00:30", 'B', 1, 30.0F},      // any word separator between date and time
+      {"2014/02/28 23:59:59", '2', 59, 86399.0F},
+  };
+  for (const Case& c : cases) {
+    float juliand = -1, julianfrac = -1, tsec = -1;
+    std::int32_t ijday = -1;
+    EXPECT_TRUE(datestamptojulian(c.datea, c.act, juliand, julianfrac, ijday, tsec)) << c.datea;
+    EXPECT_EQ(ijday, c.ijday) << c.datea;
+    EXPECT_EQ(tsec, c.tsec) << c.datea;
+    EXPECT_EQ(julianfrac, c.tsec / 86400.0F) << c.datea;
+    EXPECT_EQ(juliand, static_cast<float>(c.ijday) + c.tsec / 86400.0F) << c.datea;
+  }
+  EXPECT_EQ(shown(), "");
+  float juliand = 0, julianfrac = 0, tsec = 0;
+  std::int32_t ijday = 0;
+  datestamptojulian("2014/12/22,13:41:05", '2', juliand, julianfrac, ijday, tsec);
+  EXPECT_NEAR(julianfrac, 0.570197, 1e-6);
+  EXPECT_NEAR(juliand, 356.5702, 1e-4);
+  datestamptojulian("2013-06-21 20:24:53.518", 'B', juliand, julianfrac, ijday, tsec);
+  EXPECT_NEAR(julianfrac, 0.850619, 1e-6);
+}
+
+TEST_F(Timestamps, BadFieldsKeepTheOutputsAndBlankFieldsKeepTheirValues) {
+  float juliand = 0, julianfrac = 0, tsec = 0;
+  std::int32_t ijday = 0;
+  ASSERT_TRUE(datestamptojulian("2014/12/22,13:41:05", '2', juliand, julianfrac, ijday, tsec));
+  const float kept = juliand;
+  struct Case {
+    std::string_view datea, message;
+  };
+  const Case cases[] = {
+      {"2x14/12/22,13:41:05", "comparedate: error extracting hour.\n"},
+      {"2014/1x/22,13:41:05", "comparedate: error extracting minute.\n"},
+      {"2014/12/2x,13:41:05", "comparedate: error extracting minute.\n"},
+      {"2014/12/22,1x:41:05", "comparedate: error extracting hour.\n"},
+      {"2014/12/22,13:4x:05", "comparedate: error extracting minute.\n"},
+      {"2014/12/22,13:41:0x", "comparedate: error extracting minute.\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(datestamptojulian(c.datea, '2', juliand, julianfrac, ijday, tsec)) << c.datea;
+    EXPECT_EQ(shown(), c.message) << c.datea;
+    EXPECT_EQ(juliand, kept) << c.datea;
+  }
+  // Blank day and seconds keep the values of the previous conversion (22, 05).
+  EXPECT_TRUE(datestamptojulian("2014/12/  ,14:41:  ", '2', juliand, julianfrac, ijday, tsec));
+  EXPECT_EQ(ijday, 356);
+  EXPECT_EQ(tsec, 49265.0F + 3600.0F);
+  EXPECT_EQ(shown(), "");
+  // A stamp without its time word: the word reader warns, the time stays.
+  EXPECT_FALSE(datestamptojulian("2014/12/21", '2', juliand, julianfrac, ijday, tsec));
+  EXPECT_EQ(ijday, 355);
+  EXPECT_EQ(tsec, 49265.0F + 3600.0F);
+  EXPECT_NE(shown().find("hh:mm:ss.fff"), std::string::npos);
+}
+
+TEST_F(Timestamps, DayOfYearAndBack) {
+  struct Case {
+    std::int32_t day, month, iydn;
+  };
+  const Case cases[] = {{1, 1, 1},     {31, 1, 31},   {1, 2, 32},    {28, 2, 59},
+                        {1, 3, 60},    {22, 12, 356}, {31, 12, 365}, {5, 0, 5},
+                        {5, -3, 5},    {5, 13, 339},  {5, 99, 339}};  // later months count as December
+  for (const Case& c : cases) {
+    std::int32_t iydn = 0;
+    eday(c.day, c.month, iydn);
+    EXPECT_EQ(iydn, c.iydn) << c.day << "/" << c.month;
+  }
+  for (std::int32_t d = 1; d <= 365; ++d) {
+    std::int32_t day = 0, month = 0, back = 0;
+    edayr(d, day, month);
+    eday(day, month, back);
+    EXPECT_EQ(back, d);
+    EXPECT_GE(month, 1);
+    EXPECT_LE(month, 12);
+  }
+  std::int32_t day = 0, month = 0;
+  edayr(60, day, month);
+  EXPECT_EQ(day, 1);
+  EXPECT_EQ(month, 3);
+}
+
+TEST_F(Timestamps, ToleranceFromItol) {
+  const std::pair<std::int32_t, float> cases[] = {{10, 10}, {20, 20}, {30, 30}, {40, 45},
+                                                  {50, 55}, {0, 30},  {25, 30}, {-5, 30}};
+  for (const auto& [itol, seconds] : cases) {
+    DayFractions df;
+    set_day_fractions(df, itol);
+    EXPECT_EQ(df.closeenough, seconds / 86400.0F) << itol;
+  }
+  EXPECT_EQ(df_.hourdayfrac[0], 0.0F);
+  EXPECT_EQ(df_.hourdayfrac[12], 0.5F);
+  EXPECT_EQ(df_.hourdayfrac[24], 1.0F);
+}
+
+TEST_F(Timestamps, SlowRegimeStepsHoldTheirMarksExactly) {
+  struct Case {
+    int hh, mm, ss, hour, five;
+  };
+  const Case cases[] = {{13, 7, 30, 13, 1},  {13, 10, 0, 13, 1}, {13, 0, 0, 12, 11},
+                        {13, 0, 1, 13, 0},   {0, 0, 0, 0, 0},    {23, 59, 59, 23, 11},
+                        {0, 2, 0, 0, 0},     {12, 55, 0, 12, 10}};
+  for (const Case& c : cases) {
+    convert(c.hh, c.mm, c.ss);
+    assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
+    EXPECT_EQ(st_.ithehouris, c.hour) << c.hh << ":" << c.mm << ":" << c.ss;
+    EXPECT_EQ(st_.icurfive, c.five) << c.hh << ":" << c.mm << ":" << c.ss;
+    EXPECT_EQ(st_.thejulianis, juliand_);
+  }
+  // Every exact mark of the day belongs to the step before it, and the middle
+  // of a step to that step.
+  for (int h = 0; h < 24; ++h) {
+    for (int f = 0; f < 12; ++f) {
+      convert(h, 5 * f, 150);
+      assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
+      EXPECT_EQ(st_.ithehouris * 12 + st_.icurfive, h * 12 + f) << h << " " << f;
+      EXPECT_EQ(st_.curnowis, 356.0F + five_minute_mark(h, f));
+      if (h == 0 && f == 0) continue;
+      convert(h, 5 * f, 0);
+      assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
+      EXPECT_EQ(st_.ithehouris * 12 + st_.icurfive, h * 12 + f - 1) << h << " " << f;
+    }
+  }
+}
+
+TEST_F(Timestamps, FastRegimeKeepsReadingsNearMarks) {
+  st_.thehouris = df_.hourdayfrac[13];
+  st_.ithehouris = 13;
+  struct Case {
+    int hh, mm, ss;
+    float printedat;
+    bool assigned;
+    int five;
+  };
+  const Case cases[] = {
+      {13, 4, 45, 0.0F, true, 1},        // 15 s before 13:05
+      {13, 3, 0, 0.0F, false, 0},        // two minutes from any mark
+      {13, 5, 29, 0.0F, true, 1},        // just inside 30 s
+      {13, 5, 31, 0.0F, false, 0},       // 31 s is not close
+      {13, 0, 10, 0.0F, true, 0},        // the hour mark itself
+      {13, 59, 50, 0.0F, true, 12},      // the next hour while the hour stands: minute 60
+      {13, 10, 0, 356.5f, false, 0},     // a row less than a minute ago
+  };
+  for (const Case& c : cases) {
+    convert(c.hh, c.mm, c.ss);
+    st_.printedat = c.printedat == 0.0F ? 0.0F : juliand_ - 30.0F / 86400.0F;
+    st_.icurfive = 0;
+    EXPECT_EQ(assign_step_fast(df_, false, juliand_, julianfrac_, ijday_, st_), c.assigned)
+        << c.hh << ":" << c.mm << ":" << c.ss;
+    if (c.assigned) {
+      EXPECT_EQ(st_.icurfive, c.five) << c.hh << ":" << c.mm << ":" << c.ss;
+      EXPECT_EQ(st_.curnowis, 356.0F + five_minute_mark(13, c.five));
+      EXPECT_EQ(st_.thejulianis, juliand_);
+    }
+  }
+  // A 45-second tolerance (-tol 40): 44 s from a mark is close, 46 s is not.
+  DayFractions wide;
+  set_day_fractions(wide, 40);
+  st_.printedat = 0;
+  convert(13, 4, 16);
+  EXPECT_TRUE(assign_step_fast(wide, false, juliand_, julianfrac_, ijday_, st_));
+  convert(13, 4, 14);
+  EXPECT_FALSE(assign_step_fast(wide, false, juliand_, julianfrac_, ijday_, st_));
+}
+
+TEST_F(Timestamps, FastRegimeHourMovesOnlyForTheLeadingSensors) {
+  st_.thehouris = df_.hourdayfrac[13];
+  st_.ithehouris = 13;
+  convert(14, 0, 20);
+  EXPECT_TRUE(assign_step_fast(df_, false, juliand_, julianfrac_, ijday_, st_));
+  EXPECT_EQ(st_.ithehouris, 13);
+  EXPECT_EQ(st_.icurfive, 12);
+  st_.printedat = 0;
+  EXPECT_TRUE(assign_step_fast(df_, true, juliand_, julianfrac_, ijday_, st_));
+  EXPECT_EQ(st_.ithehouris, 14);
+  EXPECT_EQ(st_.thehouris, df_.hourdayfrac[14]);
+  EXPECT_EQ(st_.icurfive, 0);
+}
+
+TEST_F(Timestamps, FirstHourMark) {
+  struct Case {
+    int hh, mm, ss, hour;
+    bool near;
+  };
+  const Case cases[] = {{13, 0, 5, 13, true}, {12, 59, 30, 13, true}, {13, 41, 5, 13, false},
+                        {0, 0, 0, 0, true},   {23, 30, 0, 23, false}};
+  for (const Case& c : cases) {
+    StepState st;
+    convert(c.hh, c.mm, c.ss);
+    find_first_hour_mark(df_, juliand_, julianfrac_, st);
+    EXPECT_EQ(st.thehouris, df_.hourdayfrac[static_cast<std::size_t>(c.hour)]) << c.hh;
+    EXPECT_EQ(st.ithehouris, c.hour) << c.hh;
+    EXPECT_EQ(hour_of_mark(df_, st.thehouris), c.hour) << c.hh;
+    EXPECT_EQ(st.nearstartofhour, c.near) << c.hh;
+    EXPECT_EQ(st.thejulianis, juliand_);
+  }
+}
+
+TEST_F(Timestamps, StepLabels) {
+  Text<24> label;
+  step_label("2014/12/22,13:41:05", 13, 8, label);
+  EXPECT_EQ(label.view(), "2014/12/22,13:40        ");
+  step_label("2013-06-21 20:24:53.518", 20, 5, label);
+  EXPECT_EQ(label.view(), "2013-06-21 20:25        ");
+  step_label("2014/12/22,09:59:55", 9, 12, label);
+  EXPECT_EQ(label.view(), "2014/12/22,09:60        ");
+}
+
+}  // namespace
+}  // namespace vud
