@@ -1,1 +1,214 @@
+#include "vud_stats/layouts.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "vud_stats/stats_test_util.h"
+#include "vud_support/parse/numtext.h"
+
+namespace vud {
+namespace {
+
+class Layouts : public StatsTest {
+ protected:
+  // The value text a report row shows for x.
+  static std::string text(float x) {
+    Text<16> t;
+    std::int32_t n = 0, flag = 0;
+    rel16str(x, t, n, flag);
+    return std::string(sub1(t, 1, n));
+  }
+  // A standard MOLVA line with the given index, sequence, packets left, raw
+  // values and 24 PIR and 24 audio words.
+  static std::string molva(std::int32_t isen, std::int32_t seq, std::int32_t left,
+                           std::int32_t temp, std::int32_t light, std::int32_t rh,
+                           std::int32_t pir_peak, std::int32_t audio_peak) {
+    std::string s = "MOLVA,1371846293,2013-06-21 20:24:53.518," + std::to_string(isen) + ",5,24," +
+                    std::to_string(seq) + "," + std::to_string(left) + "," + std::to_string(temp) +
+                    "," + std::to_string(light) + ",3010," + std::to_string(rh);
+    for (int i = 0; i < 24; ++i) s += "," + std::to_string(i == 7 ? pir_peak : i % 3);
+    for (int i = 0; i < 24; ++i) s += "," + std::to_string(i == 20 ? audio_peak : 40 + i % 10);
+    return s;
+  }
+  LineValues v_;
+  Readings rd_;
+};
+
+TEST_F(Layouts, QtvTwoLineDecodesAndConverts) {
+  const LogLine line("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0");
+  read_qtv2_report(line, v_);
+  EXPECT_EQ(v_.name.view(), "4A3F21B0");
+  EXPECT_EQ(v_.iradio, -61);
+  EXPECT_EQ(v_.ipacket, 1);
+  EXPECT_EQ(v_.iseq, 17);
+  EXPECT_EQ(v_.ibat, 2950);
+  store_readings('2', v_, 3, rd_);
+  EXPECT_EQ(rd_.pvudtmp(3), 21.5F);
+  EXPECT_EQ(rd_.pvudhumidity(3), 51.2F);
+  EXPECT_EQ(rd_.pvudlight(3), 120.0F);
+  EXPECT_EQ(rd_.pvudpirc(3), 14.0F);
+  EXPECT_EQ(rd_.pvudpirpwr(3), 5.0F);
+  EXPECT_EQ(rd_.pvudswitch(3), 0.0F);
+  EXPECT_EQ(rd_.pvudaudio(3), 0.0F);
+  EXPECT_EQ(shown(), "");
+
+  // The survey reads only the name, the signal and the kind; a long name is cut.
+  const LogLine survey("2014/12/22,13:41:05,4A3F21B0FF,-61,3,17");
+  read_qtv2_survey(survey, v_);
+  EXPECT_EQ(v_.name.view(), "4A3F21B0");
+  EXPECT_EQ(v_.ipacket, 3);
+  EXPECT_NE(shown().find(" the env packet value (3) > normal maximum 2!"), std::string::npos);
+}
+
+TEST_F(Layouts, QtvTwoFieldsThatFailKeepTheirValues) {
+  read_qtv2_report(LogLine("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0"), v_);
+  read_qtv2_report(LogLine("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,5x,216"), v_);
+  EXPECT_EQ(v_.rrh, 51.2F);
+  EXPECT_EQ(v_.irdbt, 216);
+  EXPECT_EQ(v_.irlight, 120);  // past the end of the line: kept
+  EXPECT_NE(shown().find("conversion of humidity % value in 5x"), std::string::npos);
+}
+
+TEST_F(Layouts, MolvaConversions) {
+  EXPECT_EQ(text(raw_temp_to_degc(39000)), "22.756");
+  EXPECT_EQ(text(raw_rh_to_percent(5000)), "25.263");
+  EXPECT_EQ(text(raw_light_to_lux(850)), "195.47");
+  EXPECT_EQ(raw_light_to_lux(851), 285.0F);
+  EXPECT_EQ(text(audio_peak_to_dba(60)), "56.500");
+  EXPECT_TRUE(std::isinf(raw_rh_to_percent(0)));
+  EXPECT_EQ(text(audio_peak_to_dba(0)), "-Infinity");
+}
+
+TEST_F(Layouts, MolvaStandardLine) {
+  const LogLine line(molva(7, 3, 0, 39000, 850, 5000, 9, 60));
+  std::int32_t k = 0;
+  read_first_word(line, k, v_);
+  EXPECT_EQ(v_.word.view().substr(0, 6), "MOLVA ");
+  read_molva_head(line, k, Pass::kReport, v_);
+  EXPECT_EQ(v_.datea.view(), "2013-06-21 20:24:53.518 ");
+  EXPECT_EQ(v_.isen, 7);
+  read_molva_counts(line, k, v_);
+  EXPECT_EQ(v_.iver, 5);
+  EXPECT_EQ(v_.ipir, 24);
+  EXPECT_EQ(v_.iseq, 3);
+  EXPECT_EQ(v_.ipacketsleft, 0);
+  read_molva_values(line, k, 'b', v_);
+  EXPECT_EQ(v_.ipirpeak, 9);
+  EXPECT_EQ(v_.iaudiopeak, 60);
+  store_readings('b', v_, 1, rd_);
+  EXPECT_EQ(text(rd_.pvudtmp(1)), "22.756");
+  EXPECT_EQ(text(rd_.pvudlight(1)), "195.47");
+  EXPECT_EQ(text(rd_.pvudhumidity(1)), "25.263");
+  EXPECT_EQ(rd_.pvudpirc(1), 9.0F);
+  EXPECT_EQ(text(rd_.pvudaudio(1)), "56.500");
+  EXPECT_EQ(shown(), "");
+
+  // All PIR words negative: the peak is 0.
+  const LogLine low("MOLVA,1,2013-06-21 20:24:53.518,7,5,24,3,0,39000,850,3010,5000"
+                    ",-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1");
+  k = 0;
+  read_first_word(low, k, v_);
+  read_molva_head(low, k, Pass::kReport, v_);
+  read_molva_counts(low, k, v_);
+  read_molva_values(low, k, 'B', v_);
+  EXPECT_EQ(v_.ipirpeak, 0);
+}
+
+TEST_F(Layouts, MolvaShortAndUserUnitsLines) {
+  const LogLine short_line(
+      "MOLVA_SHORT,1,2013-06-21 20:24:53.518,7,4,3,8,0,39000,851,3010,5000,1,6,2,40,61,50");
+  std::int32_t k = 0;
+  read_first_word(short_line, k, v_);
+  read_molva_head(short_line, k, Pass::kReport, v_);
+  read_molva_counts(short_line, k, v_);
+  read_molva_values(short_line, k, 's', v_);
+  EXPECT_EQ(v_.iver, 4);
+  EXPECT_EQ(v_.ipirpeak, 6);
+  EXPECT_EQ(v_.iaudiopeak, 61);
+  store_readings('s', v_, 2, rd_);
+  EXPECT_EQ(rd_.pvudlight(2), 285.0F);
+  EXPECT_EQ(rd_.pvudpirc(2), 6.0F);
+
+  struct Case {
+    std::string_view tail;
+    float audio;
+  };
+  const Case cases[] = {{"35.5,47.25,40.0", 47.25F}, {"35.5,-inf", 0.0F}, {"35.5,-1.$", 0.0F}};
+  for (const Case& c : cases) {
+    const LogLine units("MOLVA_UNITS,1,2013-06-21 20:24:53.518,9,5,3,8,0,21.5,120.5,3010,51.2,"
+                        "1,6,2," + std::string(c.tail));
+    v_.audiopeak = -5.0F;
+    k = 0;
+    read_first_word(units, k, v_);
+    read_molva_head(units, k, Pass::kReport, v_);
+    read_molva_counts(units, k, v_);
+    read_molva_values(units, k, 'u', v_);
+    store_readings('u', v_, 4, rd_);
+    EXPECT_EQ(rd_.pvudtmp(4), 21.5F) << c.tail;
+    EXPECT_EQ(rd_.pvudlight(4), 120.5F) << c.tail;
+    EXPECT_EQ(rd_.pvudhumidity(4), 51.2F) << c.tail;
+    EXPECT_EQ(rd_.pvudpirc(4), 6.0F) << c.tail;
+    EXPECT_EQ(rd_.pvudaudio(4), c.audio) << c.tail;
+  }
+  EXPECT_EQ(shown(), "");
+}
+
+TEST_F(Layouts, LayoutDetection) {
+  struct Case {
+    std::string_view word;
+    char act;
+    std::int32_t fileformat;
+    char act_after;
+  };
+  const Case cases[] = {{"MOLVA_UNITS", '-', kFormatMolvaUnits, 'u'},
+                        {"MOLVA_UNIT", '-', kFormatMolvaUnits, 'u'},
+                        {"MOLVA_SHORT", '-', kFormatMolvaShort, 's'},
+                        {"MOLVA", '-', kFormatMolva, 'b'},
+                        {"MOLVA_SHORT", 'b', kFormatMolvaShort, 'b'},  // a given letter stays
+                        {"JEX", '-', 99, '-'}};
+  for (const Case& c : cases) {
+    std::int32_t fileformat = 99;
+    char act = c.act;
+    detect_molva(Text<32>(c.word), fileformat, act);
+    EXPECT_EQ(fileformat, c.fileformat) << c.word;
+    EXPECT_EQ(act, c.act_after) << c.word;
+  }
+  std::int32_t fileformat = 0;
+  char act = '-';
+  detect_qtv2(fileformat, act);
+  EXPECT_EQ(fileformat, kFormatQtv2);
+  EXPECT_EQ(act, '2');
+  EXPECT_TRUE(is_qtv2_word("2014/12/22"));
+  EXPECT_FALSE(is_qtv2_word("2020/01/01"));
+  EXPECT_FALSE(is_qtv2_word("MOLVA"));
+}
+
+TEST_F(Layouts, PirDifferencesSumCountsSinceTheLastData) {
+  // Kind 1 remembers the time; other kinds add the count difference to the sum.
+  struct Step {
+    std::int32_t kind, count, value;
+    float tsec, sum, deltas;
+  };
+  const Step steps[] = {
+      {2, 10, 5, 100.0F, 1.0F, 100.0F},  // nothing stored yet: a difference of 1
+      {1, 12, 7, 130.0F, 1.0F, 100.0F},  // time only
+      {2, 14, 9, 190.0F, 3.0F, 60.0F},   // 14 - 12
+      {0, 15, 9, 210.0F, 4.0F, 20.0F},
+  };
+  for (const Step& s : steps) {
+    v_.ipacket = s.kind;
+    v_.irpircount = s.count;
+    v_.irpvalue = s.value;
+    pir_differences(v_, s.tsec, 5, rd_);
+    EXPECT_EQ(rd_.deltapircountsum(5), s.sum) << s.tsec;
+    EXPECT_EQ(rd_.pirdeltas(5), s.deltas) << s.tsec;
+    EXPECT_EQ(rd_.sssod(5), s.tsec);
+    store_readings('2', v_, 5, rd_);
+  }
+  EXPECT_EQ(rd_.deltapirpwr(5), 0.0F);  // (9 - 9) / 20
+}
+
+}  // namespace
+}  // namespace vud
