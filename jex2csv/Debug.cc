@@ -7,11 +7,7 @@
 #include <cstring>
 
 #include "jex2csv/JexUtils.h"
-// The converter keeps its exit status under the same name as the status
-// record here; only Settings_t is wanted from its header.
-#define gStatus gConverterExitStatus
 #include "jex2csv/jex2csv.h"
-#undef gStatus
 
 namespace jex {
 

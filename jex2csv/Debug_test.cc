@@ -14,11 +14,7 @@
 #include <string>
 
 #include "jex2csv/JexUtils.h"
-// Only Settings_t is wanted here; the converter's exit status shares the
-// name of the status record.
-#define gStatus gConverterExitStatus
 #include "jex2csv/jex2csv.h"
-#undef gStatus
 
 // Lets DBG_malloc see an allocation fail under the address sanitizer too.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }

@@ -11,7 +11,7 @@
 namespace jex {
 
 Settings_t gSettings;
-int gStatus = 0;
+int gExitStatus = 0;
 int ilist = 0;
 int focus = 0;
 std::string focusname;
@@ -188,7 +188,7 @@ constexpr TopicKeyword kTopics[] = {{"dbt", 1}, {"rh", 2},  {"lux", 3},
                                     {"pirc", 4}, {"sw", 5}, {"bat", 6}};
 
 // Applies one file name: the capture first, then the output; later names are
-// ignored. False after the open failed (message written, gStatus 1).
+// ignored. False after the open failed (message written, gExitStatus 1).
 bool TakeFileName(const char* name) {
   if (gSettings.inputFile == nullptr) {
     gSettings.inputFile = gOpenFile(name, "rb");
@@ -214,7 +214,7 @@ bool TakeFileName(const char* name) {
 
 void JexResetState() {
   gSettings = Settings_t{};
-  gStatus = 0;
+  gExitStatus = 0;
   ilist = 0;
   focus = 0;
   focusname.clear();
@@ -358,7 +358,7 @@ bool JexFlushOutput() {
   outLen = 0;
   if (!ok) {
     outputFailed = true;
-    gStatus = 1;
+    gExitStatus = 1;
     std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());
   }
   return ok;
@@ -499,7 +499,7 @@ void JexDataRead() {
   if (ilist == 1) PrintList();
   if (in != nullptr && std::ferror(in)) {
     std::fprintf(gMessages, "Could not read file %s!\n", inputName.c_str());
-    gStatus = 1;
+    gExitStatus = 1;
   }
 }
 
@@ -515,11 +515,11 @@ int JexFinish() {
     if (!ok && !outputFailed) {
       std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());
     }
-    if (!ok) gStatus = 1;
+    if (!ok) gExitStatus = 1;
   }
   gSettings.inputFile = nullptr;
   gSettings.outputFile = nullptr;
-  return gStatus;
+  return gExitStatus;
 }
 
 int JexMain(int argc, const char* const* argv) {

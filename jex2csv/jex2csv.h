@@ -21,7 +21,7 @@ struct Settings_t {
 extern Settings_t gSettings;
 
 // Exit status of the run: 0 success, 1 failure (always after a message).
-extern int gStatus;
+extern int gExitStatus;
 
 // Mode variables set by the command line.
 extern int ilist;               // 0 convert to CSV, 1 list sensors
@@ -66,13 +66,13 @@ int JexParseCommandLine(int argc, const char* const* argv);
 // Reads the whole capture in 32-byte records and hands each to JexNewEntry
 // or, in listing mode, to JexCountEntry; then writes the listing. A trailing
 // fragment shorter than a record is dropped silently. A read error or a
-// failed write sets gStatus to 1 after a message.
+// failed write sets gExitStatus to 1 after a message.
 void JexDataRead();
 
 // Appends the CSV line of one record to the output (at most one line).
 // Lines are buffered; JexFlushOutput hands them to gSettings.outputFile.
 void JexNewEntry(const binUnit_t& unit);
-// Writes out the buffered lines; false (after a message, gStatus 1) when the
+// Writes out the buffered lines; false (after a message, gExitStatus 1) when the
 // output refused them.
 bool JexFlushOutput();
 
@@ -83,7 +83,7 @@ void JexCountEntry(const binUnit_t& unit);
 void PrintList();
 
 // Closes the capture (unless stdin) and the output (unless stdout, which is
-// flushed), and returns gStatus; a failed flush or close makes it 1.
+// flushed), and returns gExitStatus; a failed flush or close makes it 1.
 int JexFinish();
 
 // The whole program: parse, read, finish. Returns the exit status.

@@ -440,7 +440,7 @@ TEST_F(ConverterTest, ReadLoopTakesWholeRecordsAndDropsTheFragment) {
   gSettings.outputFile = output_;
   topic = 6;
   JexDataRead();
-  EXPECT_EQ(gStatus, 0);
+  EXPECT_EQ(gExitStatus, 0);
   EXPECT_EQ(Messages(), "");
   const std::string line = "2015/06/03,22:05:17,42D89A75,3012\n";
   EXPECT_EQ(Drain(output_), line + line + line);
