@@ -2,10 +2,11 @@
 #   make demo   build, convert the bundled sample capture and show the results
 #   make test   build and run every test, in a normal and a sanitizer build
 
+CXX ?= g++
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build demo test test-normal test-asan clean
+.PHONY: all build demo test test-normal test-asan test-m32 clean
 
 all: build
 
@@ -26,7 +27,17 @@ test-asan:
 	cmake --build build-asan -j $(JOBS)
 	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
-test: test-normal test-asan
+# The 32-bit vudstats (as the program is delivered) against the same
+# end-to-end expectations, where the toolchain can build -m32 programs.
+test-m32:
+	@if echo 'int main(){}' | $(CXX) -m32 -x c++ - -o /dev/null 2>/dev/null; then \
+	  cmake -S . -B build-m32 $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUDSTATS_M32=ON -DVUD_BUILD_BENCH=OFF && \
+	  cmake --build build-m32 -j $(JOBS) --target vudstats_e2e_test vudstats_dialogue_test && \
+	  file build-m32/vud_stats/vudstats | grep -q '32-bit' && \
+	  build-m32/tests/vudstats_e2e_test && build-m32/tests/vudstats_dialogue_test; \
+	else echo "test-m32: skipped, $(CXX) cannot build -m32 programs (install g++-multilib)"; fi
+
+test: test-normal test-asan test-m32
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-m32
