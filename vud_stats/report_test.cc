@@ -1,1 +1,291 @@
+#include "vud_stats/report.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "vud_stats/stats_test_util.h"
+
+namespace vud {
+namespace {
+
+class Report : public StatsTest {
+ protected:
+  // A QTV 2 line of 22 December 2014.
+  static std::string qtv2(const char* hms, const char* name, int kind, const char* rest) {
+    return std::string("2014/12/22,") + hms + "," + name + ",-61," + std::to_string(kind) +
+           ",1,3,2950," + rest + "\n";
+  }
+  // A standard MOLVA line of 21 June 2013 with 24 PIR words (peak 4) and 24
+  // audio words (peak 60).
+  static std::string molva(const char* hms, int isen, int seq, int pirs = 24) {
+    std::string s = std::string("MOLVA,1371846293,2013-06-21 ") + hms + ".000," +
+                    std::to_string(isen) + ",5," + std::to_string(pirs) + "," +
+                    std::to_string(seq) + ",0,39000,850,3010,5000";
+    for (int i = 0; i < 24; ++i) s += i == 5 ? ",4" : ",1";
+    for (int i = 0; i < 24; ++i) s += i == 9 ? ",60" : ",50";
+    return s + "\n";
+  }
+  // The day-number column of a step.
+  static std::string day(std::int32_t ijday, std::int32_t h, std::int32_t f) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%10.6f", static_cast<double>(static_cast<float>(ijday) +
+                                                             five_minute_mark(h, f)));
+    return b;
+  }
+  // Typical interval text of hits at the two stamps, as the survey table shows it.
+  static std::string interval(const char* first, const char* last, int hits) {
+    float j1 = 0, j2 = 0, f = 0, s = 0;
+    std::int32_t d = 0;
+    datestamptojulian(first, '2', j1, f, d, s);
+    datestamptojulian(last, '2', j2, f, d, s);
+    std::ostringstream out;
+    channel_bind_output(kErrorChannel, &out);
+    FreeLine().real((j2 - j1) * 86400.0F / static_cast<float>(hits)).write(kErrorChannel);
+    channel_bind_output(kErrorChannel, nullptr);
+    std::string t = out.str();
+    return t.substr(2, t.size() - 3);  // without the line's blank, the number's blank, the line end
+  }
+};
+
+const char* const kSlowLog[] = {
+    "13:00:05,B0000001", "1", "51.20,215,120,14,5,0",
+    "13:00:10,A0000002", "1", "40.00,200,100,3,0,1",
+    "13:03:05,B0000001", "2", "51.20,216,120,17,9,0",
+    "13:05:02,A0000002", "1", "41.00,201,100,3,0,1",
+    "13:10:00,B0000001", "1", "52.00,220,130,20,9,2",
+};
+
+std::string slow_log() {
+  std::string log;
+  for (std::size_t i = 0; i < std::size(kSlowLog); i += 3) {
+    log += std::string("2014/12/22,") + kSlowLog[i] + ",-61," + kSlowLog[i + 1] + ",1,3,2950," +
+           kSlowLog[i + 2] + "\n";
+  }
+  return log;
+}
+
+TEST_F(Report, QtvTwoSlowRegimeWholeRun) {
+  write_file("site.csv", slow_log());
+  const std::string log = path("site.csv");
+  EXPECT_EQ(run({"-act", "2", log}), 0);
+  EXPECT_EQ(read_file("site.text"),
+            "Vantrel summary from QTV\n"
+            "number of sensors  2\n"
+            "include,degC\ninclude,Lux\ninclude,RH\ninclude,PIR\ninclude,SW\n"
+            "sensor list A0000002,B0000001\n"
+            "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,A0000002_PIR,"
+            "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_PIR,B0000001_SW,\n"
+            "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00,0.00\n"
+            "356.545135,2014/12/22,13:05,20.100,100.00,41.000,0.00,1.0000,"
+            "21.600,120.00,51.200,3.0000,0.00\n"
+            "# end\n");
+  const std::string eof = " \n In " + log + " error reading (log line) EOF sensed.\n";
+  EXPECT_EQ(shown(),
+            " \n the input file is: " + log + "\n  reporting to > " + path("site.text") +
+                "\n  processing..." + log + "\n" + eof +
+                " Sensor number-of-hits typical-interval (sec)\n"
+                " B0000001 2 " + interval("2014/12/22,13:00:05", "2014/12/22,13:10:00", 2) + "\n"
+                " A0000002 2 " + interval("2014/12/22,13:00:10", "2014/12/22,13:05:02", 2) + "\n"
+                " how many sensors found:   2\n"
+                " B0000001 A0000002\n" + eof + " at end of file  2\n");
+
+  // -nopir removes the PIR columns and values.
+  std::filesystem::remove(path("site.text"));
+  EXPECT_EQ(run({"-act", "2", "-nopir", log}), 0);
+  const std::string report = read_file("site.text");
+  EXPECT_NE(report.find("ignore,PIR\n"), std::string::npos);
+  EXPECT_NE(report.find("\nJulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,"
+                        "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_SW,\n"),
+            std::string::npos);
+  EXPECT_NE(report.find("\n356.545135,2014/12/22,13:05,20.100,100.00,41.000,1.0000,"
+                        "21.600,120.00,51.200,0.00\n# end\n"),
+            std::string::npos);
+}
+
+TEST_F(Report, QtvTwoRestrictedByName) {
+  write_file("site.csv", slow_log());
+  EXPECT_EQ(run({"-act", "2", "-name", "B0000001", path("site.csv")}), 0);
+  EXPECT_EQ(read_file("site-B0000001.text"),
+            "Vantrel summary from QTV\n"
+            "number of sensors  1\n"
+            "include,degC\ninclude,Lux\ninclude,RH\ninclude,PIR\ninclude,SW\n"
+            "sensor list B0000001\n"
+            "JulianTime,yyyy-mm-dd,hh:mm, B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_PIR,"
+            "B0000001_SW, \n"
+            "356.541656,2014/12/22,13:00,21.500,120.00,51.200,14.000,0.00\n"
+            "356.545135,2014/12/22,13:05,21.600,120.00,51.200,17.000,0.00\n"
+            "# end\n");
+  // A name that does not occur ends the run.
+  EXPECT_EQ(run({"-act", "2", "-name", "C0000003", path("site.csv")}), 1);
+  EXPECT_NE(shown().find("ERROR: requested sensor not found\n"), std::string::npos);
+}
+
+TEST_F(Report, FastRegimeRowsCarryTheRightHour) {
+  // One sensor every 5 seconds from 13:38:00: the fast regime.
+  std::string log;
+  for (int s = 13 * 3600 + 38 * 60; s <= 13 * 3600 + 46 * 60; s += 5) {
+    char hms[16];
+    std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    log += qtv2(hms, "A0000001", 1, "51.20,215,120,14,5,0");
+  }
+  write_file("fast.csv", log);
+  EXPECT_EQ(run({"-act", "2", path("fast.csv")}), 0);
+  const std::string report = read_file("fast.text");
+  const std::string rows = report.substr(report.find("_SW,\n") + 5);
+  EXPECT_EQ(rows, day(356, 13, 8) + ",2014/12/22,13:40,21.500,120.00,51.200,0.00,0.00\n" +
+                      day(356, 13, 9) + ",2014/12/22,13:45,21.500,120.00,51.200,0.00,0.00\n" +
+                      "# end\n");
+}
+
+TEST_F(Report, MolvaRestrictedByIndex) {
+  write_file("site.log", molva("20:24:53", 7, 0) + molva("20:25:10", 3, 0) +
+                             molva("20:29:53", 7, 0) + molva("20:30:10", 7, 1, 30) +
+                             molva("20:31:10", 8, 1));
+  EXPECT_EQ(run({"-act", "b", "-sen", "7", path("site.log")}), 0);
+  // The first packet, sequence 0, is used; its repeat is not; the corrupt one
+  // is reported.
+  EXPECT_EQ(read_file("site.log-007.text"),
+            "Vantrel summary from standard log\n"
+            "number of sensors  1\n"
+            "include,degC\ninclude,Lux\ninclude,RH\ninclude,PIR\ninclude,SW\n"
+            "sensor list 007\n"
+            "JulianTime,yyyy-mm-dd,hh:mm, s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA \n" +
+                day(172, 20, 4) + ",2013-06-21 20:20,22.756,195.47,25.263,4.0000,56.500\n" +
+                "# end\n");
+  EXPECT_NE(shown().find("\n Corrupt pir packets  30 for  7 @ 2013-06-21 20:30:10.000\n"),
+            std::string::npos);
+
+  // Unrestricted, every sensor has its five columns, in index order.
+  write_file("two.log", molva("20:24:53", 7, 0) + molva("20:25:10", 3, 0) +
+                            molva("20:29:53", 7, 1) + molva("20:30:10", 3, 1));
+  EXPECT_EQ(run({"-act", "-", path("two.log")}), 0);
+  const std::string report = read_file("two.logtext");
+  EXPECT_NE(report.find("\nsensor list 3,7\nJulianTime,yyyy-mm-dd,hh:mm,s003_degC,s003_Lux,"
+                        "s003_RH,s003_PIR,s003_dbA,s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA,\n"),
+            std::string::npos);
+}
+
+TEST_F(Report, FourDigitIndicesKeepAllTheirDigits) {
+  write_file("big.log", molva("20:24:53", 1115, 0) + molva("20:25:10", 1115, 1));
+  EXPECT_EQ(run({"-act", "b", "-sen", "1115", path("big.log")}), 0);
+  const std::string report = read_file("big.log-1115.text");
+  EXPECT_NE(report.find("\nsensor list 1115\nJulianTime,yyyy-mm-dd,hh:mm, s1115_degC,s1115_Lux,"
+                        "s1115_RH,s1115_PIR,s1115_dbA \n"),
+            std::string::npos);
+}
+
+TEST_F(Report, ColumnHeaderLongerThanItsFieldIsWrittenWhole) {
+  RunState r;
+  r.fileformat = kFormatQtv2;
+  r.st.howmany = 70;
+  std::string expected = "JulianTime,yyyy-mm-dd,hh:mm,";
+  for (int n = 1; n <= 70; ++n) {
+    char b[16];
+    std::snprintf(b, sizeof b, "S%07d", n);
+    r.st.envsorted(n) = b;
+    for (const char* m : {"_degC,", "_Lux,", "_RH,", "_PIR,", "_SW,"}) expected += b + std::string(m);
+  }
+  EXPECT_EQ(column_header_line(r), expected);
+  EXPECT_EQ(expected.size(), 28U + 70U * 64U);
+
+  // Names shorter than 8 characters lose their padding; excluded columns vanish.
+  r.st.howmany = 1;
+  r.st.envsorted(1) = "AB";
+  r.rs.incrh = 0;
+  EXPECT_EQ(column_header_line(r), "JulianTime,yyyy-mm-dd,hh:mm,AB_degC,AB_Lux,AB_PIR,AB_SW,");
+  r.rs.restrictreport = true;
+  r.rs.repsen = "AB";
+  EXPECT_EQ(column_header_line(r),
+            "JulianTime,yyyy-mm-dd,hh:mm, AB      _degC,AB      _Lux, AB      _PIR,AB      _SW, ");
+}
+
+TEST_F(Report, Stblanks) {
+  struct Case {
+    std::string_view in, out;
+  };
+  const Case cases[] = {{"a b\tc", "abc"}, {"x&y z", "x_y"}, {"  ", ""}, {"ab\x01" "cd", "ab"},
+                        {std::string_view("a\0b", 3), "ab"}};
+  for (const Case& c : cases) {
+    Text<3> name("zzz");
+    stblanks(c.in, name);
+    EXPECT_EQ(name.view(), Text<3>(c.out).view()) << c.in;
+  }
+}
+
+TEST_F(Report, RowDecisions) {
+  struct Case {
+    bool fast, restricted, qtv2;
+    std::int32_t iver, howmanynow;
+    bool due;
+  };
+  // Three sensors.
+  const Case cases[] = {
+      {true, false, false, 4, 6, false}, {true, false, false, 4, 7, true},
+      {true, false, false, 5, 3, false}, {true, false, false, 5, 4, true},
+      {true, false, true, 0, 1, true},   {true, true, false, 4, 1, true},
+      {false, false, false, 5, 2, false}, {false, false, false, 5, 3, true},
+      {false, false, true, 0, 1, true},  {false, true, false, 5, 1, true},
+  };
+  for (const Case& c : cases) {
+    RunState r;
+    r.st.howmany = 3;
+    r.st.deltas(1) = c.fast ? 5.0F : 60.0F;
+    r.rs.restrictreport = c.restricted;
+    r.fileformat = c.qtv2 ? kFormatQtv2 : kFormatMolva;
+    r.v.iver = c.iver;
+    r.howmanynow = c.howmanynow;
+    EXPECT_EQ(row_due(r), c.due) << c.fast << c.restricted << c.qtv2 << " " << c.iver << " "
+                                 << c.howmanynow;
+  }
+}
+
+TEST_F(Report, AFailedRowWriteEndsTheRun) {
+  RunState r;
+  set_day_fractions(r.df, 30);
+  r.fileformat = kFormatQtv2;
+  r.st.howmany = 1;
+  r.st.deltas(1) = 60.0F;
+  r.step.curnowis = 356.5F;
+  r.step.thejulianis = 356.5F;
+  std::ostringstream full;
+  full.setstate(std::ios::badbit);
+  channel_bind_output(r.rs.iuf, &full);
+  EXPECT_EQ(write_row_if_due(r), kExitFailed);
+  EXPECT_EQ(shown(), " could not write tabular data... 356.5\n");
+}
+
+TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
+  RunState r;
+  r.fileformat = kFormatMolva;
+  r.st.howmany = 70;
+  r.st.deltas(1) = 60.0F;
+  for (std::int32_t n = 1; n <= 70; ++n) {
+    r.rd.pvudtmp(n) = 1234567.0F;  // 12 characters each
+    r.rd.pvudlight(n) = 2345678.0F;
+    r.rd.pvudhumidity(n) = 3456789.0F;
+    r.rd.pvudpirc(n) = 4567891.0F;
+    r.rd.pvudaudio(n) = 5678912.0F;
+  }
+  r.step.curnowis = 172.5F;
+  r.dateafive = "2013-06-21 12:00";
+  r.howmanynow = 69;
+  std::ostringstream file;
+  channel_bind_output(r.rs.iuf, &file);
+  EXPECT_EQ(write_row_if_due(r), kRunGoesOn);
+  const std::string text = file.str();
+  std::size_t values = 0;
+  for (char ch : text) values += ch == 'E' ? 1 : 0;
+  EXPECT_EQ(values, 350U);
+  EXPECT_EQ(text.substr(0, 28), "172.500000,2013-06-21 12:00,");
+  const std::size_t cut = text.find('\n');
+  ASSERT_LT(cut, text.size() - 1);
+  EXPECT_EQ(text[cut + 1], ' ');
+  EXPECT_LE(cut, 28U + 4000U);
+}
+
+}  // namespace
+}  // namespace vud
