@@ -280,5 +280,36 @@ TEST_F(E2eTest, BundledMolvaSampleIsReproducible) {
   EXPECT_EQ(report.substr(report.size() - 6), "# end\n");
 }
 
+// Fast regime on a MOLVA log (the first sensor is heard once): a row waits for
+// more readings near a mark than there are sensors from version 5 lines, and
+// for more than twice as many from version 4 lines.
+TEST_F(E2eTest, FastRegimeRowsWaitByVersion) {
+  auto line = [](int t, std::string_view time, int index, int version, int seq, int temp) {
+    char b[160];
+    std::snprintf(b, sizeof b,
+                  "MOLVA_UNITS,%d,2014-12-22 %.*s,%d,%d,0,%d,0,%d.0,100.0,3000,50.0,0,0,0,40.0,60.0,"
+                  "50.0\n",
+                  t, static_cast<int>(time.size()), time.data(), index, version, seq, temp);
+    return std::string(b);
+  };
+  write_file("fast.log", line(1, "13:44:00.000", 9, 5, 1, 30) + line(2, "13:44:40.000", 3, 5, 1, 21) +
+                             line(3, "13:44:50.000", 3, 5, 2, 22) + line(4, "13:45:10.000", 3, 5, 3, 23) +
+                             line(5, "13:45:20.000", 3, 5, 4, 24) + line(6, "13:49:50.000", 3, 4, 5, 25) +
+                             line(7, "13:50:00.000", 3, 4, 6, 26) + line(8, "13:50:10.000", 3, 4, 7, 27) +
+                             line(9, "13:50:20.000", 3, 4, 8, 28) + line(10, "13:50:25.000", 3, 4, 9, 29));
+  const RunResult r = run(vudstats_bin(), {"-act", "u", "fast.log"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(read_file("fast.logtext"),
+            lines({"Vantrel summary from MOLVA_UNITS", "number of sensors  2", "include,degC",
+                   "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 3,9",
+                   "JulianTime,yyyy-mm-dd,hh:mm,s003_degC,s003_Lux,s003_RH,s003_PIR,s003_dbA,"
+                   "s009_degC,s009_Lux,s009_RH,s009_PIR,s009_dbA,",
+                   "356.572906,2014-12-22 13:45,23.000,100.00,50.000,0.00,60.000,30.000,100.00,"
+                   "50.000,0.00,60.000",
+                   "356.576385,2014-12-22 13:50,29.000,100.00,50.000,0.00,60.000,30.000,100.00,"
+                   "50.000,0.00,60.000",
+                   "# end"}));
+}
+
 }  // namespace
 }  // namespace vud_e2e
