@@ -311,5 +311,48 @@ TEST_F(E2eTest, FastRegimeRowsWaitByVersion) {
                    "# end"}));
 }
 
+// MOLVA side of the table limit: index 71 is refused once, and the list of 70
+// indices (longer than its usual 248-character field) is written whole.
+TEST_F(E2eTest, SeventyFirstIndexRefusedAndLongListWhole) {
+  std::string log;
+  char b[160];
+  auto put = [&](int index, int t, int seq) {
+    std::snprintf(b, sizeof b,
+                  "MOLVA_SHORT,%d,2014-12-22 13:%02d:%02d.000,%d,5,0,%d,0,39000,850,3000,5000,0,4,2,"
+                  "30,60,45\n",
+                  t, t / 60, t % 60, index, seq);
+    log += b;
+  };
+  for (int n = 1; n <= 71; ++n) put(n, 9 + n, 1);
+  put(71, 90, 2);
+  put(1, 600, 2);
+  write_file("many.log", log);
+  const RunResult r = run(vudstats_bin(), {"-act", "s", "many.log"});
+  EXPECT_EQ(r.status, 0);
+  std::string counts = " how many sensors found  70";
+  std::string list = "sensor list ";
+  std::string columns = "JulianTime,yyyy-mm-dd,hh:mm,";
+  std::string row = "356.541656,2014-12-22 13:00";
+  for (int n = 1; n <= 70; ++n) {
+    std::snprintf(b, sizeof b, "s%03d", n);
+    const std::string s = b;
+    counts += " " + std::to_string(n);
+    list += std::to_string(n) + (n < 70 ? "," : "");
+    columns += s + "_degC," + s + "_Lux," + s + "_RH," + s + "_PIR," + s + "_dbA,";
+    row += ",22.756,195.47,25.263,4.0000,56.500";
+  }
+  EXPECT_EQ(r.out, lines({" ", " the input file is: many.log", "  reporting to > many.logtext",
+                          "  processing...many.log",
+                          " warning: sensor table full (70 sensors), ignoring sensor index 71", " ",
+                          " In many.log error reading (log line) EOF sensed.", kSurveyHead,
+                          "  1 2 295.3125", counts, " ",
+                          " In many.log error reading (log line) EOF sensed.",
+                          " at end of file  2"}));
+  EXPECT_EQ(read_file("many.logtext"),
+            lines({"Vantrel summary from MOLVA_SHORT", "number of sensors 70", "include,degC",
+                   "include,Lux", "include,RH", "include,PIR", "include,SW", list, columns, row,
+                   "# end"}));
+}
+
 }  // namespace
 }  // namespace vud_e2e
