@@ -98,8 +98,10 @@ void read_molva_counts(const LogLine& line, std::int32_t& k, LineValues& v) {
 void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineValues& v) {
   std::int32_t ier = 0;
   switch (letter) {
-    case 'b': case 'B':
-    case 's': case 'S': {
+    case 'b':
+    case 'B':
+    case 's':
+    case 'S': {
       const bool standard = letter == 'b' || letter == 'B';
       egetwi(line, k, v.irdbt, 0, 40000, 'W', "raw temp", ier);
       egetwi(line, k, v.irlight, 0, 0, '-', "raw light", ier);
@@ -126,7 +128,8 @@ void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineVa
       }
       break;
     }
-    case 'u': case 'U': {
+    case 'u':
+    case 'U': {
       egetwr(line, k, v.rdbt, -20.0F, 100.0F, 'W', "temp deg C", ier);
       egetwr(line, k, v.rlight, 0.0F, 25000.0F, 'W', "light lux", ier);
       egetwi(line, k, v.ibat, 0, 0, '-', "battery", ier);
@@ -169,14 +172,18 @@ float audio_peak_to_dba(std::int32_t peak) {
 
 void store_readings(char letter, const LineValues& v, std::int32_t n, Readings& rd) {
   switch (letter) {
-    case 'b': case 'B': case 's': case 'S':
+    case 'b':
+    case 'B':
+    case 's':
+    case 'S':
       rd.pvudtmp(n) = raw_temp_to_degc(v.irdbt);
       rd.pvudlight(n) = raw_light_to_lux(v.irlight);
       rd.pvudhumidity(n) = raw_rh_to_percent(v.irrh);
       rd.pvudpirc(n) = static_cast<float>(v.ipirpeak);
       rd.pvudaudio(n) = audio_peak_to_dba(v.iaudiopeak);
       break;
-    case 'u': case 'U':
+    case 'u':
+    case 'U':
       rd.pvudtmp(n) = v.rdbt;
       rd.pvudlight(n) = v.rlight;
       rd.pvudhumidity(n) = v.rrh;

@@ -63,7 +63,8 @@ TEST_F(Layouts, QtvTwoLineDecodesAndConverts) {
 }
 
 TEST_F(Layouts, QtvTwoFieldsThatFailKeepTheirValues) {
-  read_qtv2_report(LogLine("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0"), v_);
+  read_qtv2_report(LogLine("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0"),
+                   v_);
   read_qtv2_report(LogLine("2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,5x,216"), v_);
   EXPECT_EQ(v_.rrh, 51.2F);
   EXPECT_EQ(v_.irdbt, 216);
@@ -106,8 +107,9 @@ TEST_F(Layouts, MolvaStandardLine) {
   EXPECT_EQ(shown(), "");
 
   // All PIR words negative: the peak is 0.
-  const LogLine low("MOLVA,1,2013-06-21 20:24:53.518,7,5,24,3,0,39000,850,3010,5000"
-                    ",-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1");
+  const LogLine low(
+      "MOLVA,1,2013-06-21 20:24:53.518,7,5,24,3,0,39000,850,3010,5000"
+      ",-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1,-1");
   k = 0;
   read_first_word(low, k, v_);
   read_molva_head(low, k, Pass::kReport, v_);
@@ -137,8 +139,10 @@ TEST_F(Layouts, MolvaShortAndUserUnitsLines) {
   };
   const Case cases[] = {{"35.5,47.25,40.0", 47.25F}, {"35.5,-inf", 0.0F}, {"35.5,-1.$", 0.0F}};
   for (const Case& c : cases) {
-    const LogLine units("MOLVA_UNITS,1,2013-06-21 20:24:53.518,9,5,3,8,0,21.5,120.5,3010,51.2,"
-                        "1,6,2," + std::string(c.tail));
+    const LogLine units(
+        "MOLVA_UNITS,1,2013-06-21 20:24:53.518,9,5,3,8,0,21.5,120.5,3010,51.2,"
+        "1,6,2," +
+        std::string(c.tail));
     v_.audiopeak = -5.0F;
     k = 0;
     read_first_word(units, k, v_);

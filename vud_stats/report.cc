@@ -27,8 +27,7 @@ constexpr std::int32_t kRowWidth = 4000;
 bool is_qtv2(const RunState& r) { return r.fileformat == kFormatQtv2; }
 
 bool restricted_to(const RunState& r, std::int32_t n) {
-  return is_qtv2(r) ? r.st.envsorted(n) == r.rs.repsen
-                    : r.st.mapsentoarray(n) == r.rs.irepsen;
+  return is_qtv2(r) ? r.st.envsorted(n) == r.rs.repsen : r.st.mapsentoarray(n) == r.rs.irepsen;
 }
 
 std::int32_t write_report_line(const RunState& r, std::string_view text) {
@@ -92,18 +91,28 @@ bool decode_molva(RunState& r) {
   if (r.rs.irepsen > 0 && v.isen != r.rs.irepsen) return false;
   const std::int32_t n = find_index(r, v.isen);
   if (n == 0) {
-    const bool refused = std::find(r.refused_indices.begin(), r.refused_indices.end(),
-                                   v.isen) != r.refused_indices.end();
+    const bool refused = std::find(r.refused_indices.begin(), r.refused_indices.end(), v.isen) !=
+                         r.refused_indices.end();
     if (!refused) {
-      FreeLine().text("unknown sensor index ").num(v.isen).text(" @ ").text(v.datea)
+      FreeLine()
+          .text("unknown sensor index ")
+          .num(v.isen)
+          .text(" @ ")
+          .text(v.datea)
           .write(outin.iuout);
     }
     return false;
   }
   read_molva_counts(r.loutstr, k, v);
   if (v.ipir > 24) {
-    FreeLine().text("Corrupt pir packets ").num(v.ipir).text(" for ").num(v.isen).text(" @ ")
-        .text(v.datea).write(outin.iuout);
+    FreeLine()
+        .text("Corrupt pir packets ")
+        .num(v.ipir)
+        .text(" for ")
+        .num(v.isen)
+        .text(" @ ")
+        .text(v.datea)
+        .write(outin.iuout);
     return false;
   }
   // A repeated packet; the first packet of a sensor is always used.
@@ -127,8 +136,8 @@ std::int32_t write_row(RunState& r) {
   bool first = true;
   while (itrunc != 0) {
     std::int32_t loutln = 0;
-    arlist(ipos, r.itotcolumns, std::span<const float>(r.tabular), kRowValues, 'C', pckstr,
-           loutln, itrunc);
+    arlist(ipos, r.itotcolumns, std::span<const float>(r.tabular), kRowValues, 'C', pckstr, loutln,
+           itrunc);
     line.clear();
     if (first) {
       char b[48];
@@ -164,11 +173,19 @@ void stblanks(std::string_view string, Field name) {
 
 std::string_view report_title(char letter) {
   switch (letter) {
-    case 'b': case 'B': return "Vantrel summary from standard log";
-    case 's': case 'S': return "Vantrel summary from MOLVA_SHORT";
-    case 'u': case 'U': return "Vantrel summary from MOLVA_UNITS";
-    case '2': return "Vantrel summary from QTV";
-    default: return "";
+    case 'b':
+    case 'B':
+      return "Vantrel summary from standard log";
+    case 's':
+    case 'S':
+      return "Vantrel summary from MOLVA_SHORT";
+    case 'u':
+    case 'U':
+      return "Vantrel summary from MOLVA_UNITS";
+    case '2':
+      return "Vantrel summary from QTV";
+    default:
+      return "";
   }
 }
 
@@ -225,8 +242,7 @@ std::int32_t write_report_header(RunState& r) {
 
   const std::string_view title = report_title(act_letter(r));
   if (!title.empty()) line(title);
-  const std::string restricted_id =
-      qtv2 ? std::string(rs.repsen.view()) : index_text(rs.irepsen);
+  const std::string restricted_id = qtv2 ? std::string(rs.repsen.view()) : index_text(rs.irepsen);
   if (rs.restrictreport && kVariant64) {
     line("for sensor " + restricted_id);
     line(rs.incdbt == 0 ? "ignore,temperature" : "include,temperature");
@@ -321,8 +337,7 @@ void fill_row_values(RunState& r) {
   }
   const std::int32_t sensors = rs.restrictreport ? 1 : r.st.howmany;
   if (is_qtv2(r)) {
-    const std::int32_t excluded =
-        5 - (rs.incdbt + rs.inclux + rs.incrh + rs.incpir + rs.incsw);
+    const std::int32_t excluded = 5 - (rs.incdbt + rs.inclux + rs.incrh + rs.incpir + rs.incsw);
     r.itotcolumns = (5 - excluded) * sensors;
   } else {
     r.itotcolumns = 5 * sensors;
@@ -375,7 +390,9 @@ std::int32_t report_pass(RunState& r) {
     if (write_row_if_due(r) != kRunGoesOn) return kExitFailed;
   }
 
-  FreeLine().text(kVariant64 ? "stripc end of file " : "at end of file ").num(ier)
+  FreeLine()
+      .text(kVariant64 ? "stripc end of file " : "at end of file ")
+      .num(ier)
       .write(outin.iuout);
   erpfree(rs.iunit, istat);
   // The report is closed here rather than released, so that text that could

@@ -32,8 +32,8 @@ class Report : public StatsTest {
   // The day-number column of a step.
   static std::string day(std::int32_t ijday, std::int32_t h, std::int32_t f) {
     char b[32];
-    std::snprintf(b, sizeof b, "%10.6f", static_cast<double>(static_cast<float>(ijday) +
-                                                             five_minute_mark(h, f)));
+    std::snprintf(b, sizeof b, "%10.6f",
+                  static_cast<double>(static_cast<float>(ijday) + five_minute_mark(h, f)));
     return b;
   }
   // Typical interval text of hits at the two stamps, as the survey table shows it.
@@ -84,14 +84,18 @@ TEST_F(Report, QtvTwoSlowRegimeWholeRun) {
             "21.600,120.00,51.200,3.0000,0.00\n"
             "# end\n");
   const std::string eof = " \n In " + log + " error reading (log line) EOF sensed.\n";
-  EXPECT_EQ(shown(),
-            " \n the input file is: " + log + "\n  reporting to > " + path("site.text") +
-                "\n  processing..." + log + "\n" + eof +
-                " Sensor number-of-hits typical-interval (sec)\n"
-                " B0000001 2 " + interval("2014/12/22,13:00:05", "2014/12/22,13:10:00", 2) + "\n"
-                " A0000002 2 " + interval("2014/12/22,13:00:10", "2014/12/22,13:05:02", 2) + "\n"
-                " how many sensors found:   2\n"
-                " B0000001 A0000002\n" + eof + " at end of file  2\n");
+  EXPECT_EQ(shown(), " \n the input file is: " + log + "\n  reporting to > " + path("site.text") +
+                         "\n  processing..." + log + "\n" + eof +
+                         " Sensor number-of-hits typical-interval (sec)\n"
+                         " B0000001 2 " +
+                         interval("2014/12/22,13:00:05", "2014/12/22,13:10:00", 2) +
+                         "\n"
+                         " A0000002 2 " +
+                         interval("2014/12/22,13:00:10", "2014/12/22,13:05:02", 2) +
+                         "\n"
+                         " how many sensors found:   2\n"
+                         " B0000001 A0000002\n" +
+                         eof + " at end of file  2\n");
 
   // -nopir removes the PIR columns and values.
   std::filesystem::remove(path("site.text"));
@@ -164,9 +168,10 @@ TEST_F(Report, MolvaRestrictedByIndex) {
                             molva("20:29:53", 7, 1) + molva("20:30:10", 3, 1));
   EXPECT_EQ(run({"-act", "-", path("two.log")}), 0);
   const std::string report = read_file("two.logtext");
-  EXPECT_NE(report.find("\nsensor list 3,7\nJulianTime,yyyy-mm-dd,hh:mm,s003_degC,s003_Lux,"
-                        "s003_RH,s003_PIR,s003_dbA,s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA,\n"),
-            std::string::npos);
+  EXPECT_NE(
+      report.find("\nsensor list 3,7\nJulianTime,yyyy-mm-dd,hh:mm,s003_degC,s003_Lux,"
+                  "s003_RH,s003_PIR,s003_dbA,s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA,\n"),
+      std::string::npos);
 }
 
 TEST_F(Report, FourDigitIndicesKeepAllTheirDigits) {
@@ -187,7 +192,8 @@ TEST_F(Report, ColumnHeaderLongerThanItsFieldIsWrittenWhole) {
     char b[16];
     std::snprintf(b, sizeof b, "S%07d", n);
     r.st.envsorted(n) = b;
-    for (const char* m : {"_degC,", "_Lux,", "_RH,", "_PIR,", "_SW,"}) expected += b + std::string(m);
+    for (const char* m : {"_degC,", "_Lux,", "_RH,", "_PIR,", "_SW,"})
+      expected += b + std::string(m);
   }
   EXPECT_EQ(column_header_line(r), expected);
   EXPECT_EQ(expected.size(), 28U + 70U * 64U);
@@ -207,7 +213,12 @@ TEST_F(Report, Stblanks) {
   struct Case {
     std::string_view in, out;
   };
-  const Case cases[] = {{"a b\tc", "abc"}, {"x&y z", "x_y"}, {"  ", ""}, {"ab\x01" "cd", "ab"},
+  const Case cases[] = {{"a b\tc", "abc"},
+                        {"x&y z", "x_y"},
+                        {"  ", ""},
+                        {"ab\x01"
+                         "cd",
+                         "ab"},
                         {std::string_view("a\0b", 3), "ab"}};
   for (const Case& c : cases) {
     Text<3> name("zzz");
@@ -224,11 +235,11 @@ TEST_F(Report, RowDecisions) {
   };
   // Three sensors.
   const Case cases[] = {
-      {true, false, false, 4, 6, false}, {true, false, false, 4, 7, true},
-      {true, false, false, 5, 3, false}, {true, false, false, 5, 4, true},
-      {true, false, true, 0, 1, true},   {true, true, false, 4, 1, true},
+      {true, false, false, 4, 6, false},  {true, false, false, 4, 7, true},
+      {true, false, false, 5, 3, false},  {true, false, false, 5, 4, true},
+      {true, false, true, 0, 1, true},    {true, true, false, 4, 1, true},
       {false, false, false, 5, 2, false}, {false, false, false, 5, 3, true},
-      {false, false, true, 0, 1, true},  {false, true, false, 5, 1, true},
+      {false, false, true, 0, 1, true},   {false, true, false, 5, 1, true},
   };
   for (const Case& c : cases) {
     RunState r;

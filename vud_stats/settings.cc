@@ -155,10 +155,9 @@ void show_help() {
 }
 
 bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
-            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
-            std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen,
-            std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
-            std::span<const char* const> args) {
+            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
+            std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
+            Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args) {
   // No graphical interface is ever available here, so the mode is text.
   termtype = -1;
   inf = "UNKNOWN";
@@ -289,7 +288,9 @@ std::int32_t open_files(RunSettings& rs) {
   FreeLine().text(" processing...").text(rs.inter.trimmed()).write(outin.iuout);
 
   if (!is_usable_action(action_letter(rs))) {
-    FreeLine().text("no direction provided in command line.").text(rs.inter.trimmed())
+    FreeLine()
+        .text("no direction provided in command line.")
+        .text(rs.inter.trimmed())
         .write(outin.iuout);
     std::int32_t istat = 0;
     erpfree(rs.iunit, istat);
@@ -314,10 +315,14 @@ void compose_report_name(std::string_view inter, std::int32_t irepsen, const Tex
   const bool csv = n >= 4 && name.substr(n - 4) == ".csv";
   std::string out;
   if (irepsen > 0) {
-    out.append(csv ? name.substr(0, n - 4) : name).append("-").append(index_text(irepsen))
+    out.append(csv ? name.substr(0, n - 4) : name)
+        .append("-")
+        .append(index_text(irepsen))
         .append(".text");
   } else if (repsen(1) != '-') {
-    out.append(csv ? name.substr(0, n - 4) : name).append("-").append(repsen.view())
+    out.append(csv ? name.substr(0, n - 4) : name)
+        .append("-")
+        .append(repsen.view())
         .append(".text");
   } else {
     // Unrestricted: "text" takes the place of "csv" after the dot, or is added.
@@ -328,8 +333,16 @@ void compose_report_name(std::string_view inter, std::int32_t irepsen, const Tex
 
 bool is_usable_action(char letter) {
   switch (letter) {
-    case 'b': case 'B': case 's': case 'S': case 'u': case 'U':
-    case '-': case 'l': case 'L': case '2':
+    case 'b':
+    case 'B':
+    case 's':
+    case 'S':
+    case 'u':
+    case 'U':
+    case '-':
+    case 'l':
+    case 'L':
+    case '2':
       return true;
     default:
       return false;

@@ -25,22 +25,22 @@ inline constexpr std::int32_t kExitFailed = 1;
 
 // The settings of one run, set before the first pass and read-only afterwards.
 struct RunSettings {
-  std::int32_t modl = -1;            // terminal mode handed to epages
-  Text<144> inf{"UNKNOWN"};          // input log as given
-  Text<16> act{"NONE"};              // action; only its first character counts
-  std::int32_t itol = 30;            // tolerance in seconds
-  std::int32_t irepsen = 0;          // restrict to this sensor index (0 none)
-  Text<8> repsen{"-"};               // restrict to this sensor name ("-..." none)
+  std::int32_t modl = -1;    // terminal mode handed to epages
+  Text<144> inf{"UNKNOWN"};  // input log as given
+  Text<16> act{"NONE"};      // action; only its first character counts
+  std::int32_t itol = 30;    // tolerance in seconds
+  std::int32_t irepsen = 0;  // restrict to this sensor index (0 none)
+  Text<8> repsen{"-"};       // restrict to this sensor name ("-..." none)
   std::int32_t incdbt = 1, incrh = 1, inclux = 1, incpir = 1, incsw = 1;
-  std::int32_t nbixsen = 0;          // excluded names in use
+  std::int32_t nbixsen = 0;  // excluded names in use
   Table<Text<8>, kMaxExcluded> ixsen;
   bool restrictreport = false;
-  char fs = '/';                     // path separator
-  Text<144> inter;                   // input log as used from step 7 on
-  Text<144> lfout;                   // report file name
+  char fs = '/';    // path separator
+  Text<144> inter;  // input log as used from step 7 on
+  Text<144> lfout;  // report file name
   std::int32_t ifil = 10;
-  std::int32_t iunit = 10;           // log channel
-  std::int32_t iuf = 11;             // report channel
+  std::int32_t iunit = 10;  // log channel
+  std::int32_t iuf = 11;    // report channel
 };
 
 // The first character of act, the letter every later stage looks at.
@@ -52,10 +52,9 @@ inline char action_letter(const RunSettings& rs) { return rs.act(1); }
 // cannot be read shows "Problem with command line parameter." and stops the
 // parse with the settings read so far. A fifth "-ex" is refused the same way.
 bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
-            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
-            std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen,
-            std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
-            std::span<const char* const> args);
+            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
+            std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
+            Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args);
 
 // Shows the help text through edisp on the terminal channel (20 lines in the
 // variant build, which leaves out the JEX 1 line and the three -name lines).

@@ -59,15 +59,40 @@ TEST_F(Settings, PartfaReadsOptionsInOrder) {
   const Case cases[] = {
       {{}, "UNKNOWN", "NONE", 30, 0, "-", 1, 1, -1, ""},
       {{"site.csv", "-act", "2"}, "site.csv", "2", 30, 0, "-", 1, 1, -1, ""},
-      {{"-file", "site.csv", "-act", "b", "-sen", "12"}, "site.csv", "b", 30, 12, "-", 1, 1, -1, ""},
+      {{"-file", "site.csv", "-act", "b", "-sen", "12"},
+       "site.csv",
+       "b",
+       30,
+       12,
+       "-",
+       1,
+       1,
+       -1,
+       ""},
       // Partial option words: "-nodbtx" is -nodbt, "-actx" is a file name.
       {{"-nodbtx", "-actx", "-nopir"}, "-actx", "NONE", 30, 0, "-", 0, 0, -1, ""},
       // The last bare name wins; later values replace earlier ones.
       {{"a.csv", "-tol", "40", "b.csv", "-tol", "10"}, "b.csv", "NONE", 10, 0, "-", 1, 1, -1, ""},
       // An unreadable value stops the parse; what was read stands.
       {{"-act", "u", "-tol", "x", "-sen", "5", "c.csv"},
-       "UNKNOWN", "u", 30, 0, "-", 1, 1, -1, "Problem with command line parameter.\n"},
-      {{"-sen", "4.5"}, "UNKNOWN", "NONE", 30, 0, "-", 1, 1, -1,
+       "UNKNOWN",
+       "u",
+       30,
+       0,
+       "-",
+       1,
+       1,
+       -1,
+       "Problem with command line parameter.\n"},
+      {{"-sen", "4.5"},
+       "UNKNOWN",
+       "NONE",
+       30,
+       0,
+       "-",
+       1,
+       1,
+       -1,
        "Problem with command line parameter.\n"},
       // A value option at the end gets a blank value.
       {{"-tol", "20", "-tol"}, "UNKNOWN", "NONE", 20, 0, "-", 1, 1, -1, ""},
@@ -154,9 +179,9 @@ TEST_F(Settings, FreeFormReaders) {
     std::string_view text;
     std::int32_t result, value;
   };
-  const Case ints[] = {{"  12", kFreeRead, 12}, {"-7 ", kFreeRead, -7}, {"+3", kFreeRead, 3},
-                       {"14/", kFreeRead, 14}, {"    ", kFreeBlank, 99}, {"1-", kFreeBad, 99},
-                       {"4.5", kFreeBad, 99}, {"x", kFreeBad, 99}, {"-", kFreeBad, 99},
+  const Case ints[] = {{"  12", kFreeRead, 12},      {"-7 ", kFreeRead, -7},   {"+3", kFreeRead, 3},
+                       {"14/", kFreeRead, 14},       {"    ", kFreeBlank, 99}, {"1-", kFreeBad, 99},
+                       {"4.5", kFreeBad, 99},        {"x", kFreeBad, 99},      {"-", kFreeBad, 99},
                        {"99999999999", kFreeBad, 99}};
   for (const Case& c : ints) {
     std::int32_t v = 99;

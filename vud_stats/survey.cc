@@ -20,8 +20,7 @@ namespace {
 constexpr std::int32_t kListWidth = 1024;
 
 bool refused_name(const RunState& r, const Text<8>& name) {
-  return std::find(r.refused_names.begin(), r.refused_names.end(), name) !=
-         r.refused_names.end();
+  return std::find(r.refused_names.begin(), r.refused_names.end(), name) != r.refused_names.end();
 }
 
 bool refused_index(const RunState& r, std::int32_t isen) {
@@ -57,7 +56,9 @@ void register_qtv2(RunState& r) {
   if (accounted || refused_name(r, name)) return;
   if (st.howmany == kSensors) {
     r.refused_names.push_back(name);
-    FreeLine().text("warning: sensor table full (70 sensors), ignoring sensor ").text(name)
+    FreeLine()
+        .text("warning: sensor table full (70 sensors), ignoring sensor ")
+        .text(name)
         .write(outin.iuout);
     return;
   }
@@ -87,8 +88,10 @@ void register_molva(RunState& r) {
   if (matched || refused_index(r, isen)) return;
   if (st.howmany == kSensors) {
     r.refused_indices.push_back(isen);
-    FreeLine().text("warning: sensor table full (70 sensors), ignoring sensor index ")
-        .text(std::to_string(isen)).write(outin.iuout);
+    FreeLine()
+        .text("warning: sensor table full (70 sensors), ignoring sensor index ")
+        .text(std::to_string(isen))
+        .write(outin.iuout);
     return;
   }
   st.howmany += 1;
@@ -254,8 +257,7 @@ std::int32_t list_sensors(RunState& r) {
   write_line(rs.incpir == 0 ? "ignore,PIR" : ",include,PIR");
   write_line(rs.incsw == 0 ? "ignore,SW" : "include,SW");
   if (r.fileformat == kFormatQtv2) {
-    write_line("#  sorted sensor list " +
-               number_list(std::span(st.mapsentoarray.begin(), n)));
+    write_line("#  sorted sensor list " + number_list(std::span(st.mapsentoarray.begin(), n)));
     write_line("# orig sensor list   " + name_list(std::span(st.envname.begin(), n)));
     write_line("# sorted sensor list " + name_list(std::span(st.envsorted.begin(), n)));
     write_line("# sorted sensor list " + number_list(std::span(st.mapsent.begin(), n)));

@@ -92,8 +92,7 @@ TEST_F(Survey, ExcludedSensorsNeverEnterTheTable) {
   EXPECT_EQ(r_->st.howmany, 1);
   EXPECT_EQ(r_->st.envname(1).view(), "11111111");
   const std::string text = shown();
-  EXPECT_EQ(text.substr(0, 48),
-            " excluding 4A3F21B0\n excluding 4A3F21B0\n \n Error");
+  EXPECT_EQ(text.substr(0, 48), " excluding 4A3F21B0\n excluding 4A3F21B0\n \n Error");
 }
 
 TEST_F(Survey, MolvaIndicesAndTheirSkips) {

@@ -48,11 +48,21 @@ void set_day_fractions(DayFractions& df, std::int32_t itol) {
   df.fourtysecfrac = 45.0F / secondsinday;  // 45 seconds, not 40
   df.fiftysecfrac = 55.0F / secondsinday;   // 55 seconds, not 50
   switch (itol) {
-    case 10: df.closeenough = df.tensecfrac; break;
-    case 20: df.closeenough = df.twentysecfrac; break;
-    case 40: df.closeenough = df.fourtysecfrac; break;
-    case 50: df.closeenough = df.fiftysecfrac; break;
-    default: df.closeenough = df.thirtysecfrac; break;
+    case 10:
+      df.closeenough = df.tensecfrac;
+      break;
+    case 20:
+      df.closeenough = df.twentysecfrac;
+      break;
+    case 40:
+      df.closeenough = df.fourtysecfrac;
+      break;
+    case 50:
+      df.closeenough = df.fiftysecfrac;
+      break;
+    default:
+      df.closeenough = df.thirtysecfrac;
+      break;
   }
 }
 
@@ -117,8 +127,7 @@ void edayr(std::int32_t iydn, std::int32_t& idayn, std::int32_t& imthn) {
   idayn = imthn == 1 ? iydn : iydn - kCumulativeDays[static_cast<std::size_t>(imthn - 2)];
 }
 
-void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac,
-                          StepState& st) {
+void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac, StepState& st) {
   st.thejulianis = juliand;
   bool found = false;
   for (std::int32_t h = 0; h <= 23; ++h) {
@@ -186,8 +195,8 @@ bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, flo
   return false;
 }
 
-void assign_step_slow(const DayFractions& df, float juliand, float julianfrac,
-                      std::int32_t ijday, StepState& st) {
+void assign_step_slow(const DayFractions& df, float juliand, float julianfrac, std::int32_t ijday,
+                      StepState& st) {
   std::int32_t h = 0;
   while (h <= 24 && !(df.hourdayfrac[static_cast<std::size_t>(h)] >= julianfrac)) ++h;
   // An exact hour mark belongs to the hour before it; 00:00:00 to hour 0.

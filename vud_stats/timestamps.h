@@ -37,13 +37,13 @@ void set_day_fractions(DayFractions& df, std::int32_t itol);
 
 // The step state that the passes carry from line to line.
 struct StepState {
-  float thehouris = 0;      // day fraction of the current hour mark
+  float thehouris = 0;          // day fraction of the current hour mark
   std::int32_t ithehouris = 0;  // the current hour, 0 to 23
   std::int32_t icurfive = 0;    // five-minute index within the hour, 0 to 12
-  float nowis = 0;          // working mark
-  float curnowis = 0;       // day number of the current step
-  float thejulianis = 0;    // day number of the reading that opened the step
-  float printedat = 0;      // thejulianis of the last row written
+  float nowis = 0;              // working mark
+  float curnowis = 0;           // day number of the current step
+  float thejulianis = 0;        // day number of the reading that opened the step
+  float printedat = 0;          // thejulianis of the last row written
   bool closetohour = false;
   bool closetofive = false;
   bool nearstartofhour = false;
@@ -77,8 +77,7 @@ void edayr(std::int32_t iydn, std::int32_t& idayn, std::int32_t& imthn);
 // On the first data line of the log: the hour mark within a minute of
 // julianfrac (or else the hour that contains it) becomes thehouris, with its
 // hour in ithehouris; thejulianis takes juliand.
-void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac,
-                          StepState& st);
+void find_first_hour_mark(const DayFractions& df, float juliand, float julianfrac, StepState& st);
 
 // The hour whose mark thehouris is (0 when it is none).
 std::int32_t hour_of_mark(const DayFractions& df, float thehouris);
@@ -94,8 +93,8 @@ bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, flo
 
 // Slow regime: the reading is assigned to the five-minute step that contains
 // it; an exact mark belongs to the step before it, 00:00:00 to the first step.
-void assign_step_slow(const DayFractions& df, float juliand, float julianfrac,
-                      std::int32_t ijday, StepState& st);
+void assign_step_slow(const DayFractions& df, float juliand, float julianfrac, std::int32_t ijday,
+                      StepState& st);
 
 // Step label: the first 11 characters of datea, the hour ithehouris and the
 // minute 5 icurfive, each as two digits ('2014/12/22,13:40').

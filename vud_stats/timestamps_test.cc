@@ -98,9 +98,9 @@ TEST_F(Timestamps, DayOfYearAndBack) {
   struct Case {
     std::int32_t day, month, iydn;
   };
-  const Case cases[] = {{1, 1, 1},     {31, 1, 31},   {1, 2, 32},    {28, 2, 59},
-                        {1, 3, 60},    {22, 12, 356}, {31, 12, 365}, {5, 0, 5},
-                        {5, -3, 5},    {5, 13, 339},  {5, 99, 339}};  // later months count as December
+  const Case cases[] = {{1, 1, 1},  {31, 1, 31},   {1, 2, 32},    {28, 2, 59},
+                        {1, 3, 60}, {22, 12, 356}, {31, 12, 365}, {5, 0, 5},
+                        {5, -3, 5}, {5, 13, 339},  {5, 99, 339}};  // later months count as December
   for (const Case& c : cases) {
     std::int32_t iydn = 0;
     eday(c.day, c.month, iydn);
@@ -137,9 +137,9 @@ TEST_F(Timestamps, SlowRegimeStepsHoldTheirMarksExactly) {
   struct Case {
     int hh, mm, ss, hour, five;
   };
-  const Case cases[] = {{13, 7, 30, 13, 1},  {13, 10, 0, 13, 1}, {13, 0, 0, 12, 11},
-                        {13, 0, 1, 13, 0},   {0, 0, 0, 0, 0},    {23, 59, 59, 23, 11},
-                        {0, 2, 0, 0, 0},     {12, 55, 0, 12, 10}};
+  const Case cases[] = {{13, 7, 30, 13, 1}, {13, 10, 0, 13, 1}, {13, 0, 0, 12, 11},
+                        {13, 0, 1, 13, 0},  {0, 0, 0, 0, 0},    {23, 59, 59, 23, 11},
+                        {0, 2, 0, 0, 0},    {12, 55, 0, 12, 10}};
   for (const Case& c : cases) {
     convert(c.hh, c.mm, c.ss);
     assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
@@ -173,13 +173,13 @@ TEST_F(Timestamps, FastRegimeKeepsReadingsNearMarks) {
     int five;
   };
   const Case cases[] = {
-      {13, 4, 45, 0.0F, true, 1},        // 15 s before 13:05
-      {13, 3, 0, 0.0F, false, 0},        // two minutes from any mark
-      {13, 5, 29, 0.0F, true, 1},        // just inside 30 s
-      {13, 5, 31, 0.0F, false, 0},       // 31 s is not close
-      {13, 0, 10, 0.0F, true, 0},        // the hour mark itself
-      {13, 59, 50, 0.0F, true, 12},      // the next hour while the hour stands: minute 60
-      {13, 10, 0, 356.5f, false, 0},     // a row less than a minute ago
+      {13, 4, 45, 0.0F, true, 1},     // 15 s before 13:05
+      {13, 3, 0, 0.0F, false, 0},     // two minutes from any mark
+      {13, 5, 29, 0.0F, true, 1},     // just inside 30 s
+      {13, 5, 31, 0.0F, false, 0},    // 31 s is not close
+      {13, 0, 10, 0.0F, true, 0},     // the hour mark itself
+      {13, 59, 50, 0.0F, true, 12},   // the next hour while the hour stands: minute 60
+      {13, 10, 0, 356.5f, false, 0},  // a row less than a minute ago
   };
   for (const Case& c : cases) {
     convert(c.hh, c.mm, c.ss);
@@ -222,8 +222,11 @@ TEST_F(Timestamps, FirstHourMark) {
     int hh, mm, ss, hour;
     bool near;
   };
-  const Case cases[] = {{13, 0, 5, 13, true}, {12, 59, 30, 13, true}, {13, 41, 5, 13, false},
-                        {0, 0, 0, 0, true},   {23, 30, 0, 23, false}};
+  const Case cases[] = {{13, 0, 5, 13, true},
+                        {12, 59, 30, 13, true},
+                        {13, 41, 5, 13, false},
+                        {0, 0, 0, 0, true},
+                        {23, 30, 0, 23, false}};
   for (const Case& c : cases) {
     StepState st;
     convert(c.hh, c.mm, c.ss);

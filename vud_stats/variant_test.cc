@@ -1,12 +1,13 @@
 // The variant build (vudstats64): its help text, its QTV 2 PIR column, its
 // header block of restricted reports and its end-of-log line.
+#include "vud_stats/variant.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "vud_stats/settings.h"
 #include "vud_stats/stats_test_util.h"
-#include "vud_stats/variant.h"
 
 namespace vud {
 namespace {

@@ -42,7 +42,7 @@ struct RunState {
   SensorTables st;
   LineValues v;
   Readings rd;
-  LogLine loutstr;                  // the current log line
+  LogLine loutstr;  // the current log line
   std::int32_t fileformat = kFormatMolva;
   bool foundrestricsensor = false;
   std::int32_t icurrentsenarray = 0;  // sorted-table entry of the current line's sensor
