@@ -145,6 +145,21 @@ TEST_F(Report, FastRegimeRowsCarryTheRightHour) {
                       "# end\n");
 }
 
+TEST_F(Report, FastRegimeWithoutReadingsNearAMarkWritesNoRow) {
+  std::string log;
+  for (int s = 13 * 3600 + 61; s <= 13 * 3600 + 239; s += 5) {
+    char hms[16];
+    std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    log += qtv2(hms, "A0000001", 1, "51.20,215,120,14,5,0");
+  }
+  write_file("quiet.csv", log);
+  EXPECT_EQ(run({"-act", "2", "-file", path("quiet.csv")}), 0);
+  const std::string report = read_file("quiet.text");
+  EXPECT_EQ(report.substr(report.find("JulianTime")),
+            "JulianTime,yyyy-mm-dd,hh:mm,A0000001_degC,A0000001_Lux,A0000001_RH,A0000001_PIR,"
+            "A0000001_SW,\n# end\n");
+}
+
 TEST_F(Report, MolvaRestrictedByIndex) {
   write_file("site.log", molva("20:24:53", 7, 0) + molva("20:25:10", 3, 0) +
                              molva("20:29:53", 7, 0) + molva("20:30:10", 7, 1, 30) +
