@@ -8,9 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "vud_stats/timestamps.h"
 #include "vud_stats/vudstats.h"
@@ -27,8 +30,10 @@ class StatsTest : public ::testing::Test {
     channel_bind_output(kOutputChannel, &out_);
     channel_bind_input(kInputChannel, &in_);
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           (std::string("vudstats_") + info->test_suite_name() + "_" + info->name());
+    // Short names: a bare file name on the command line holds at most 72 characters.
+    const std::size_t h =
+        std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
+    dir_ = std::filesystem::path(::testing::TempDir()) / ("vs" + std::to_string(::getpid()) + "_" + std::to_string(h % 1000003));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
