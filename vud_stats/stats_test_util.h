@@ -5,6 +5,7 @@
 #define VUD_STATS_STATS_TEST_UTIL_H_
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,8 +13,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "vud_stats/timestamps.h"
 #include "vud_stats/vudstats.h"
@@ -33,7 +32,8 @@ class StatsTest : public ::testing::Test {
     // Short names: a bare file name on the command line holds at most 72 characters.
     const std::size_t h =
         std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-    dir_ = std::filesystem::path(::testing::TempDir()) / ("vs" + std::to_string(::getpid()) + "_" + std::to_string(h % 1000003));
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("vs" + std::to_string(::getpid()) + "_" + std::to_string(h % 1000003));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
