@@ -1,6 +1,7 @@
 // Command line, help text, start-up and report naming of the statistics tool.
 #include "vud_stats/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <system_error>
@@ -82,6 +83,15 @@ std::int32_t read_free_real(std::string_view text, float& value) {
   if (item.empty()) return kFreeBlank;
   if (item.front() == '+') item.remove_prefix(1);
   if (item.empty()) return kFreeBad;
+  // Whole numbers of up to seven digits are exact in a 4-byte real: the
+  // common seconds field of a stamp takes this short way.
+  if (item.size() <= 7 &&
+      std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    std::int32_t whole = 0;
+    for (char c : item) whole = whole * 10 + (c - '0');
+    value = static_cast<float>(whole);
+    return kFreeRead;
+  }
   // A point alone or a sign alone is no number; digits with a point are.
   bool digit = false;
   for (char c : item) {
