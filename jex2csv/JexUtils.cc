@@ -78,10 +78,16 @@ binUnit_t* FSfgetUnit(binUnit_t* dest, std::FILE* stream) {
   // The record image starts as the marker record; the bytes read land over
   // it, so a short read keeps the marker in the bytes it did not reach.
   std::uint8_t raw[kRecordSize] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  if (dest == nullptr) return nullptr;
   *dest = binUnit_t{};
   dest->dataNumber = kDateTimeNone;
   dest->dataTime = kDateTimeNone;
   if (stream == nullptr || std::feof(stream)) return nullptr;
+  // The end counts once no byte is left, not only once a read has run into
+  // it: a stream just past its last record gives no record.
+  const int next = std::fgetc(stream);
+  if (next == EOF) return nullptr;
+  std::ungetc(next, stream);
   const long pos = std::ftell(stream);
   if (pos > 0 && pos % static_cast<long>(kRecordSize) != 0) {
     std::fseek(stream, pos - pos % static_cast<long>(kRecordSize), SEEK_SET);

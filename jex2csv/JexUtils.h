@@ -101,7 +101,7 @@ void JexRepackPkt(const JexPacket_t* pkt, std::uint8_t* buffer);
 void JexUnpackSensorVals(const JexPacket_t* packet, JexSensorPacket_t* sensor);
 
 // Reads one record from a binary stream into *dest and returns dest, or null
-// when there is no stream or it is at its end. dest is first cleared, with
+// when there is no stream or no byte is left in it. dest is first cleared, with
 // dataNumber and dataTime set to 0xFFFFFFFF; a stream positioned inside a
 // record is moved back to that record's start. A short read keeps whatever
 // bytes arrived over the cleared record.

@@ -233,18 +233,28 @@ TEST_F(FSfgetUnitTest, RewindsToTheRecordStartAndMarksShortReads) {
   EXPECT_EQ(unit.dataTime, 0x87868584u);
   EXPECT_EQ(unit.continuation, 0);
 
-  // Now the stream is at its end: the first read delivers nothing but still
-  // returns the record with its markers, and then the end is seen.
-  binUnit_t* got = FSfgetUnit(&unit, file_);
-  if (got != nullptr) {
-    EXPECT_EQ(unit.dataTime, 0xFFFFFFFFu);
-    EXPECT_STREQ(RtcToString(unit.dataTime), "-1");
-    got = FSfgetUnit(&unit, file_);
-  }
-  EXPECT_EQ(got, nullptr);
+  // Now the stream is at its end: no record, and the markers stay.
+  EXPECT_EQ(FSfgetUnit(&unit, file_), nullptr);
   EXPECT_EQ(unit.dataNumber, 0xFFFFFFFFu);
   EXPECT_EQ(unit.dataTime, 0xFFFFFFFFu);
+  EXPECT_STREQ(RtcToString(unit.dataTime), "-1");
   EXPECT_EQ(FSfgetUnit(&unit, nullptr), nullptr);
+  EXPECT_EQ(FSfgetUnit(nullptr, file_), nullptr);
+}
+
+TEST_F(FSfgetUnitTest, EndsRightAfterTheLastRecord) {
+  std::uint8_t one[32];
+  FillDistinct(one);
+  binUnit_t unit;
+  EXPECT_EQ(FSfgetUnit(&unit, file_), nullptr);  // an empty capture holds no record
+  EXPECT_EQ(unit.dataTime, 0xFFFFFFFFu);
+  std::rewind(file_);  // a write may follow a read only after a seek
+  Write(one, 32);
+  ASSERT_EQ(FSfgetUnit(&unit, file_), &unit);
+  EXPECT_EQ(unit.dataTime, 0x87868584u);
+  EXPECT_EQ(unit.data[22], 0x9F);
+  EXPECT_EQ(FSfgetUnit(&unit, file_), nullptr);  // the stream stands at its end
+  EXPECT_EQ(unit.dataTime, 0xFFFFFFFFu);
 }
 
 }  // namespace
