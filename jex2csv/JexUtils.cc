@@ -155,16 +155,21 @@ DateTime RtcFromString(std::string_view text) {
   // year, month, day, hours, minutes, seconds; each kept in 8 bits.
   std::uint8_t field[6] = {};
   int found = 0;
-  std::uint32_t number = 0;  // wraps on absurdly long digit runs, never traps
+  // Digit runs have no length limit. Past kBig a number keeps only its value
+  // modulo 256 plus kBig (a multiple of 256): it stays above 2000 and keeps
+  // the 8 bits that are kept, so long runs read as exactly as short ones.
+  constexpr std::uint64_t kBig = std::uint64_t{1} << 40;
+  std::uint64_t number = 0;
   bool reading = false;
   for (std::size_t i = 0; i <= text.size() && found < 6; ++i) {
     const char c = i < text.size() ? text[i] : '\0';  // the end closes a number too
     if (c >= '0' && c <= '9') {
-      number = number * 10u + static_cast<std::uint32_t>(c - '0');
+      number = number * 10u + static_cast<std::uint64_t>(c - '0');
+      if (number >= kBig) number = kBig + (number & 0xFFu);
       reading = true;
     } else if (reading) {
       if (found == 0 && number >= 2000u) number -= 2000u;
-      field[found++] = static_cast<std::uint8_t>(number);
+      field[found++] = static_cast<std::uint8_t>(number & 0xFFu);
       number = 0;
       reading = false;
     }

@@ -75,6 +75,11 @@ TEST(RtcFromString, ReadsSixNumbersWithAnySeparators) {
       {"2015/257/03 22:05:17", (15u << 26) | (1u << 22) | (3u << 17) | (22u << 12) | (5u << 6) | 17u},
       // Years past 2063 lose their high bits: 2064 packs as year field 0.
       {"2064/01/01 00:00:00", 0x00420000},
+      // Digit runs of any length: 2^32 and 10^30 are years of 2000 and more,
+      // (y - 2000) mod 256 = 48; leading zeros change nothing.
+      {"4294967296/06/03 22:05:17", (48u << 26) | 0x01876151u},
+      {"1000000000000000000000000000000/06/03 22:05:17", (48u << 26) | 0x01876151u},
+      {"000000000000000000002015/0000000000006/03 22:05:17", 0x3D876151},
       {"0", 0},
   };
   for (const Case& c : kCases) {
