@@ -2,9 +2,4 @@
 // sensors heard in it.
 #include "jex2csv/jex2csv.h"
 
-int main(int argc, char** argv) {
-  const int status = jex::JexParseCommandLine(argc, argv);
-  if (status != jex::kGoOn) return status;
-  jex::JexDataRead();
-  return jex::JexFinish();
-}
+int main(int argc, char** argv) { return jex::JexMain(argc, argv); }
