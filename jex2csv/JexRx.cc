@@ -52,6 +52,16 @@ bool NameByteKept(std::uint8_t b) {
          (b >= 'a' && b <= 'z');
 }
 
+// Moves file back to the start of the record that holds its current
+// position and gives that offset in start. False when the position cannot be
+// told or set.
+bool SeekRecordStart(std::FILE* file, long& start) {
+  const long here = std::ftell(file);
+  if (here < 0) return false;
+  start = here - here % static_cast<long>(kJexInfoRecord);
+  return std::fseek(file, start, SEEK_SET) == 0;
+}
+
 // Adds one record to the end of the paired-sensor file. The record goes to
 // the last record boundary, so a torn record left at the end of the file by
 // an interrupted write is overwritten instead of shifting every later record.
@@ -157,10 +167,8 @@ void JexAddNewInfo(const JexInfo_t* newInfo) {
 
 bool JexLoadInfoFromFile(std::FILE* file, JexInfo_t* read) {
   if (file == nullptr || read == nullptr) return false;
-  const long here = std::ftell(file);
-  if (here < 0) return false;
-  const long start = here - here % static_cast<long>(kJexInfoRecord);
-  if (std::fseek(file, start, SEEK_SET) != 0) return false;
+  long start = 0;
+  if (!SeekRecordStart(file, start)) return false;
   std::uint8_t rec[kJexInfoRecord];
   if (std::fread(rec, 1, sizeof rec, file) != sizeof rec) {
     std::fseek(file, start, SEEK_SET);
@@ -172,10 +180,8 @@ bool JexLoadInfoFromFile(std::FILE* file, JexInfo_t* read) {
 
 bool JexAddInfoToFile(std::FILE* file, const JexInfo_t* info) {
   if (file == nullptr || info == nullptr) return false;
-  const long here = std::ftell(file);
-  if (here < 0) return false;
-  const long start = here - here % static_cast<long>(kJexInfoRecord);
-  if (std::fseek(file, start, SEEK_SET) != 0) return false;
+  long start = 0;
+  if (!SeekRecordStart(file, start)) return false;
   std::uint8_t rec[kJexInfoRecord];
   EncodeInfo(*info, rec);
   return std::fwrite(rec, 1, sizeof rec, file) == sizeof rec;
