@@ -294,14 +294,19 @@ void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid) {
   }
   b[6] = (w + b[5] >= l) ? l : iprevblnk(msg, w + b[5]);
 
+  // A search that runs past the field's width returns that width, so a break
+  // can land in the padding after the text: such a segment is all blank and is
+  // not shown, or a short text in a narrow field would gain an empty line.
   show_segment(itru, msg, 1, b[1]);
   for (int i = 2; i <= 5; ++i) {
-    if (b[i] <= b[i - 1]) continue;
+    if (b[i] <= b[i - 1] || b[i - 1] >= l) continue;
     // A segment too long for a line loses everything after its 143rd character.
     const std::int32_t to = (b[i] - b[i - 1] > kBufWidth) ? b[i - 1] + kBufWidth - 1 : b[i];
     show_segment(itru, msg, b[i - 1] + 1, to);
   }
-  if (b[6] > b[5]) show_segment(itru, msg, b[5] + 1, std::min(b[6], b[5] + kBufWidth));
+  if (b[6] > b[5] && b[5] < l) {
+    show_segment(itru, msg, b[5] + 1, std::min(b[6], b[5] + kBufWidth));
+  }
 }
 
 void usrmsg(std::string_view msg1, std::string_view msg2, char level) {

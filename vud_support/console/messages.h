@@ -15,7 +15,11 @@ namespace vud {
 // itru and keeps its first 144 characters in the message buffer.
 void edisp(std::int32_t itru, std::string_view msg);
 
-// Shows msg wrapped into at most six lines of at most iwid characters (24 to 144).
+// Shows msg on channel itru wrapped at word boundaries into at most six lines,
+// each normally at most iwid characters (24 to 144); a word longer than the
+// width runs on to the next blank and a line is cut at 143 characters. Text
+// past the sixth line is not shown. Another width shows only the line
+// "edisp248 width is overly short or long" on the terminal channel.
 void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid);
 
 // Position where the blank run before ipos begins (1-based).

@@ -182,6 +182,9 @@ TEST_F(MessagesTest, Edisp248WrapsAtWordBoundaries) {
        "w07xxxxxxx w08xxxxxxx\nw09xxxxxxx w10xxxxxxx\nw11xxxxxxx w12xxxxxxx\n"},
       {"no blank at all", std::string(200, 'a'), 100, "a\n" + std::string(143, 'a') + "\n"},
       {"blank run carries over", "aaaa bbbb cccc dddd   eeee", 24, "aaaa bbbb cccc dddd\n  eeee\n"},
+      // The search for the second break runs past the end of the 248-character
+      // field; the blank padding it lands in is not a line of its own.
+      {"short text at the widest width", words(1, 10), 144, words(1, 10).substr(0, 109) + "\n"},
   };
   for (const Case& c : cases) {
     fresh();
@@ -189,6 +192,10 @@ TEST_F(MessagesTest, Edisp248WrapsAtWordBoundaries) {
     edisp248(6, msg, c.iwid);
     EXPECT_EQ(shown(), c.shown) << c.name;
   }
+  // The same in a field narrower than twice the width.
+  fresh();
+  edisp248(6, Text<100>(std::string(55, 'z') + " end"), 100);
+  EXPECT_EQ(shown(), std::string(55, 'z') + " end\n");
 }
 
 TEST_F(MessagesTest, Edisp248RefusesWidthsOutside24To144) {
