@@ -140,7 +140,9 @@ JexEntry_t* JexGetLast(std::uint32_t address, std::uint32_t offset) {
 void JexAddNewInfo(const JexInfo_t* newInfo) {
   if (newInfo == nullptr || newInfo->address == 0) return;
   // Copy first: newInfo may be a slot of the store that the steps below move.
-  const JexInfo_t info = *newInfo;
+  JexInfo_t info = *newInfo;
+  // A stored name is always text: the 16th byte is its terminator.
+  info.name[kNameChars] = '\0';
   for (JexDeviceInfo_t& device : jexDeviceInfo) {
     if (device.info.address != info.address) continue;
     JexEraseDeviceInfo(&device);

@@ -100,7 +100,8 @@ const char* JexGetName(std::uint32_t address);
 // offset is not 0, or nothing was stored since it was paired.
 JexEntry_t* JexGetLast(std::uint32_t address, std::uint32_t offset);
 
-// Enters a paired sensor. A record with address 0 changes nothing. Slots
+// Enters a paired sensor; its name is kept to 15 characters and always
+// terminated. A record with address 0 changes nothing. Slots
 // already holding the address are cleared first (count down by one and the
 // callback told, for each); the record then takes the first free slot
 // (count up by one, callback told). With all 20 slots taken, the sensor of

@@ -325,11 +325,28 @@ TEST_F(JexRxTest, AppendAfterDamagedTailLandsOnARecordBoundary) {
   EXPECT_NE(JexSearchInfo(0xC), nullptr);
 }
 
-TEST_F(JexRxTest, UnterminatedNameInFileIsCutTo15) {
+// A name of 16 bytes without a terminator, whether it comes from the file
+// or from a caller, is stored cut to 15 so that readers of the name stop
+// inside the field.
+TEST_F(JexRxTest, UnterminatedNamesAreCutTo15) {
   WriteFile(Record(0xA, KeyOf(1), "ABCDEFGHIJKLMNOP"));
   JexRxInit();
-  ASSERT_NE(JexGetName(0xA), nullptr);
-  EXPECT_STREQ(JexGetName(0xA), "ABCDEFGHIJKLMNO");
+  JexInfo_t given;
+  given.address = 0xB;
+  std::memcpy(given.name, "QRSTUVWXYZ012345", 16);
+  JexAddNewInfo(&given);
+  EXPECT_EQ(given.name[15], '5') << "the caller's record is left alone";
+  struct Case {
+    std::uint32_t address;
+    const char* name;
+  };
+  static constexpr Case kCases[] = {{0xA, "ABCDEFGHIJKLMNO"}, {0xB, "QRSTUVWXYZ01234"}};
+  for (const Case& c : kCases) {
+    const char* name = JexGetName(c.address);
+    ASSERT_NE(name, nullptr) << c.address;
+    EXPECT_EQ(name[15], '\0') << c.address;
+    EXPECT_STREQ(name, c.name);
+  }
 }
 
 TEST_F(JexRxTest, RecordReadsAndWritesStickToBoundaries) {
