@@ -270,14 +270,16 @@ JexPacket_t* JexReadPacket(JexPacket_t* pkt) {
   }
 }
 
-void MakeKey(std::uint8_t* buffer, const std::uint8_t* mac, std::uint32_t sId) {
-  std::memcpy(buffer, mac, 6);
-  std::memcpy(buffer + 6, mac, 6);
-  PackLE32(buffer + 12, sId);
+void MakeKey(void* buffer, const void* mac, std::uint32_t sId) {
+  auto* key = static_cast<std::uint8_t*>(buffer);
+  std::memcpy(key, mac, 6);
+  std::memcpy(key + 6, mac, 6);
+  PackLE32(key + 12, sId);
 }
 
-void UdpMakePetition(std::uint8_t* buffer, std::uint32_t time, const std::uint8_t* destMac,
-                     const void* un, const void* pw, std::uint32_t sId) {
+void UdpMakePetition(void* datagram, std::uint32_t time, const void* destMac, const void* un,
+                     const void* pw, std::uint32_t sId) {
+  auto* buffer = static_cast<std::uint8_t*>(datagram);
   std::uint8_t key[kJexKeySize];
   MakeKey(key, destMac, sId);
   // Walk the key back five times through the expansion; the block deciphered

@@ -139,21 +139,22 @@ void JexEraseDeviceInfo(JexDeviceInfo_t* device);
 void JexInitDeviceInfo();
 
 // Writes 16 key bytes into buffer: the 6 bytes of mac, the same 6 again,
-// then sId little-endian.
-void MakeKey(std::uint8_t* buffer, const std::uint8_t* mac, std::uint32_t sId);
+// then sId little-endian. buffer and mac may be char or byte arrays.
+void MakeKey(void* buffer, const void* mac, std::uint32_t sId);
 
 // Fills the 82-byte request datagram and enciphers bytes 1 to 80 in place:
 //   0 "<", 1 user name (32), 33 password (32), 65 destMac (6),
 //   71 time (4, little-endian), 75 sId (4, little-endian), 79 two zero
 //   bytes, 81 ">".
-// un and pw are text fields (char or byte arrays) of up to 32 bytes; a
-// shorter text ends at its zero byte and the field is filled up with zero
-// bytes, so nothing past the text is read (null gives an empty field). The key comes from MakeKey(destMac, sId) walked back five times
-// through the key expansion; the blocks at 65, 49, 33, 17 and 1 are then
-// enciphered in that order, each under the last round key left by the one
-// before.
-void UdpMakePetition(std::uint8_t* buffer, std::uint32_t time, const std::uint8_t* destMac,
-                     const void* un, const void* pw, std::uint32_t sId);
+// buffer, destMac, un and pw may be char or byte arrays. un and pw are text
+// fields of up to 32 bytes; a shorter text ends at its zero byte and the
+// field is filled up with zero bytes, so nothing past the text is read
+// (null gives an empty field). The key comes from MakeKey(destMac, sId)
+// walked back five times through the key expansion; the blocks at 65, 49,
+// 33, 17 and 1 are then enciphered in that order, each under the last round
+// key left by the one before.
+void UdpMakePetition(void* buffer, std::uint32_t time, const void* destMac, const void* un,
+                     const void* pw, std::uint32_t sId);
 
 }  // namespace jex
 

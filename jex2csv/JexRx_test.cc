@@ -460,11 +460,13 @@ TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
 
 TEST(UdpMakePetition, ShortTextsAreZeroFilledNotOverread) {
   const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
-  std::uint8_t a[82], b[82];
+  const char charMac[6] = {1, 2, 3, 4, 5, 6};
+  std::uint8_t a[82];
+  char b[82];
   const std::uint8_t un[32] = {'o', 'p'};
   char pw[32] = {};
   UdpMakePetition(a, 7, mac, un, pw, 9);
-  UdpMakePetition(b, 7, mac, "op", nullptr, 9);
+  UdpMakePetition(b, 7, charMac, "op", nullptr, 9);
   EXPECT_EQ(std::memcmp(a, b, 82), 0);
   UdpMakePetition(b, 8, mac, "op", nullptr, 9);
   EXPECT_NE(std::memcmp(a, b, 82), 0) << "the time is part of the datagram";
