@@ -23,6 +23,10 @@ void append(Field f, std::int32_t& used, std::string_view s) {
   used = std::min(f.width(), used + static_cast<std::int32_t>(s.size()));
 }
 
+// The trimmed text, at least one character: an empty text shows as one blank,
+// as every other line of the library does.
+std::string_view trim1(std::string_view s) { return s.empty() ? std::string_view(" ") : trimmed(s); }
+
 char first_char(const std::string& line) { return line.empty() ? ' ' : line[0]; }
 
 // The first two characters of an answer line are blank (or missing).
@@ -71,12 +75,12 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
   // A question too long for the line is cut so that the choice text still ends it.
   Text<124> line2;
   const std::int32_t room = line2.width() - static_cast<std::int32_t>(choice.size());
-  const std::string_view question = sub1(msg2, 1, std::min(trimmed_length(msg2), room));
+  const std::string_view question = trim1(msg2).substr(0, static_cast<std::size_t>(room));
   line2 = question;
   line2.put(static_cast<std::int32_t>(question.size()) + 1, choice);
 
   for (;;) {
-    channel_write(outin.iuout, trimmed(msg1));
+    channel_write(outin.iuout, trim1(msg1));
     channel_write(outin.iuout, line2.trimmed());
     std::string answer;
     if (read_terminal_line(answer) != kReadLine) {
@@ -131,7 +135,7 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
   auto confirm_default = [&](std::int32_t nh, bool& accepted) {
     Text<124> line = "The default is `";
     std::int32_t used = 16;
-    append(line, used, sub1(dstr, 1, std::min(trimmed_length(dstr), 106)));
+    append(line, used, trim1(dstr).substr(0, 106));
     append(line, used, "`.");
     bool ok = true;
     if (!askok(line.view(), "Is this ok?", ok, true, nh)) {
@@ -258,34 +262,34 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
   Text<248> options;
   std::int32_t used = 0;
   append(options, used, " ");
-  append(options, used, trimmed(msg2));
+  append(options, used, trim1(msg2));
   if (count <= 5) {
     append(options, used, "  a) ");
-    append(options, used, trimmed(aopt));
+    append(options, used, trim1(aopt));
     append(options, used, ", b) ");
-    append(options, used, trimmed(bopt));
+    append(options, used, trim1(bopt));
     if (count >= 3) {
       append(options, used, ", c) ");
-      append(options, used, trimmed(copt));
+      append(options, used, trim1(copt));
     }
     if (count >= 4) {
       append(options, used, ", e) ");
-      append(options, used, trimmed(dopt));
+      append(options, used, trim1(dopt));
     }
     if (count >= 5) {
       append(options, used, ", f) ");
-      append(options, used, trimmed(eopt));
+      append(options, used, trim1(eopt));
     }
   } else {
     const std::string_view labels[] = {" a) ", " b) ", " c) ", " e) ", " f) ", " g) "};
     const std::string_view texts[] = {aopt, bopt, copt, dopt, eopt, fopt};
     for (int i = 0; i < 6; ++i) {
       append(options, used, labels[i]);
-      append(options, used, trimmed(texts[i]));
+      append(options, used, trim1(texts[i]));
     }
     if (count == 7) {
       append(options, used, " i) ");
-      append(options, used, trimmed(gopt));
+      append(options, used, trim1(gopt));
     }
   }
   append(options, used, " ? ");

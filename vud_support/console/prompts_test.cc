@@ -113,6 +113,27 @@ TEST_F(PromptTest, AskokInGraphModeTakesTheDefaultWithoutReading) {
   EXPECT_EQ(unread(), "n\n");
 }
 
+TEST_F(PromptTest, EmptyTextsShowAsOneBlank) {
+  answers("y\n");
+  bool ok = false;
+  EXPECT_TRUE(askok("", "", ok, true, 1));
+  EXPECT_EQ(out_.str(), " \n  [Y]es (default) or [N]o ?\n");
+
+  answers("a\n");
+  std::int32_t iwhich = 0;
+  EXPECT_TRUE(easkatog("Choose", "Which?", "", "", "", "", "", "", "", iwhich, 1));
+  EXPECT_EQ(out_.str(), "Choose\n Which?  a)  , b)   ? ");
+
+  answers("d\ny\n");
+  Text<72> v = "old.txt";
+  std::int32_t ier = 0;
+  EXPECT_TRUE(easks(v, "Name?", " ", 72, "", "name", ier, 1));
+  EXPECT_TRUE(v.is_blank());
+  EXPECT_EQ(out_.str(),
+            "(currently: old.txt)\nName? The default is ` `.\n"
+            "Is this ok? [Y]es (default) or [N]o ?\n");
+}
+
 // ---------------------------------------------------------------- easks
 
 // Runs easks on a 72-character value with the revised-name prompts.
