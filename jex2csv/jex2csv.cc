@@ -36,6 +36,19 @@ constexpr std::size_t kMaxLine = 192;
 char outBuf[kOutSize];
 std::size_t outLen = 0;
 bool outputFailed = false;  // a write was refused; the run stops converting
+// True while JexDataRead runs: lines then leave in large writes. A line made
+// outside the read loop goes to the output stream at once.
+bool inReadLoop = false;
+
+// Ends the line that stops at p; outside the read loop it is written and
+// flushed straight away.
+void EndLine(char* p) {
+  outLen = static_cast<std::size_t>(p - outBuf);
+  if (inReadLoop) return;
+  if (JexFlushOutput()) {
+    std::fflush(gSettings.outputFile != nullptr ? gSettings.outputFile : stdout);
+  }
+}
 
 // The date part of the last reception time written ("2015/06/03," or
 // "2015-06-03 "): captures hold long runs of packets from the same day.
@@ -225,6 +238,7 @@ void JexResetState() {
   outputName.clear();
   outLen = 0;
   outputFailed = false;
+  inReadLoop = false;
   haveCachedDay = false;
 }
 
@@ -388,8 +402,7 @@ void JexNewEntry(const binUnit_t& unit) {
     *p++ = ',';
   }
   if (IsEncryptedType(type)) {
-    p = PutText(p, "\tencrypted packet\n", 18);
-    outLen = static_cast<std::size_t>(p - outBuf);
+    EndLine(PutText(p, "\tencrypted packet\n", 18));
     return;
   }
   const std::uint8_t* values = pkt + 6;  // the sensor values in the payload
@@ -439,7 +452,7 @@ void JexNewEntry(const binUnit_t& unit) {
     }
   }
   *p++ = '\n';
-  outLen = static_cast<std::size_t>(p - outBuf);
+  EndLine(p);
 }
 
 void JexCountEntry(const binUnit_t& unit) {
@@ -477,6 +490,7 @@ void JexDataRead() {
   std::size_t have = 0;
   binUnit_t unit;
   bool atEnd = in == nullptr;
+  inReadLoop = true;
   while (!atEnd && !outputFailed) {
     const std::size_t want = sizeof inBuf - have;
     const std::size_t got = std::fread(inBuf + have, 1, want, in);
@@ -494,6 +508,7 @@ void JexDataRead() {
     std::memmove(inBuf, inBuf + whole, have - whole);
     have -= whole;
   }
+  inReadLoop = false;
   // A final fragment shorter than a record is dropped.
   if (ilist == 0) JexFlushOutput();
   if (ilist == 1) PrintList();

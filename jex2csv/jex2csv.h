@@ -69,10 +69,12 @@ int JexParseCommandLine(int argc, const char* const* argv);
 // failed write sets gExitStatus to 1 after a message.
 void JexDataRead();
 
-// Appends the CSV line of one record to the output (at most one line).
-// Lines are buffered; JexFlushOutput hands them to gSettings.outputFile.
+// Writes the CSV line of one record (at most one line) to gSettings.outputFile,
+// or stdout when none is set. Called outside JexDataRead the line is written
+// and flushed at once; inside it lines collect in a large buffer that
+// JexFlushOutput hands to the output.
 void JexNewEntry(const binUnit_t& unit);
-// Writes out the buffered lines; false (after a message, gExitStatus 1) when the
+// Writes out the collected lines; false (after a message, gExitStatus 1) when the
 // output refused them.
 bool JexFlushOutput();
 

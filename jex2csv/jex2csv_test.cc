@@ -77,6 +77,7 @@ class ConverterTest : public ::testing::Test {
     gOpenFile = &FakeOpen;
   }
   void TearDown() override {
+    if (gSettings.outputFile == output_) gSettings.outputFile = nullptr;  // closed below
     JexFinish();
     gMessages = stderr;
     gOpenFile = &std::fopen;
@@ -95,13 +96,13 @@ class ConverterTest : public ::testing::Test {
     return text;
   }
   std::string Messages() { return Drain(messages_); }
-  // Writes the buffered CSV lines and returns them.
-  std::string Output() {
+  // Starts afresh with the CSV lines going to output_.
+  void ResetToOutput() {
+    JexResetState();
     gSettings.outputFile = output_;
-    EXPECT_TRUE(JexFlushOutput());
-    gSettings.outputFile = nullptr;
-    return Drain(output_);
   }
+  // The CSV lines written so far.
+  std::string Output() { return Drain(output_); }
   static std::string Usage() {
     std::FILE* f = std::tmpfile();
     std::FILE* keep = gMessages;
@@ -286,7 +287,7 @@ TEST_F(ConverterTest, LineLayouts) {
       {0, 0, true, &unused, "2015/06/03,22:05:17,42D89A75,-78,9,7,0,3012,50.49,215,120,3,45,0\n"},
   };
   for (const Case& c : kCases) {
-    JexResetState();
+    ResetToOutput();
     focus = c.focus;
     focusname = "42D89A75";
     topic = c.topic;
@@ -295,6 +296,16 @@ TEST_F(ConverterTest, LineLayouts) {
     EXPECT_EQ(Output(), c.line) << "focus " << c.focus << " topic " << c.topic << " type "
                                 << int(c.packet->type);
   }
+}
+
+TEST_F(ConverterTest, ALineWrittenOutsideTheReadLoopReachesTheFileAtOnce) {
+  ResetToOutput();
+  JexNewEntry(MakeUnit(Packet{}));
+  char buf[128] = {};
+  const ssize_t n = pread(fileno(output_), buf, sizeof buf, 0);  // past stdio's buffer
+  EXPECT_EQ(std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0u),
+            "2015/06/03,22:05:17,42D89A75,-78,1,7,0,3012,50.49,215,120,3,45,0\n");
+  Output();
 }
 
 TEST_F(ConverterTest, NumbersAndHumidityText) {
@@ -331,7 +342,7 @@ TEST_F(ConverterTest, NumbersAndHumidityText) {
        "-124,1,255,1,10000,10.03,10000,10000,10000,10000,10000\n"},
   };
   for (const Case& c : kCases) {
-    JexResetState();
+    ResetToOutput();
     JexNewEntry(MakeUnit(c.packet));
     EXPECT_EQ(Output(), "2015/06/03,22:05:17,42D89A75," + c.tail);
   }
@@ -348,7 +359,7 @@ TEST_F(ConverterTest, SensorFilterComparesTheFirstEightCharacters) {
   };
   for (int f : {1, 2}) {
     for (const Case& c : kCases) {
-      JexResetState();
+      ResetToOutput();
       focus = f;
       focusname = c.focusname;
       JexNewEntry(MakeUnit(Packet{}));
@@ -364,7 +375,7 @@ TEST_F(ConverterTest, TimeTextsAtTheThresholds) {
   };
   static constexpr Case kCases[] = {{0, "0"}, {0xFFFFFFFF, "-1"}, {0x00420000, "2000/01/01,00:00:00"}};
   for (const Case& c : kCases) {
-    JexResetState();
+    ResetToOutput();
     Packet p;
     p.time = c.time;
     topic = 6;
