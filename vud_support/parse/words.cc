@@ -2,6 +2,7 @@
 // free-form integer and real reading, and the messages these routines show.
 #include "vud_support/parse/words.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -128,10 +129,23 @@ void conversion_message(std::string_view msg, std::string_view word) {
   line.show();
 }
 
+// Limit phrases of the range message: under "W" and "F", below and above.
+struct LimitPhrases {
+  std::string_view warn_below, warn_above, fail_below, fail_above;
+};
+constexpr LimitPhrases kIntegerPhrases{") < normal minimum ", ") > normal maximum ",
+                                       ") < allowable minimum ", ") > allowable maximum "};
+// The real form words its phrases differently: two blanks before "maximum"
+// under "W", "minumum" under "F".
+constexpr LimitPhrases kRealPhrases{") < normal minimum ", ") > normal  maximum ",
+                                    ") < allowable minumum ", ") > allowable maximum "};
+
 // The three-line range message: blank line, location with the echoed line
 // (at most echo_max characters of it), then value, limit phrase and limit.
+// act is "W" or "F"; under "F" the flag becomes kIerOutOfRange.
 void range_message(std::string_view string, std::int32_t echo_max, char act, std::string_view msg,
-                   std::string_view value, std::string_view phrase, std::string_view limit) {
+                   bool below, std::string_view value, std::string_view limit,
+                   const LimitPhrases& phrases, std::int32_t& ier) {
   edisp(outin.iuout, " ");
   const bool failure = act == 'F';
   const std::int32_t echo = std::min(trimmed_length(string), echo_max);
@@ -143,9 +157,16 @@ void range_message(std::string_view string, std::int32_t echo_max, char act, std
   }
   where << sub1(string, 1, echo);
   where.show();
+  std::string_view phrase;
+  if (failure) {
+    phrase = below ? phrases.fail_below : phrases.fail_above;
+  } else {
+    phrase = below ? phrases.warn_below : phrases.warn_above;
+  }
   Composer what;
   what << " the " << label_text(msg) << " value (" << value << phrase << limit << "!";
   what.show();
+  if (failure) ier = kIerOutOfRange;
 }
 
 // Free-form integer: optional sign and decimal digits, then only blanks.
@@ -295,14 +316,8 @@ void egetwi(std::string_view string, std::int32_t& k, std::int32_t& iv, std::int
   std::int32_t lv = 0, ll = 0, iflag = 0;
   intstr(iv, value, lv, iflag);
   intstr(below ? mn : mx, limit, ll, iflag);
-  std::string_view phrase;
-  if (act == 'W') {
-    phrase = below ? ") < normal minimum " : ") > normal maximum ";
-  } else {
-    phrase = below ? ") < allowable minimum " : ") > allowable maximum ";
-  }
-  range_message(string, kIntegerEcho, act, msg, sub1(value, 1, lv), phrase, sub1(limit, 1, ll));
-  if (act == 'F') ier = kIerOutOfRange;
+  range_message(string, kIntegerEcho, act, msg, below, sub1(value, 1, lv), sub1(limit, 1, ll),
+                kIntegerPhrases, ier);
 }
 
 void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, float rmx, char ract,
@@ -324,14 +339,8 @@ void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, floa
   std::int32_t lv = 0, ll = 0, iflag = 0;
   rel16str(rv, value, lv, iflag);
   rel16str(below ? rmn : rmx, limit, ll, iflag);
-  std::string_view phrase;
-  if (ract == 'W') {
-    phrase = below ? ") < normal minimum " : ") > normal  maximum ";
-  } else {
-    phrase = below ? ") < allowable minumum " : ") > allowable maximum ";
-  }
-  range_message(string, kRealEcho, ract, msg, sub1(value, 1, lv), phrase, sub1(limit, 1, ll));
-  if (ract == 'F') ier = kIerOutOfRange;
+  range_message(string, kRealEcho, ract, msg, below, sub1(value, 1, lv), sub1(limit, 1, ll),
+                kRealPhrases, ier);
 }
 
 void intstr(std::int32_t intin, Text<10>& fstr, std::int32_t& iswd, std::int32_t& iflag) {

@@ -391,17 +391,34 @@ TEST_F(Egetwi, RangeCheck) {
   }
 }
 
-TEST_F(Egetwi, LocationEchoIsCutTo105Characters) {
+// The location line echoes the line up to 105 characters for an integer and
+// up to 230 for a real, the blank after the prefix included in neither.
+using RangeEcho = WordsTest;
+
+TEST_F(RangeEcho, LineIsCutPerRoutine) {
   std::string text = "0";
-  while (text.size() < 150) text += " abcdefghi";
+  while (text.size() < 300) text += " abcdefghi";
   const Text<1000> line(text);
-  std::int32_t k = 0, ier = 0, iv = 0;
-  egetwi(line, k, iv, 4, 5, 'W', "n", ier);
-  std::vector<std::string> lines = shown_lines();
-  ASSERT_GE(lines.size(), 4u);
-  std::string joined;
-  for (std::size_t i = 1; i + 1 < lines.size(); ++i) joined += (joined.empty() ? "" : " ") + lines[i];
-  EXPECT_EQ(joined, " WARNING in: " + text.substr(0, 105));
+  struct Case {
+    bool real;
+    std::size_t echo;
+  };
+  const Case kCases[] = {{false, 105}, {true, 230}};
+  for (const Case& c : kCases) {
+    clear();
+    std::int32_t k = 0, ier = 0, iv = 0;
+    float rv = 0.0F;
+    if (c.real) {
+      egetwr(line, k, rv, 4.0F, 5.0F, 'W', "n", ier);
+    } else {
+      egetwi(line, k, iv, 4, 5, 'W', "n", ier);
+    }
+    std::vector<std::string> lines = shown_lines();
+    ASSERT_GE(lines.size(), 4u);
+    std::string joined;
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) joined += (joined.empty() ? "" : " ") + lines[i];
+    EXPECT_EQ(joined, " WARNING in: " + text.substr(0, c.echo)) << c.echo;
+  }
 }
 
 TEST_F(Egetwi, NumberWordIsReadFromItsFirst20Characters) {
