@@ -36,6 +36,21 @@ bool matches(const Text<72>& argument, std::string_view option) {
   return argument.view().substr(0, option.size()) == option;
 }
 
+// Finds the one item of a free-form number: leading blanks are passed over,
+// the item ends at a blank, comma, slash or the end of text, and a leading
+// "+" is dropped. Returns kFreeBlank when there is no item and kFreeBad for a
+// sign alone; otherwise kFreeRead with item set.
+std::int32_t free_item(std::string_view text, std::string_view& item) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::size_t e = i;
+  while (e < text.size() && !ends_item(text[e])) ++e;
+  item = text.substr(i, e - i);
+  if (item.empty()) return kFreeBlank;
+  if (item.front() == '+') item.remove_prefix(1);
+  return item.empty() ? kFreeBad : kFreeRead;
+}
+
 // Reads one text item in free form (it ends at a blank, comma or slash) into
 // out. A blank value leaves out as it was.
 void read_free_text(std::string_view value, Field out) {
@@ -57,15 +72,8 @@ void read_free_text(std::string_view value, Field out) {
 }  // namespace
 
 std::int32_t read_free_int(std::string_view text, std::int32_t& value) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i == text.size()) return kFreeBlank;
-  std::size_t e = i;
-  while (e < text.size() && !ends_item(text[e])) ++e;
-  std::string_view item = text.substr(i, e - i);
-  if (item.empty()) return kFreeBlank;
-  if (item.front() == '+') item.remove_prefix(1);
-  if (item.empty()) return kFreeBad;
+  std::string_view item;
+  if (const std::int32_t got = free_item(text, item); got != kFreeRead) return got;
   std::int32_t v = 0;
   const auto [p, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
   if (ec != std::errc() || p != item.data() + item.size()) return kFreeBad;
@@ -74,15 +82,8 @@ std::int32_t read_free_int(std::string_view text, std::int32_t& value) {
 }
 
 std::int32_t read_free_real(std::string_view text, float& value) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i == text.size()) return kFreeBlank;
-  std::size_t e = i;
-  while (e < text.size() && !ends_item(text[e])) ++e;
-  std::string_view item = text.substr(i, e - i);
-  if (item.empty()) return kFreeBlank;
-  if (item.front() == '+') item.remove_prefix(1);
-  if (item.empty()) return kFreeBad;
+  std::string_view item;
+  if (const std::int32_t got = free_item(text, item); got != kFreeRead) return got;
   // Whole numbers of up to seven digits are exact in a 4-byte real: the
   // common seconds field of a stamp takes this short way.
   if (item.size() <= 7 &&
