@@ -56,8 +56,16 @@ TEST_F(Settings, PartfaReadsOptionsInOrder) {
     std::int32_t incdbt, incpir, modl;
     std::string_view shown;
   };
+  // A bare name is cut to its 72-character argument field; a -file value
+  // goes straight into the 144-character inf.
+  const std::string long_name = std::string(70, 'd') + "/site.csv";
+  const std::string cut_name = long_name.substr(0, 72);
   const Case cases[] = {
       {{}, "UNKNOWN", "NONE", 30, 0, "-", 1, 1, -1, ""},
+      {{long_name.c_str()}, cut_name, "NONE", 30, 0, "-", 1, 1, -1, ""},
+      {{"-file", long_name.c_str()}, long_name, "NONE", 30, 0, "-", 1, 1, -1, ""},
+      // "-tol" and "-sen" stand alone: longer words are file names.
+      {{"-sen", "3", "-tolx", "-senx"}, "-senx", "NONE", 30, 3, "-", 1, 1, -1, ""},
       {{"site.csv", "-act", "2"}, "site.csv", "2", 30, 0, "-", 1, 1, -1, ""},
       {{"-file", "site.csv", "-act", "b", "-sen", "12"},
        "site.csv",
