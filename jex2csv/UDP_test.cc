@@ -33,13 +33,20 @@ std::size_t OpenDescriptors() {
   return n;
 }
 
-// A port on 127.0.0.1 that nothing is bound to right now.
-int FreeLoopbackPort() {
+// A datagram socket bound to a free port of 127.0.0.1, without address
+// reuse, so that it keeps the port to itself.
+int BoundLoopbackSocket() {
   const int s = socket(AF_INET, SOCK_DGRAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  return s;
+}
+
+// A port on 127.0.0.1 that nothing is bound to right now.
+int FreeLoopbackPort() {
+  const int s = BoundLoopbackSocket();
   const int port = BoundPort(s);
   close(s);
   return port;
@@ -122,12 +129,7 @@ TEST(Opensocket, HostTextChoosesAddressAndPort) {
 }
 
 TEST(Opensocket, FailedBindReturnsMinusOneAndKeepsNoSocket) {
-  // A socket bound without address reuse keeps the port to itself.
-  const int holder = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const int holder = BoundLoopbackSocket();
   const int port = BoundPort(holder);
 
   const std::size_t before = OpenDescriptors();
