@@ -20,6 +20,13 @@ enum class OverwriteOutcome {
 // field (it takes the revised name when the user asks to remember it); ier is
 // the caller's error flag, handed to the revised-name question. open_status
 // receives 0 or the platform's error code of the final create.
+//
+// The name question starts from the caller's name: an empty answer keeps it
+// (" The existing string (...) will be used.") and that name is then tested
+// again, so its overwrite question comes back. Only a name that comes back
+// blank (the blank default, confirmed) asks for the name again at once.
+// At the end of the terminal input nothing is written over the file: the
+// channel is freed, one line says so, and the outcome is kRefused.
 OverwriteOutcome overwrite_dialogue(std::int32_t iun, Field sfile, Text<144>& longtfile,
                                     std::int32_t& ier, std::int32_t& open_status);
 

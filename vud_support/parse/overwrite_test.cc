@@ -145,6 +145,21 @@ TEST_F(OverwriteTest, AnEmptyNameKeepsTheNameAndAsksAboutItAgain) {
                             asked_rename() + std::string(kRemember));
 }
 
+TEST_F(OverwriteTest, ABlankNameAsksForTheNameAgain) {
+  // The blank default, confirmed, is the one way the name comes back blank.
+  sfile_ = a_;
+  open("n\nd\ny\n" + b_ + "\ny\n");
+  EXPECT_EQ(ier_, 0);
+  write_and_close("new");
+  EXPECT_EQ(read_file(a_), "old report\n");
+  EXPECT_EQ(read_file(b_), "new\n");
+  EXPECT_EQ(sfile_.trimmed(), b_);
+  EXPECT_EQ(out_.str(), a_ + "\n" + std::string(kOverwrite) + asked_rename() +
+                            "The default is ` `.\nIs this ok? [Y]es (default) or [N]o ?\n" +
+                            asked_rename() + std::string(kRemember));
+  EXPECT_EQ(unread(), "");
+}
+
 TEST_F(OverwriteTest, HelpIsOfferedWithTheRenameQuestion) {
   sfile_ = a_;
   open("n\n?\n" + b_ + "\ny\n");
