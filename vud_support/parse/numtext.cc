@@ -85,99 +85,111 @@ void put_text(const Work& w, std::size_t layout_width, Text<N>& fstr, std::int32
   iswd = fstr.trimmed_length();
 }
 
-// The zero text shared by all three value texts.
-template <std::size_t N>
-bool zero_text(float relin, Text<N>& fstr, std::int32_t& iswd) {
-  if (!eclose(relin, 0.0F, kZeroTolerance)) return false;
-  fstr.assign("0.00");
-  iswd = 4;
-  return true;
+// The steps shared by the three value texts: flags cleared, the zero text,
+// then the layout that layout() selects by magnitude, left-justified. layout()
+// formats into w and returns its layout's width, or 0 when no magnitude test
+// held (a value that is not a number), which gives 'NaN'.
+template <std::size_t N, typename Layout>
+void value_text(float relin, Text<N>& fstr, std::int32_t& iswd, std::int32_t& iflag, Layout layout) {
+  iflag = 0;
+  iswd = 0;
+  fstr.blank();
+  if (eclose(relin, 0.0F, kZeroTolerance)) {
+    fstr.assign("0.00");
+    iswd = 4;
+    return;
+  }
+  Work w;
+  std::size_t width = layout(relin, std::fabs(relin), w);
+  if (width == 0) {
+    set_text(w, std::snprintf(w.c, sizeof w.c, "%s", "NaN"));
+    width = N;
+  }
+  put_text(w, width, fstr, iswd);
 }
-
-constexpr std::string_view kNaN = "NaN";
 
 }  // namespace
 
 void rel16str(float relin, Text<16>& fstr, std::int32_t& iswd, std::int32_t& iflag) {
-  iflag = 0;
-  iswd = 0;
-  fstr.blank();
-  if (zero_text(relin, fstr, iswd)) return;
-  const float m = std::fabs(relin);
-  Work w;
-  std::size_t width = 14;
-  if (m > 1.0e6F) {
-    scientific(relin, 6, w);
-  } else if (m > 1.0e4F) {
-    width = 15;
-    if (rounded_exponent5(relin) >= 5) {
-      scientific_fraction(relin, 5, w);
-    } else {
-      fixed(relin, 0, w);
+  value_text(relin, fstr, iswd, iflag, [](float v, float m, Work& w) -> std::size_t {
+    if (m > 1.0e6F) {
+      scientific(v, 6, w);
+      return 14;
     }
-  } else if (m > 0.1F) {
-    fixed(relin, std::max(0, 4 - rounded_exponent5(relin)), w);
-  } else if (m > 1.0e-5F) {
-    width = 10;
-    fixed(relin, 7, w);
-  } else if (m <= 1.0e-5F) {
-    scientific(relin, 6, w);
-  } else {
-    set_text(w, std::snprintf(w.c, sizeof w.c, "%s", kNaN.data()));
-  }
-  put_text(w, width, fstr, iswd);
+    if (m > 1.0e4F) {
+      if (rounded_exponent5(v) >= 5) {
+        scientific_fraction(v, 5, w);
+      } else {
+        fixed(v, 0, w);
+      }
+      return 15;
+    }
+    if (m > 0.1F) {
+      fixed(v, std::max(0, 4 - rounded_exponent5(v)), w);
+      return 14;
+    }
+    if (m > 1.0e-5F) {
+      fixed(v, 7, w);
+      return 10;
+    }
+    if (m <= 1.0e-5F) {
+      scientific(v, 6, w);
+      return 14;
+    }
+    return 0;
+  });
 }
 
 void relstr(float relin, Text<12>& fstr, std::int32_t& iswd, std::int32_t& iflag) {
-  iflag = 0;
-  iswd = 0;
-  fstr.blank();
-  if (zero_text(relin, fstr, iswd)) return;
-  const float m = std::fabs(relin);
-  Work w;
-  std::size_t width = 12;
-  if (m > 1.0e6F) {
-    scientific(relin, 6, w);
-  } else if (m > 1.0e4F) {
-    fixed(relin, 3, w);
-  } else if (m > 0.1F) {
-    width = 11;
-    fixed(relin, 5, w);
-  } else if (m > 1.0e-5F) {
-    fixed(relin, 10, w);
-  } else if (m <= 1.0e-5F) {
-    fixed(relin, 4, w);
-  } else {
-    set_text(w, std::snprintf(w.c, sizeof w.c, "%s", kNaN.data()));
-  }
-  put_text(w, width, fstr, iswd);
+  value_text(relin, fstr, iswd, iflag, [](float v, float m, Work& w) -> std::size_t {
+    if (m > 1.0e6F) {
+      scientific(v, 6, w);
+      return 12;
+    }
+    if (m > 1.0e4F) {
+      fixed(v, 3, w);
+      return 12;
+    }
+    if (m > 0.1F) {
+      fixed(v, 5, w);
+      return 11;
+    }
+    if (m > 1.0e-5F) {
+      fixed(v, 10, w);
+      return 12;
+    }
+    if (m <= 1.0e-5F) {
+      fixed(v, 4, w);
+      return 12;
+    }
+    return 0;
+  });
 }
 
 void relestr(float relin, Text<16>& fstr, std::int32_t& iswd, std::int32_t& iflag) {
-  iflag = 0;
-  iswd = 0;
-  fstr.blank();
-  if (zero_text(relin, fstr, iswd)) return;
-  const float m = std::fabs(relin);
-  Work w;
-  std::size_t width = 11;
-  if (m > 1.0e6F) {
-    scientific_fraction(relin, 4, w);
-  } else if (m > 1.0e4F) {
-    width = 8;
-    fixed(relin, 0, w);
-  } else if (m > 100.0F) {
-    width = 6;
-    fixed(relin, 0, w);
-  } else if (m > 0.001F) {
-    width = 7;
-    fixed(relin, 3, w);
-  } else if (m <= 0.001F) {
-    scientific_fraction(relin, 4, w);
-  } else {
-    set_text(w, std::snprintf(w.c, sizeof w.c, "%s", kNaN.data()));
-  }
-  put_text(w, width, fstr, iswd);
+  value_text(relin, fstr, iswd, iflag, [](float v, float m, Work& w) -> std::size_t {
+    if (m > 1.0e6F) {
+      scientific_fraction(v, 4, w);
+      return 11;
+    }
+    if (m > 1.0e4F) {
+      fixed(v, 0, w);
+      return 8;
+    }
+    if (m > 100.0F) {
+      fixed(v, 0, w);
+      return 6;
+    }
+    if (m > 0.001F) {
+      fixed(v, 3, w);
+      return 7;
+    }
+    if (m <= 0.001F) {
+      scientific_fraction(v, 4, w);
+      return 11;
+    }
+    return 0;
+  });
 }
 
 void arlist(std::int32_t inst, std::int32_t inrl, std::span<const float> rlist, std::int32_t inrs,
