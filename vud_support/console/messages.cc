@@ -111,7 +111,11 @@ void two_part(std::string_view msg1, std::string_view msg2, char level, bool cut
 
   // Lines are composed in a 124-character field: a part that does not fit is cut.
   Text<kMsgLine> line;
-  auto show_second = [&] {
+  // The first line (label, then the first part), then the second part unless blank.
+  auto show_lines = [&](std::string_view label, std::string_view first) {
+    line.assign(label);
+    line.put(static_cast<std::int32_t>(label.size()) + 1, first);
+    edisp(iuout, line);
     if (blank2) return;
     line.assign(part2);
     edisp(iuout, line);
@@ -120,23 +124,15 @@ void two_part(std::string_view msg1, std::string_view msg2, char level, bool cut
     case '-':
     case 'P':
     case 'p':
-      line.assign(part1);
-      edisp(iuout, line);
-      show_second();
+      show_lines("", part1);
       return;
     case 'W':
     case 'w':
-      line.assign(kWarning);
-      line.put(static_cast<std::int32_t>(kWarning.size()) + 1, part1);
-      edisp(iuout, line);
-      show_second();
+      show_lines(kWarning, part1);
       return;
     case 'F':
     case 'f':
-      line.assign(kFatal);
-      line.put(static_cast<std::int32_t>(kFatal.size()) + 1, part1);
-      edisp(iuout, line);
-      show_second();
+      show_lines(kFatal, part1);
       end_program(1);
     case '?': {
       std::string prompt;
@@ -152,8 +148,7 @@ void two_part(std::string_view msg1, std::string_view msg2, char level, bool cut
       return;
     }
     default:
-      edisp(iuout, kBadKind);
-      show_second();
+      show_lines(kBadKind, "");
       return;
   }
 }

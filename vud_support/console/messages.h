@@ -46,6 +46,29 @@ template <std::size_t N>
 void lusrmsg(std::string_view msg1, Text<N>& msg2, char level) {
   lusrmsg(msg1, Field(msg2), level);
 }
+// The same with the kind given as a one-character text ("W"); an empty text
+// is an unknown kind.
+inline char message_kind(std::string_view level) { return level.empty() ? ' ' : level.front(); }
+inline void usrmsg(std::string_view msg1, std::string_view msg2, std::string_view level) {
+  usrmsg(msg1, msg2, message_kind(level));
+}
+inline void usrmsg(std::string_view msg1, Field msg2, std::string_view level) {
+  usrmsg(msg1, msg2, message_kind(level));
+}
+template <std::size_t N>
+void usrmsg(std::string_view msg1, Text<N>& msg2, std::string_view level) {
+  usrmsg(msg1, Field(msg2), message_kind(level));
+}
+inline void lusrmsg(std::string_view msg1, std::string_view msg2, std::string_view level) {
+  lusrmsg(msg1, msg2, message_kind(level));
+}
+inline void lusrmsg(std::string_view msg1, Field msg2, std::string_view level) {
+  lusrmsg(msg1, msg2, message_kind(level));
+}
+template <std::size_t N>
+void lusrmsg(std::string_view msg1, Text<N>& msg2, std::string_view level) {
+  lusrmsg(msg1, Field(msg2), message_kind(level));
+}
 
 // Whether the host uses Unix conventions: always true here.
 void isunix(bool& yes);

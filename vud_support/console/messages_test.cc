@@ -271,6 +271,15 @@ TEST_F(MessagesTest, UsrmsgShowsEachKind) {
   }
 }
 
+TEST_F(MessagesTest, UsrmsgTakesTheKindAsAOneCharacterText) {
+  Text<10> second("-x");
+  usrmsg("disk full", second, "W");
+  EXPECT_EQ(second, Text<10>(""));
+  lusrmsg(Text<12>("Name?"), " ", "?");
+  usrmsg("first", "second", "");
+  EXPECT_EQ(shown(), " Warning: disk full\nName?  Incorrect syntax in USRMSG\nsecond\n");
+}
+
 TEST_F(MessagesTest, UsrmsgBlanksTheCallersDashedSecondPart) {
   Text<10> second("-x");
   usrmsg("message", second, '-');
