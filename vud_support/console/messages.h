@@ -12,7 +12,10 @@
 namespace vud {
 
 // Shows msg (trimmed; a blank text shows as one blank) as one line on channel
-// itru and keeps its first 144 characters in the message buffer.
+// itru and keeps its first 144 characters in the message buffer. In graph mode
+// a line for the terminal channel goes to the text area (egdisp) instead. A
+// failed write is reported on channel 6 ("edisp: error writing text: " and its
+// kin) and not to the caller.
 void edisp(std::int32_t itru, std::string_view msg);
 
 // Shows msg on channel itru wrapped at word boundaries into at most six lines,
