@@ -143,6 +143,21 @@ TEST(Opensocket, FailedBindReturnsMinusOneAndKeepsNoSocket) {
   close(holder);
 }
 
+TEST(Opensocket, UnresolvableHostReturnsMinusOneWithoutSocket) {
+  // A name part longer than 63 characters is refused by the resolver itself,
+  // so no name server is asked.
+  const std::string host = std::string(70, 'a') + ":4000";
+  const std::size_t before = OpenDescriptors();
+  sockaddr_in addr{};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(opensocket(host.c_str(), 0, &addr), -1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(err.starts_with("ERROR: Problem getting host socket information (")) << err;
+  EXPECT_TRUE(err.ends_with(")\n")) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line, no address shown";
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
 TEST(UdpExchange, DatagramsTravelBothWaysOnLoopback) {
   sockaddr_in serverAddr{}, clientAddr{};
   testing::internal::CaptureStderr();
