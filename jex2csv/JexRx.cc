@@ -73,12 +73,14 @@ void AppendInfoRecord(const JexInfo_t& info) {
   std::fclose(file);
 }
 
-// Copies a text of up to 32 bytes into a field, zero-filled after its end.
-void CopyField(std::uint8_t* field, const void* text) {
-  std::memset(field, 0, kFieldSize);
-  if (text == nullptr) return;
-  const auto* bytes = static_cast<const std::uint8_t*>(text);
-  for (std::size_t i = 0; i < kFieldSize && bytes[i] != 0; ++i) field[i] = bytes[i];
+// Copies a 32-byte field byte for byte, zero bytes and what follows them
+// included; no field at all gives 32 zero bytes.
+void CopyField(std::uint8_t* field, const void* given) {
+  if (given == nullptr) {
+    std::memset(field, 0, kFieldSize);
+    return;
+  }
+  std::memcpy(field, given, kFieldSize);
 }
 
 }  // namespace

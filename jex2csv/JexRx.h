@@ -146,10 +146,10 @@ void MakeKey(void* buffer, const void* mac, std::uint32_t sId);
 //   0 "<", 1 user name (32), 33 password (32), 65 destMac (6),
 //   71 time (4, little-endian), 75 sId (4, little-endian), 79 two zero
 //   bytes, 81 ">".
-// buffer, destMac, un and pw may be char or byte arrays. un and pw are text
-// fields of up to 32 bytes; a shorter text ends at its zero byte and the
-// field is filled up with zero bytes, so nothing past the text is read
-// (null gives an empty field). The key comes from MakeKey(destMac, sId)
+// buffer, destMac, un and pw may be char or byte arrays. un and pw are
+// 32-byte fields, copied byte for byte as given (a text shorter than its
+// field is padded by the caller, usually with zero bytes); null gives a
+// field of zero bytes. The key comes from MakeKey(destMac, sId)
 // walked back five times through the key expansion; the blocks at 65, 49,
 // 33, 17 and 1 are then enciphered in that order, each under the last round
 // key left by the one before.

@@ -458,17 +458,62 @@ TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
   }
 }
 
-TEST(UdpMakePetition, ShortTextsAreZeroFilledNotOverread) {
+// Deciphers the five blocks of a request datagram in place, walking the
+// key the way the sender did.
+void OpenPetition(std::uint8_t (&dgram)[82], const std::uint8_t* mac, std::uint32_t sId) {
+  std::uint8_t key[16], dummy[16] = {};
+  MakeKey(key, mac, sId);
+  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, key, key);
+  std::uint8_t keys[5][16];
+  for (auto& k : keys) {
+    aes_encrypt_128(dummy, dummy, key, key);
+    std::memcpy(k, key, 16);
+  }
+  static constexpr int kOrder[] = {65, 49, 33, 17, 1};
+  for (int b = 0; b < 5; ++b) {
+    std::uint8_t first[16];
+    aes_decrypt_128(dgram + kOrder[b], dgram + kOrder[b], keys[b], first);
+  }
+}
+
+TEST(UdpMakePetition, CopiesTheFieldsByteForByte) {
   const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
-  const char charMac[6] = {1, 2, 3, 4, 5, 6};
+  std::uint8_t un[32], pw[32];
+  for (int i = 0; i < 32; ++i) {
+    un[i] = static_cast<std::uint8_t>(i);          // begins with a zero byte
+    pw[i] = static_cast<std::uint8_t>(0xE0 + i);   // no zero byte at all
+  }
+  pw[3] = 0;  // a zero byte inside the field
+  struct Case {
+    const char* name;
+    const void* un;
+    const void* pw;
+    std::uint8_t unWant[32];
+    std::uint8_t pwWant[32];
+  };
+  Case kCases[2] = {{"bytes as given", un, pw, {}, {}}, {"no fields", nullptr, nullptr, {}, {}}};
+  std::memcpy(kCases[0].unWant, un, 32);
+  std::memcpy(kCases[0].pwWant, pw, 32);
+  for (const Case& c : kCases) {
+    std::uint8_t dgram[82];
+    std::memset(dgram, 0xEE, sizeof dgram);
+    UdpMakePetition(dgram, 7, mac, c.un, c.pw, 9);
+    OpenPetition(dgram, mac, 9);
+    EXPECT_EQ(std::memcmp(dgram + 1, c.unWant, 32), 0) << c.name;
+    EXPECT_EQ(std::memcmp(dgram + 33, c.pwWant, 32), 0) << c.name;
+    const std::uint8_t tail[16] = {1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 9, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(dgram + 65, tail, 16), 0) << c.name;
+  }
+
+  // A char datagram, a char MAC and char fields work the same way.
+  char charMac[6] = {1, 2, 3, 4, 5, 6}, charUn[32] = "op", charPw[32] = {};
   std::uint8_t a[82];
   char b[82];
-  const std::uint8_t un[32] = {'o', 'p'};
-  char pw[32] = {};
-  UdpMakePetition(a, 7, mac, un, pw, 9);
-  UdpMakePetition(b, 7, charMac, "op", nullptr, 9);
+  const std::uint8_t byteUn[32] = {'o', 'p'};
+  UdpMakePetition(a, 7, mac, byteUn, nullptr, 9);
+  UdpMakePetition(b, 7, charMac, charUn, charPw, 9);
   EXPECT_EQ(std::memcmp(a, b, 82), 0);
-  UdpMakePetition(b, 8, mac, "op", nullptr, 9);
+  UdpMakePetition(b, 8, charMac, charUn, charPw, 9);
   EXPECT_NE(std::memcmp(a, b, 82), 0) << "the time is part of the datagram";
 }
 
