@@ -106,7 +106,10 @@ void tstamp(char act, std::string_view msg) {
       return;
     case 'm':
     case '>': {
-      const std::string_view text = sub1(msg, 1, std::min(trimmed_length(msg), kMsgRoom));
+      // An empty message stands as one blank, like any other blank text.
+      const std::string_view text =
+          msg.empty() ? std::string_view(" ")
+                      : sub1(msg, 1, std::min(trimmed_length(msg), kMsgRoom));
       line = text;
       const std::int32_t at = static_cast<std::int32_t>(text.size()) + 1;
       line.put(at, " @ ");

@@ -113,6 +113,8 @@ TEST_F(JournalTest, TstampShowsByAction) {
   static constexpr Case kCases[] = {
       {'-', "ignored", " Current time is : Mon Feb 11 16:42:00 2013\n"},
       {'m', "Run started   ", "Run started @ Mon Feb 11 16:42:00 2013\n"},
+      {'m', "", "  @ Mon Feb 11 16:42:00 2013\n"},
+      {'m', "   ", "  @ Mon Feb 11 16:42:00 2013\n"},
       {'>', "HELP: topic", ""},
       {'x', "anything", ""},
   };
