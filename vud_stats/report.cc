@@ -2,7 +2,9 @@
 #include "vud_stats/report.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <span>
 
 #include "vud_stats/survey.h"
@@ -126,11 +128,52 @@ bool decode_molva(RunState& r) {
   return true;
 }
 
+// Value texts of rel16str, remembered by the bits of the value. Readings
+// repeat from row to row (a sensor not heard repeats its values, and most
+// readings take few distinct values), and making a text is the dearest step of
+// a row. The texts depend on the value alone, so a remembered one is the text.
+class ValueTexts {
+ public:
+  std::string_view text(float x) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    Entry& e = entries_[(bits * 0x9E3779B1U) >> (32 - kBits)];
+    if (!e.used || e.bits != bits) {
+      Text<16> t;
+      std::int32_t w = 0, iflag = 0;
+      rel16str(x, t, w, iflag);
+      std::memcpy(e.chars.data(), t.view().data(), e.chars.size());
+      e.w = static_cast<std::uint8_t>(w);
+      e.bits = bits;
+      e.used = true;
+    }
+    return {e.chars.data(), e.w};
+  }
+
+ private:
+  static constexpr int kBits = 15;
+  struct Entry {
+    std::uint32_t bits = 0;
+    std::uint8_t w = 0;
+    bool used = false;
+    std::array<char, 16> chars{};
+  };
+  std::array<Entry, std::size_t{1} << kBits> entries_{};
+};
+
+// The first piece of a row: the day number of the step in 10 columns with 6
+// decimals, the first 16 characters of the step label, and a comma each.
+void row_prefix(const RunState& r, std::string& line) {
+  char b[48];
+  const int n = std::snprintf(b, sizeof b, "%10.6f,", static_cast<double>(r.step.curnowis));
+  line.append(b, static_cast<std::size_t>(n));
+  line.append(sub1(r.dateafive, 1, 16)).append(",");
+}
+
 // Writes the value list of the row through arlist, with the day number and the
 // step label in front of the first piece.
-std::int32_t write_row(RunState& r) {
+std::int32_t write_row_pieces(RunState& r, std::string& line) {
   static Text<kRowWidth> pckstr;
-  static std::string line;  // reused for every row of the run
   std::int32_t itrunc = 1;
   std::int32_t ipos = 1;
   bool first = true;
@@ -140,10 +183,7 @@ std::int32_t write_row(RunState& r) {
            itrunc);
     line.clear();
     if (first) {
-      char b[48];
-      const int n = std::snprintf(b, sizeof b, "%10.6f,", static_cast<double>(r.step.curnowis));
-      line.append(b, static_cast<std::size_t>(n));
-      line.append(sub1(r.dateafive, 1, 16)).append(",");
+      row_prefix(r, line);
     } else {
       line.append(" ");
     }
@@ -154,6 +194,28 @@ std::int32_t write_row(RunState& r) {
     first = false;
   }
   return kRunGoesOn;
+}
+
+// Writes one row. A row whose values fit the 4000-character value field in one
+// piece (the usual case) is joined here from remembered value texts, which
+// gives the very text arlist packs; a longer row goes through arlist piece by
+// piece.
+std::int32_t write_row(RunState& r) {
+  static ValueTexts texts;
+  static std::string line;  // reused for every row of the run
+  line.clear();
+  row_prefix(r, line);
+  const std::size_t start = line.size();
+  for (std::int32_t i = 0; i < r.itotcolumns; ++i) {
+    if (i > 0) line.push_back(',');
+    line.append(texts.text(r.tabular[static_cast<std::size_t>(i)]));
+  }
+  // arlist packs every value when the last text ends at least two positions
+  // before the end of its field.
+  if (static_cast<std::int32_t>(line.size() - start) + 1 < kRowWidth) {
+    return write_report_line(r, line) == kIoOk ? kRunGoesOn : kExitFailed;
+  }
+  return write_row_pieces(r, line);
 }
 
 }  // namespace
@@ -294,7 +356,6 @@ bool assign_step(RunState& r) {
   } else {
     assign_step_slow(r.df, r.juliand, r.julianfrac, r.ijday, r.step);
   }
-  if (assigned) step_label(r.v.datea, r.step.ithehouris, r.step.icurfive, r.dateafive);
   return assigned;
 }
 
@@ -354,6 +415,9 @@ std::int32_t write_row_if_due(RunState& r) {
     r.howmanynow = 0;
     return kRunGoesOn;
   }
+  // The label of the step is made only for a row that is written: it is the
+  // label of the reading just assigned, whose stamp and step are still at hand.
+  step_label(r.v.datea, r.step.ithehouris, r.step.icurfive, r.dateafive);
   fill_row_values(r);
   if (write_row(r) != kRunGoesOn) return write_failed(r);
   r.step.printedat = r.step.thejulianis;

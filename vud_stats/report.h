@@ -40,11 +40,14 @@ std::int32_t report_pass(RunState& r);
 bool decode_line(RunState& r);
 
 // Converts the line's stamp again (where needed) and assigns the reading to a
-// step in the regime of the run. Returns false for a dropped reading.
+// step in the regime of the run. Returns false for a dropped reading. The
+// step label is made by write_row_if_due, for the rows it writes.
 bool assign_step(RunState& r);
 
 // Counts the reading and writes a row when one is due and its step was not
-// already written. Returns kRunGoesOn, or 1 after a failed write.
+// already written; the row's step label (dateafive) is made from the stamp of
+// the reading (r.v.datea) and the step it was assigned to. Returns kRunGoesOn,
+// or 1 after a failed write.
 std::int32_t write_row_if_due(RunState& r);
 
 // Whether a row is due after howmanynow readings (before the same-step check).

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "vud_stats/stats_test_util.h"
+#include "vud_support/parse/numtext.h"
 
 namespace vud {
 namespace {
@@ -297,7 +299,9 @@ TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
     r.rd.pvudaudio(n) = 5678912.0F;
   }
   r.step.curnowis = 172.5F;
-  r.dateafive = "2013-06-21 12:00";
+  r.v.datea = "2013-06-21 12:03:10.000";
+  r.step.ithehouris = 12;
+  r.step.icurfive = 0;
   r.howmanynow = 69;
   std::ostringstream file;
   channel_bind_output(r.rs.iuf, &file);
@@ -311,6 +315,50 @@ TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
   ASSERT_LT(cut, text.size() - 1);
   EXPECT_EQ(text[cut + 1], ' ');
   EXPECT_LE(cut, 28U + 4000U);
+}
+
+// Rows are joined from remembered value texts when they fit the value field
+// in one piece; each must read as arlist packs it, piece by piece, on both
+// sides of the point where a row needs a continuation line.
+TEST_F(Report, RowsReadAsArlistPacksThem) {
+  const float kLast[] = {0.0F, 22.5F, 0.5F, -0.5F, -0.01F, 1.0e-2F};
+  bool one_piece = false, continued = false;
+  for (int k = 225; k <= 250; ++k) {
+    for (float last : kLast) {
+      RunState r;
+      r.fileformat = kFormatMolva;
+      r.st.howmany = 70;
+      r.st.deltas(1) = 60.0F;
+      Table<float, kSensors>* columns[5] = {&r.rd.pvudtmp, &r.rd.pvudlight, &r.rd.pvudhumidity,
+                                            &r.rd.pvudpirc, &r.rd.pvudaudio};
+      for (int i = 0; i < kRowValues; ++i) {
+        const float x = i == kRowValues - 1 ? last : i < k ? 1234567.0F : 0.5F;
+        (*columns[i % 5])(i / 5 + 1) = x;  // 12 characters, 7 characters, or the last one
+      }
+      r.step.curnowis = 172.5F;
+      r.v.datea = "2013-06-21 12:03:10.000";
+      r.step.ithehouris = 12;
+      r.howmanynow = 69;
+      std::ostringstream file;
+      channel_bind_output(r.rs.iuf, &file);
+      ASSERT_EQ(write_row_if_due(r), kRunGoesOn);
+
+      std::string expected;
+      Text<4000> pckstr;
+      std::int32_t ipos = 1, itrunc = 1, length = 0;
+      while (itrunc != 0) {
+        arlist(ipos, kRowValues, std::span<const float>(r.tabular), kRowValues, 'C', pckstr,
+               length, itrunc);
+        expected += (ipos == 1 ? "172.500000,2013-06-21 12:00," : " ") +
+                    std::string(sub1(pckstr, 1, length)) + "\n";
+        ipos = itrunc + 1;
+      }
+      EXPECT_EQ(file.str(), expected) << "k=" << k << " last=" << last;
+      (std::count(expected.begin(), expected.end(), '\n') == 1 ? one_piece : continued) = true;
+    }
+  }
+  EXPECT_TRUE(one_piece);
+  EXPECT_TRUE(continued);
 }
 
 }  // namespace
