@@ -410,9 +410,27 @@ TEST(MakeKey, MacTwiceThenSessionLittleEndian) {
   EXPECT_EQ(std::memcmp(key, want, 17), 0);
 }
 
-// Deciphers a request datagram the way its receiver does: the key walked
-// back from MakeKey is recovered from the first block, and each following
-// block is under the last round key of the one before.
+// Deciphers the five blocks of a request datagram in place, the way its
+// receiver does: the block at 65 is under MakeKey walked back five times,
+// each later block under the last round key left by the one before.
+void OpenPetition(std::uint8_t (&dgram)[82], const std::uint8_t* mac, std::uint32_t sId) {
+  std::uint8_t key[16], dummy[16] = {};
+  MakeKey(key, mac, sId);
+  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, key, key);
+  std::uint8_t keys[5][16];
+  for (auto& k : keys) {
+    aes_encrypt_128(dummy, dummy, key, key);
+    std::memcpy(k, key, 16);
+  }
+  static constexpr int kOrder[] = {65, 49, 33, 17, 1};
+  for (int b = 0; b < 5; ++b) {
+    std::uint8_t first[16];
+    aes_decrypt_128(dgram + kOrder[b], dgram + kOrder[b], keys[b], first);
+  }
+}
+
+// The datagram deciphers, block by block in the order it was enciphered,
+// back to its clear layout.
 TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
   const std::uint8_t mac[6] = {0x02, 0x00, 0x5E, 0x10, 0x20, 0x30};
   char un[32] = "operator";
@@ -432,48 +450,19 @@ TEST(UdpMakePetition, EnciphersTheLayoutInChainedBlocks) {
   std::memcpy(clear + 71, tail, 10);
   clear[81] = '>';
 
-  // k0 is MakeKey walked back five times through the expansion: five
-  // forward walks from it must give MakeKey again.
-  std::uint8_t k0[16], k1[16], dummy[16] = {}, block[16];
-  std::uint8_t made[16];
+  // The starting key is MakeKey walked back five times through the
+  // expansion: five forward walks from it give MakeKey again.
+  std::uint8_t made[16], walked[16], dummy[16] = {};
   MakeKey(made, mac, 0xCAFEF00D);
-  std::memcpy(k0, made, 16);
-  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, k0, k0);
-  std::uint8_t forward[16];
-  std::memcpy(forward, k0, 16);
-  for (int i = 0; i < 5; ++i) aes_encrypt_128(dummy, dummy, forward, forward);
-  ASSERT_EQ(std::memcmp(forward, made, 16), 0);
+  std::memcpy(walked, made, 16);
+  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, walked, walked);
+  for (int i = 0; i < 5; ++i) aes_encrypt_128(dummy, dummy, walked, walked);
+  ASSERT_EQ(std::memcmp(walked, made, 16), 0);
 
-  // The block at 65 was enciphered under k0 and left k1; each later block
-  // was enciphered under the last round key left by the one before.
-  aes_encrypt_128(dummy, dummy, k0, k1);
-  std::uint8_t key[16];
-  std::memcpy(key, k1, 16);
-  static constexpr int kOrder[] = {65, 49, 33, 17, 1};
-  for (const int at : kOrder) {
-    std::uint8_t back[16];
-    aes_decrypt_128(dgram + at, block, key, back);
-    EXPECT_EQ(std::memcmp(block, clear + at, 16), 0) << "block at " << at;
-    aes_encrypt_128(dummy, dummy, key, key);  // the key the next block was left
-  }
-}
-
-// Deciphers the five blocks of a request datagram in place, walking the
-// key the way the sender did.
-void OpenPetition(std::uint8_t (&dgram)[82], const std::uint8_t* mac, std::uint32_t sId) {
-  std::uint8_t key[16], dummy[16] = {};
-  MakeKey(key, mac, sId);
-  for (int i = 0; i < 5; ++i) aes_decrypt_128(dummy, dummy, key, key);
-  std::uint8_t keys[5][16];
-  for (auto& k : keys) {
-    aes_encrypt_128(dummy, dummy, key, key);
-    std::memcpy(k, key, 16);
-  }
-  static constexpr int kOrder[] = {65, 49, 33, 17, 1};
-  for (int b = 0; b < 5; ++b) {
-    std::uint8_t first[16];
-    aes_decrypt_128(dgram + kOrder[b], dgram + kOrder[b], keys[b], first);
-  }
+  std::uint8_t opened[82];
+  std::memcpy(opened, dgram, 82);
+  OpenPetition(opened, mac, 0xCAFEF00D);
+  EXPECT_EQ(std::memcmp(opened, clear, 82), 0);
 }
 
 TEST(UdpMakePetition, CopiesTheFieldsByteForByte) {
