@@ -310,11 +310,15 @@ TEST_F(Egetwi, ReadsFreeFormIntegers) {
       {"0x10", -1, 2},
   };
   for (const Case& c : kCases) {
+    clear();
     const Text<30> line(std::string(c.word) + " 9");
     std::int32_t k = 0, ier = 0, iv = -1;
     egetwi(line, k, iv, 0, 10, '-', "n", ier);
     EXPECT_EQ(iv, c.iv) << c.word;
     EXPECT_EQ(ier, c.ier) << c.word;
+    // A word that is not an integer is reported even under "-".
+    EXPECT_EQ(shown(), c.ier == 0 ? "" : " Failed: conversion of n value in " + std::string(c.word) + "\n")
+        << c.word;
     EXPECT_EQ(k, static_cast<std::int32_t>(c.word.size()) + 1) << c.word;
   }
 }
@@ -450,12 +454,15 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
       {"12x", -7.0F, 2},       {"0x1p3", -7.0F, 2},     {"1e+", -7.0F, 2},     {"--1", -7.0F, 2},
   };
   for (const Case& c : kCases) {
+    clear();
     const Text<30> line(std::string(c.word) + " 9");
     std::int32_t k = 0, ier = 0;
     float rv = -7.0F;
     egetwr(line, k, rv, 0.0F, 1.0F, '-', "r", ier);
     EXPECT_EQ(rv, c.rv) << c.word;
     EXPECT_EQ(ier, c.ier) << c.word;
+    EXPECT_EQ(shown(), c.ier == 0 ? "" : " Failed: conversion of r value in " + std::string(c.word) + "\n")
+        << c.word;
   }
 }
 
