@@ -50,7 +50,7 @@ void release(std::int32_t iun, std::int32_t& istat, bool remove_file, std::strin
 
 }  // namespace
 
-void addpath(Field sfile, Text<kFullNameWidth>& tfile, bool& concat) {
+void addpath(Field sfile, Field tfile, bool& concat) {
   const std::string_view path = rpath.path.view();
   concat = true;
   if (is_blank(path) || path.substr(0, 2) == "./" || path.substr(0, 2) == ".\\") {

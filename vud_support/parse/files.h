@@ -54,8 +54,8 @@ void efopseq(std::int32_t iun, Field sfile, std::int32_t iexist, std::int32_t& i
 // prefix was put in front. A drive path ("C:\...") met with a real prefix is
 // rewritten in sfile as "/usr/" + the name from its fourth character with
 // backslashes turned to "/", and two warning lines are shown on outin.iuout.
-// tfile is cut to its 144 characters.
-void addpath(Field sfile, Text<kFullNameWidth>& tfile, bool& concat);
+// tfile is cut to its width (efopseq passes a full-name field of 144).
+void addpath(Field sfile, Field tfile, bool& concat);
 
 // Closes channel iun if it holds an open file; istat 0. Channel 0 cannot be
 // freed: " Unable to free error channel!" is shown (kind "W") and istat is 1.

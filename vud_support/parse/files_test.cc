@@ -286,6 +286,17 @@ TEST(Addpath, FullNameIsCutToItsField) {
   addpath(sfile, tfile, concat);
   EXPECT_TRUE(concat);
   EXPECT_EQ(tfile.view(), std::string(70, 'p') + "/" + std::string(73, 'f'));
+
+  // A full-name field of another width takes the name cut to that width.
+  rpath.path = "data/";
+  Text<12> narrow("stale");
+  Text<72> log("log_file.txt");
+  addpath(log, narrow, concat);
+  EXPECT_TRUE(concat);
+  EXPECT_EQ(narrow.view(), "data/log_fil");
+  Text<40> wide("stale");
+  addpath(log, wide, concat);
+  EXPECT_EQ(wide.view(), Text<40>("data/log_file.txt").view());
   reset_shared_records();
 }
 
