@@ -59,34 +59,30 @@ std::string_view echo_of(std::string_view s) {
   return trimmed(s).substr(0, kEchoWidth);
 }
 
-// " In <file>" when a current file is set, else "" (the caller adds the rest).
-bool has_current_file() { return !curfile.currentfile.is_blank(); }
+// Starts a report: " In <file>" followed by with_file when a current file is
+// set (its first two characters not blank), else without_file.
+void open_report(std::string& text, std::string_view with_file, std::string_view without_file) {
+  if (curfile.currentfile.is_blank()) {
+    append(text, without_file);
+    return;
+  }
+  append(text, " In ");
+  append(text, curfile.currentfile.trimmed());
+  append(text, with_file);
+}
 
 void report_end_of_file(std::string_view msg) {
   std::string text;
-  if (has_current_file()) {
-    append(text, " In ");
-    append(text, curfile.currentfile.trimmed());
-    append(text, " error reading (");
-    append(text, trimmed(msg));
-    append(text, ") EOF sensed.");
-  } else {
-    append(text, " Error reading ");
-    append(text, trimmed(msg));
-    append(text, " EOF sensed.");
-  }
+  const bool named = !curfile.currentfile.is_blank();
+  open_report(text, " error reading (", " Error reading ");
+  append(text, trimmed(msg));
+  append(text, named ? ") EOF sensed." : " EOF sensed.");
   lusrmsg(" ", text, '-');
 }
 
 void report_read_failure(std::string_view msg, std::string_view left_in_buffer) {
   std::string text;
-  if (has_current_file()) {
-    append(text, " In ");
-    append(text, curfile.currentfile.trimmed());
-    append(text, " error reading (");
-  } else {
-    append(text, " Error reading: ");
-  }
+  open_report(text, " error reading (", " Error reading: ");
   append(text, trimmed(msg));
   append(text, ") in...");
   lusrmsg(text, echo_of(left_in_buffer.substr(0, static_cast<std::size_t>(kLineWidth))), 'W');
@@ -94,13 +90,7 @@ void report_read_failure(std::string_view msg, std::string_view left_in_buffer) 
 
 [[noreturn]] void report_item_count(std::string_view msg, std::int32_t iexp, std::string_view line) {
   std::string text;
-  if (has_current_file()) {
-    append(text, " In ");
-    append(text, curfile.currentfile.trimmed());
-    append(text, " expecting");
-  } else {
-    append(text, " Expecting");
-  }
+  open_report(text, " expecting", " Expecting");
   append_int(text, iexp, 3);
   append(text, " items (");
   append(text, trimmed(msg));
