@@ -1,7 +1,7 @@
 // The few operating-system services the receiver transports and diagnostics
 // rely on, over the POSIX calls: descriptors, terminal line settings, poll,
-// datagram sockets and error texts. Serial, UDP and Debug reach the system
-// only through here.
+// datagram sockets and error texts. Serial and UDP take the system
+// interfaces only from here.
 #ifndef JEX2CSV_PLATFORM_H_
 #define JEX2CSV_PLATFORM_H_
 
