@@ -63,6 +63,12 @@ struct StepState {
 // same text again can skip the second call without changing what is shown.
 bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
                        std::int32_t& ijday, float& totalsecs);
+// The same, with the layout letter given as a one-character text ("B", "2").
+inline bool datestamptojulian(std::string_view datea, std::string_view act, float& juliand,
+                              float& julianfrac, std::int32_t& ijday, float& totalsecs) {
+  return datestamptojulian(datea, act.empty() ? ' ' : act.front(), juliand, julianfrac, ijday,
+                           totalsecs);
+}
 
 // Forgets the field values datestamptojulian keeps for blank fields.
 void reset_datestamp_memory();

@@ -57,8 +57,9 @@ TEST_F(Timestamps, StampsBecomeDayNumbers) {
   datestamptojulian("2014/12/22,13:41:05", '2', juliand, julianfrac, ijday, tsec);
   EXPECT_NEAR(julianfrac, 0.570197, 1e-6);
   EXPECT_NEAR(juliand, 356.5702, 1e-4);
-  datestamptojulian("2013-06-21 20:24:53.518", 'B', juliand, julianfrac, ijday, tsec);
+  datestamptojulian("2013-06-21 20:24:53.518", "B", juliand, julianfrac, ijday, tsec);
   EXPECT_NEAR(julianfrac, 0.850619, 1e-6);
+  EXPECT_EQ(ijday, 172);
 }
 
 TEST_F(Timestamps, BadFieldsKeepTheOutputsAndBlankFieldsKeepTheirValues) {
