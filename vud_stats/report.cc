@@ -93,9 +93,7 @@ bool decode_molva(RunState& r) {
   if (r.rs.irepsen > 0 && v.isen != r.rs.irepsen) return false;
   const std::int32_t n = find_index(r, v.isen);
   if (n == 0) {
-    const bool refused = std::find(r.refused_indices.begin(), r.refused_indices.end(), v.isen) !=
-                         r.refused_indices.end();
-    if (!refused) {
+    if (!is_refused(r, v.isen)) {
       FreeLine()
           .text("unknown sensor index ")
           .num(v.isen)

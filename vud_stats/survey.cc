@@ -2,7 +2,6 @@
 // ordering and the scan-and-list listing.
 #include "vud_stats/survey.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "sort/sort.h"
@@ -18,15 +17,6 @@ namespace {
 // Wide enough for 70 names of 9 characters or 70 numbers of 12: lists are
 // written whole, never cut.
 constexpr std::int32_t kListWidth = 1024;
-
-bool refused_name(const RunState& r, const Text<8>& name) {
-  return std::find(r.refused_names.begin(), r.refused_names.end(), name) != r.refused_names.end();
-}
-
-bool refused_index(const RunState& r, std::int32_t isen) {
-  return std::find(r.refused_indices.begin(), r.refused_indices.end(), isen) !=
-         r.refused_indices.end();
-}
 
 // Counts a hit of entry i at day number juliand.
 void count_hit(SensorTables& st, std::int32_t i, float juliand) {
@@ -53,9 +43,9 @@ void register_qtv2(RunState& r) {
       accounted = true;
     }
   }
-  if (accounted || refused_name(r, name)) return;
+  if (accounted || is_refused(r, name)) return;
   if (st.howmany == kSensors) {
-    r.refused_names.push_back(name);
+    r.refused_names.insert(std::string(name.view()));
     FreeLine()
         .text("warning: sensor table full (70 sensors), ignoring sensor ")
         .text(name)
@@ -85,9 +75,9 @@ void register_molva(RunState& r) {
       count_hit(st, i, r.juliand);
     }
   }
-  if (matched || refused_index(r, isen)) return;
+  if (matched || is_refused(r, isen)) return;
   if (st.howmany == kSensors) {
-    r.refused_indices.push_back(isen);
+    r.refused_indices.insert(isen);
     FreeLine()
         .text("warning: sensor table full (70 sensors), ignoring sensor index ")
         .text(std::to_string(isen))

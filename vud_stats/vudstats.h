@@ -6,7 +6,8 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <string>
+#include <unordered_set>
 
 #include "vud_stats/layouts.h"
 #include "vud_stats/settings.h"
@@ -53,11 +54,20 @@ struct RunState {
   Text<24> dateafive;
   std::array<float, kRowValues> tabular{};
   std::int32_t itotcolumns = 0;
-  // Sensors refused because the table was full (names as 8-byte keys, or
-  // MOLVA indices); their lines are skipped in both passes.
-  std::vector<Text<8>> refused_names;
-  std::vector<std::int32_t> refused_indices;
+  // Sensors refused because the table was full (QTV 2 names, or MOLVA
+  // indices); their lines are skipped in both passes. Sets, so that a log
+  // with many sensors past the 70th costs one look-up per line.
+  std::unordered_set<std::string> refused_names;
+  std::unordered_set<std::int32_t> refused_indices;
 };
+
+// Whether a sensor was refused because the table was full.
+inline bool is_refused(const RunState& r, const Text<8>& name) {
+  return r.refused_names.count(std::string(name.view())) != 0;
+}
+inline bool is_refused(const RunState& r, std::int32_t isen) {
+  return r.refused_indices.count(isen) != 0;
+}
 
 // The current action letter (detection may change "-" into a layout letter).
 inline char act_letter(const RunState& r) { return action_letter(r.rs); }
