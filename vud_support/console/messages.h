@@ -25,9 +25,14 @@ void edisp(std::int32_t itru, std::string_view msg);
 // "edisp248 width is overly short or long" on the terminal channel.
 void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid);
 
-// Position where the blank run before ipos begins (1-based).
+// Position (1-based) where the nearest run of blanks and tabs before ipos
+// begins; 1 when there is none. An ipos past the width of string gives the
+// width, past the trimmed text the trimmed length; a control character other
+// than a tab met on the way gives ipos back.
 std::int32_t iprevblnk(std::string_view string, std::int32_t ipos);
-// Position where the blank run after ipos ends (1-based).
+// Position (1-based) where the next run of blanks and tabs after ipos ends,
+// that is its last blank before a word; the trimmed length when there is none.
+// Past the width and past the text, and at a control character, as iprevblnk.
 std::int32_t inextblnk(std::string_view string, std::int32_t ipos);
 
 // Two-part message of kind level: "-", "P", "W", "F" (ends the program with
