@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "qesh_blk/qesh_blk.h"
+#include "qesh_fc/qesh_fc.h"
 #include "vud_stats/variant.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"
@@ -169,8 +170,9 @@ bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t&
             std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
             std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
             Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args) {
-  // No graphical interface is ever available here, so the mode is text.
-  termtype = -1;
+  // Graph mode only where a graphical interface reports itself available
+  // (never in this system), else text.
+  termtype = ixavail() != 0 ? 8 : -1;
   inf = "UNKNOWN";
   act = "NONE";
   itol = 30;
