@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "vud_stats/survey.h"
 #include "vud_stats/variant.h"
@@ -135,17 +136,23 @@ class ValueTexts {
   std::string_view text(float x) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, &x, sizeof bits);
-    Entry& e = entries_[(bits * 0x9E3779B1U) >> (32 - kBits)];
-    if (!e.used || e.bits != bits) {
-      Text<16> t;
-      std::int32_t w = 0, iflag = 0;
-      rel16str(x, t, w, iflag);
-      std::memcpy(e.chars.data(), t.view().data(), e.chars.size());
-      e.w = static_cast<std::uint8_t>(w);
-      e.bits = bits;
-      e.used = true;
+    // Two places per value: the one used last comes first.
+    Entry* const pair = &entries_[((bits * 0x9E3779B1U) >> (32 - kBits)) & ~std::size_t{1}];
+    if (!pair[0].used || pair[0].bits != bits) {
+      if (pair[1].used && pair[1].bits == bits) {
+        std::swap(pair[0], pair[1]);
+      } else {
+        pair[1] = pair[0];
+        Text<16> t;
+        std::int32_t w = 0, iflag = 0;
+        rel16str(x, t, w, iflag);
+        std::memcpy(pair[0].chars.data(), t.view().data(), pair[0].chars.size());
+        pair[0].w = static_cast<std::uint8_t>(w);
+        pair[0].bits = bits;
+        pair[0].used = true;
+      }
     }
-    return {e.chars.data(), e.w};
+    return {pair[0].chars.data(), pair[0].w};
   }
 
  private:
