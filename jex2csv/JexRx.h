@@ -156,6 +156,20 @@ void MakeKey(void* buffer, const void* mac, std::uint32_t sId);
 void UdpMakePetition(void* buffer, std::uint32_t time, const void* destMac, const void* un,
                      const void* pw, std::uint32_t sId);
 
+// The same for user name and password given as character arrays of their own
+// size (a text literal such as "op"): each is copied into a 32-byte field of
+// zero bytes, at most 32 of its bytes, so a short text is never read past.
+template <std::size_t N, std::size_t M>
+void UdpMakePetition(void* buffer, std::uint32_t time, const void* destMac, const char (&un)[N],
+                     const char (&pw)[M], std::uint32_t sId) {
+  char unField[32] = {};
+  char pwField[32] = {};
+  for (std::size_t i = 0; i < N && i < sizeof unField; ++i) unField[i] = un[i];
+  for (std::size_t i = 0; i < M && i < sizeof pwField; ++i) pwField[i] = pw[i];
+  UdpMakePetition(buffer, time, destMac, static_cast<const void*>(unField),
+                  static_cast<const void*>(pwField), sId);
+}
+
 }  // namespace jex
 
 #endif  // JEX2CSV_JEXRX_H_

@@ -504,6 +504,11 @@ TEST(UdpMakePetition, CopiesTheFieldsByteForByte) {
   EXPECT_EQ(std::memcmp(a, b, 82), 0);
   UdpMakePetition(b, 8, charMac, charUn, charPw, 9);
   EXPECT_NE(std::memcmp(a, b, 82), 0) << "the time is part of the datagram";
+
+  // Short text literals are copied into zero-filled fields, never read past.
+  char fromLiterals[82];
+  UdpMakePetition(fromLiterals, 7, charMac, "op", "", 9);
+  EXPECT_EQ(std::memcmp(a, fromLiterals, 82), 0);
 }
 
 }  // namespace
