@@ -147,6 +147,27 @@ TEST_F(Report, FastRegimeRowsCarryTheRightHour) {
                       "# end\n");
 }
 
+// A first sensor heard only once has no typical interval: the report runs in
+// the fast regime, so only readings near a mark open a step, however slowly
+// the other sensors report.
+TEST_F(Report, AFirstSensorHeardOnceSelectsTheFastRegime) {
+  std::string log = qtv2("13:00:05", "A0000001", 1, "51.20,215,120,14,5,0");
+  for (int m = 1; m <= 11; ++m) {
+    char hms[16];
+    std::snprintf(hms, sizeof hms, "13:%02d:00", m);
+    log += qtv2(hms, "B0000002", 1, ("40.00," + std::to_string(200 + m) + ",100,3,0,1").c_str());
+  }
+  write_file("once.csv", log);
+  EXPECT_EQ(run({"-act", "2", path("once.csv")}), 0);
+  const std::string report = read_file("once.text");
+  const std::string x = "21.500,120.00,51.200,0.00,0.00,";
+  EXPECT_EQ(report.substr(report.find("_SW,\n") + 5),
+            day(356, 13, 0) + ",2014/12/22,13:00," + x + "0.00,0.00,0.00,0.00,0.00\n" +
+                day(356, 13, 1) + ",2014/12/22,13:05," + x + "20.500,100.00,40.000,0.00,1.0000\n" +
+                day(356, 13, 2) + ",2014/12/22,13:10," + x + "21.000,100.00,40.000,0.00,1.0000\n" +
+                "# end\n");
+}
+
 TEST_F(Report, FastRegimeWithoutReadingsNearAMarkWritesNoRow) {
   std::string log;
   for (int s = 13 * 3600 + 61; s <= 13 * 3600 + 239; s += 5) {
