@@ -141,8 +141,8 @@ bool read_qtv2_plain(const LogLine& line, LineValues& v) {
     if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
   }
   // Values outside the checked ranges are warned about by the word readers.
-  if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F ||
-      i[5] < 0 || i[5] > 40000) {
+  if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F || i[5] < 0 ||
+      i[5] > 40000) {
     return false;
   }
   v.word = name;

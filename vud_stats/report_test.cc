@@ -368,8 +368,8 @@ TEST_F(Report, RowsReadAsArlistPacksThem) {
       Text<4000> pckstr;
       std::int32_t ipos = 1, itrunc = 1, length = 0;
       while (itrunc != 0) {
-        arlist(ipos, kRowValues, std::span<const float>(r.tabular), kRowValues, 'C', pckstr,
-               length, itrunc);
+        arlist(ipos, kRowValues, std::span<const float>(r.tabular), kRowValues, 'C', pckstr, length,
+               itrunc);
         expected += (ipos == 1 ? "172.500000,2013-06-21 12:00," : " ") +
                     std::string(sub1(pckstr, 1, length)) + "\n";
         ipos = itrunc + 1;
@@ -434,11 +434,11 @@ TEST_F(Report, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
     }
     EXPECT_EQ(plain.word.view(), expected.word.view()) << c.line;
     EXPECT_EQ(plain.name.view(), expected.name.view()) << c.line;
-    const std::int32_t got[] = {plain.iradio,  plain.ipacket, plain.iseq,       plain.itxpwr,
-                                plain.ibat,    plain.irdbt,   plain.irlight,    plain.irpircount,
+    const std::int32_t got[] = {plain.iradio,   plain.ipacket, plain.iseq,    plain.itxpwr,
+                                plain.ibat,     plain.irdbt,   plain.irlight, plain.irpircount,
                                 plain.irpvalue, plain.iswcount};
-    const std::int32_t want[] = {expected.iradio,  expected.ipacket, expected.iseq,
-                                 expected.itxpwr,  expected.ibat,    expected.irdbt,
+    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
+                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
                                  expected.irlight, expected.irpircount, expected.irpvalue,
                                  expected.iswcount};
     for (std::size_t f = 0; f < std::size(got); ++f) EXPECT_EQ(got[f], want[f]) << c.line << f;
