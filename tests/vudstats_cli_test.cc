@@ -122,6 +122,18 @@ TEST_F(Cli, BadValueStopsTheCommandLine) {
 }
 
 // The listing of a QTV 2 log, with its quirky include lines.
+// An empty log still gives a whole report: no sensors, an empty list kept as
+// one blank like any blank field, no columns, no rows.
+TEST_F(Cli, EmptyLogGivesHeaderOnlyReport) {
+  write_file("empty.csv", "");
+  const RunResult r = run(vudstats_bin(), {"-act", "2", "empty.csv"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(read_file("empty.text"),
+            lines({"Vantrel summary from QTV", "number of sensors  0", "include,degC", "include,Lux",
+                   "include,RH", "include,PIR", "include,SW", "sensor list  ",
+                   "JulianTime,yyyy-mm-dd,hh:mm,", "# end"}));
+}
+
 TEST_F(Cli, ListingOfQtv2Log) {
   const RunResult r = run(vudstats_bin(), {"-act", "L", "-norh", "-nopir", "site.csv"});
   EXPECT_EQ(r.status, 0);

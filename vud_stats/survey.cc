@@ -92,9 +92,10 @@ void register_molva(RunState& r) {
   if (r.rs.restrictreport && isen == r.rs.irepsen) r.foundrestricsensor = true;
 }
 
-// Rewrites a blank-separated list with commas and returns it trimmed.
+// Rewrites a blank-separated list with commas and returns it trimmed; an
+// empty list, like any blank field, keeps one blank.
 std::string comma_list(const Text<kListWidth>& list) {
-  if (list.is_blank() && list.trimmed_length() == 1) return {};
+  if (list.is_blank() && list.trimmed_length() == 1) return " ";
   Text<kListWidth> delimited;
   sdelim(list, delimited, 'C', 0);
   return std::string(delimited.trimmed());

@@ -230,7 +230,7 @@ TEST_F(Survey, ListingOfActionL) {
 
 TEST_F(Survey, ListsAreWrittenWhole) {
   EXPECT_EQ(number_list(std::vector<std::int32_t>{7, 1115, 12, -100, 999}), "7,1115,12,-100,999");
-  EXPECT_EQ(number_list(std::vector<std::int32_t>{}), "");
+  EXPECT_EQ(number_list(std::vector<std::int32_t>{}), " ");
   std::vector<Text<8>> names;
   std::string expected;
   for (int i = 0; i < 70; ++i) {
