@@ -34,8 +34,10 @@ class Report : public StatsTest {
   // The day-number column of a step.
   static std::string day(std::int32_t ijday, std::int32_t h, std::int32_t f) {
     char b[32];
-    std::snprintf(b, sizeof b, "%10.6f",
-                  static_cast<double>(static_cast<float>(ijday) + five_minute_mark(h, f)));
+    // Day, hour mark, then the five-minute steps, summed in 4-byte reals.
+    const float day_and_hour = static_cast<float>(ijday) + five_minute_mark(h, 0);
+    const float value = day_and_hour + static_cast<float>(f) * (300.0F / 86400.0F);
+    std::snprintf(b, sizeof b, "%10.6f", static_cast<double>(value));
     return b;
   }
   // Typical interval text of hits at the two stamps, as the survey table shows it.

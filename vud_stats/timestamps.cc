@@ -36,6 +36,16 @@ float five_minute_mark(std::int32_t h, std::int32_t f) {
   return static_cast<float>(3600 * h + 300 * f) / secondsinday;
 }
 
+float step_day_number(const DayFractions& df, std::int32_t ijday, float thehouris,
+                      std::int32_t icurfive) {
+  // Summed in this order, in 4-byte reals: the day, the hour mark, then the
+  // five-minute steps into the hour. Only the marks that readings are matched
+  // against are built from whole seconds.
+  const float day_and_hour = static_cast<float>(ijday) + thehouris;
+  const float into_hour = static_cast<float>(icurfive) * df.fiveminfrac;
+  return day_and_hour + into_hour;
+}
+
 void set_day_fractions(DayFractions& df, std::int32_t itol) {
   for (std::int32_t h = 0; h <= 24; ++h) {
     df.hourdayfrac[static_cast<std::size_t>(h)] = five_minute_mark(h, 0);
@@ -188,7 +198,7 @@ bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, flo
       st.closetofive = true;
       st.thejulianis = juliand;
       st.icurfive = f;
-      st.curnowis = static_cast<float>(ijday) + st.nowis;
+      st.curnowis = step_day_number(df, ijday, st.thehouris, f);
       return true;
     }
   }
@@ -212,7 +222,7 @@ void assign_step_slow(const DayFractions& df, float juliand, float julianfrac, s
     if (julianfrac <= st.nowis) {
       st.thejulianis = juliand;
       st.icurfive = f - 1;
-      st.curnowis = static_cast<float>(ijday) + five_minute_mark(hour, f - 1);
+      st.curnowis = step_day_number(df, ijday, st.thehouris, st.icurfive);
       return;
     }
   }

@@ -22,6 +22,7 @@ inline constexpr float secondsin5min = 300.0F;
 // built this way fall exactly where a time stamp of that second falls.
 float five_minute_mark(std::int32_t h, std::int32_t f);
 
+
 // The day-fraction constants and the tolerance of a run.
 struct DayFractions {
   std::array<float, 25> hourdayfrac{};  // entry h is h/24, h = 0 to 24
@@ -34,6 +35,11 @@ struct DayFractions {
 // and 30 give that many seconds, 40 gives 45 seconds, 50 gives 55 seconds,
 // anything else 30 seconds.
 void set_day_fractions(DayFractions& df, std::int32_t itol);
+
+// Day number of a step: ijday + thehouris + icurfive x fiveminfrac, summed in
+// that order in 4-byte reals.
+float step_day_number(const DayFractions& df, std::int32_t ijday, float thehouris,
+                      std::int32_t icurfive);
 
 // The step state that the passes carry from line to line.
 struct StepState {

@@ -134,6 +134,29 @@ TEST_F(Timestamps, ToleranceFromItol) {
   EXPECT_EQ(df_.hourdayfrac[24], 1.0F);
 }
 
+// The day number of a step, summed as the rows state it: day, then hour mark,
+// then the five-minute steps, each in 4-byte reals.
+float step_day(int day, int h, int f) {
+  const float day_and_hour = static_cast<float>(day) + static_cast<float>(3600 * h) / 86400.0F;
+  return day_and_hour + static_cast<float>(f) * (300.0F / 86400.0F);
+}
+
+TEST_F(Timestamps, StepDayNumbersAreSummedInOrder) {
+  // Printed with six decimals, as the rows print them: 13:15 and 13:40 of
+  // day 356 differ in the last digit from day + exact mark.
+  struct Case {
+    int h, f;
+    const char* text;
+  };
+  const Case cases[] = {{13, 0, "356.541656"}, {13, 3, "356.552063"}, {13, 8, "356.569427"}};
+  for (const Case& c : cases) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%10.6f",
+                  static_cast<double>(step_day_number(df_, 356, df_.hourdayfrac[13], c.f)));
+    EXPECT_STREQ(b, c.text) << c.h << ":" << 5 * c.f;
+  }
+}
+
 TEST_F(Timestamps, SlowRegimeStepsHoldTheirMarksExactly) {
   struct Case {
     int hh, mm, ss, hour, five;
@@ -155,7 +178,7 @@ TEST_F(Timestamps, SlowRegimeStepsHoldTheirMarksExactly) {
       convert(h, 5 * f, 150);
       assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
       EXPECT_EQ(st_.ithehouris * 12 + st_.icurfive, h * 12 + f) << h << " " << f;
-      EXPECT_EQ(st_.curnowis, 356.0F + five_minute_mark(h, f));
+      EXPECT_EQ(st_.curnowis, step_day(356, h, f));
       if (h == 0 && f == 0) continue;
       convert(h, 5 * f, 0);
       assign_step_slow(df_, juliand_, julianfrac_, ijday_, st_);
@@ -190,7 +213,7 @@ TEST_F(Timestamps, FastRegimeKeepsReadingsNearMarks) {
         << c.hh << ":" << c.mm << ":" << c.ss;
     if (c.assigned) {
       EXPECT_EQ(st_.icurfive, c.five) << c.hh << ":" << c.mm << ":" << c.ss;
-      EXPECT_EQ(st_.curnowis, 356.0F + five_minute_mark(13, c.five));
+      EXPECT_EQ(st_.curnowis, step_day(356, 13, c.five));
       EXPECT_EQ(st_.thejulianis, juliand_);
     }
   }
