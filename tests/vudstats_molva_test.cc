@@ -114,6 +114,25 @@ TEST_F(MolvaReport, DetectedLayoutGivesTheSameReport) {
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 13) << report;
 }
 
+// Lines that hold no word (blank, comment only, empty fields) carry no packet:
+// the layout is still told by the second packet line, and no sensor takes the
+// values of the line before them.
+TEST_F(MolvaReport, LinesWithoutWordsCarryNoPacket) {
+  const std::string log = standard_log();
+  const std::size_t first_end = log.find('\n') + 1;
+  const std::size_t second_end = log.find('\n', first_end) + 1;
+  write_file("gaps.log", "\n" + log.substr(0, first_end) + "   # a note\n" +
+                             log.substr(first_end, second_end - first_end) + ",,,\n\t\n" +
+                             log.substr(second_end) + "\n");
+  const RunResult plain = run(vudstats_bin(), {"-act", "-", "molva.log"});
+  const RunResult gaps = run(vudstats_bin(), {"-act", "-", "gaps.log"});
+  EXPECT_EQ(gaps.status, 0);
+  EXPECT_EQ(read_file("gaps.logtext"), read_file("molva.logtext"));
+  std::string shown = gaps.out;
+  for (std::size_t p; (p = shown.find("gaps.log")) != std::string::npos;) shown.replace(p, 8, "molva.log");
+  EXPECT_EQ(shown, plain.out);
+}
+
 TEST_F(MolvaReport, RestrictedByIndex) {
   const RunResult r = run(vudstats_bin(), {"-act", "b", "-sen", "7", "molva.log"});
   EXPECT_EQ(r.status, 0);

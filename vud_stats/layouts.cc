@@ -22,6 +22,13 @@ bool ends_with(std::string_view s, std::string_view tail) {
 
 }  // namespace
 
+bool holds_no_word(const LogLine& line) {
+  for (const char c : line.view()) {
+    if (c != ' ' && c != ',' && c != '\t' && c != '|') return false;
+  }
+  return true;
+}
+
 void read_first_word(const LogLine& line, std::int32_t& k, LineValues& v) {
   std::int32_t ier = 0;
   k = 0;

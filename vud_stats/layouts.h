@@ -49,6 +49,12 @@ struct Readings {
 // Whether a first word begins with "201" (a date of the 2010s): a QTV 2 line.
 inline bool is_qtv2_word(std::string_view word) { return word.substr(0, 3) == "201"; }
 
+// Whether a line holds no word at all: only blanks, commas, tabs and "|" (a
+// blank line, or one that held only a comment). Such a line carries no packet;
+// both passes pass over it, so it cannot lend a sensor the values of the line
+// before it.
+bool holds_no_word(const LogLine& line);
+
 // Reads the first word of line into v.word ("First token", warned past the end).
 void read_first_word(const LogLine& line, std::int32_t& k, LineValues& v);
 

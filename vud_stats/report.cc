@@ -442,7 +442,10 @@ std::int32_t write_report_header(RunState& r) {
   return kRunGoesOn;
 }
 
-bool decode_line(RunState& r) { return is_qtv2(r) ? decode_qtv2(r) : decode_molva(r); }
+bool decode_line(RunState& r) {
+  if (holds_no_word(r.loutstr)) return false;  // carries no packet
+  return is_qtv2(r) ? decode_qtv2(r) : decode_molva(r);
+}
 
 bool assign_step(RunState& r) {
   const bool qtv2 = is_qtv2(r);

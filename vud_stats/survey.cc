@@ -165,6 +165,7 @@ void survey_pass(RunState& r) {
   std::int32_t items = 0;
   std::int32_t ier = 0;
   std::int32_t lines = 0;
+  std::int32_t packets = 0;  // lines holding a word: the layout is told by the first two
   for (;;) {
     stripc1k(r.rs.iunit, r.loutstr, kItemsZero, items, 1, "log line", ier);
     if (ier != 0) break;
@@ -173,7 +174,10 @@ void survey_pass(RunState& r) {
       break;
     }
     ++lines;
-    survey_line(r, lines);
+    // A blank line counts towards the cap but carries no packet and tells
+    // nothing of the layout.
+    if (holds_no_word(r.loutstr)) continue;
+    survey_line(r, ++packets);
   }
   write_survey_table(r);
 }

@@ -18,7 +18,8 @@ namespace vud {
 // it ended there) and writes the survey table.
 void survey_pass(RunState& r);
 
-// Surveys the line r.loutstr, the lineno-th line of the log: layout detection
+// Surveys the line r.loutstr, the lineno-th line of the log that holds a word
+// (blank lines are passed over before it is called): layout detection
 // and the first hour mark on the first (QTV 2) or second (MOLVA) line, then
 // the registration or counting of its sensor.
 void survey_line(RunState& r, std::int32_t lineno);
