@@ -63,8 +63,8 @@ TEST_F(E2eTest, CaptureToLogToReport) {
                           "  processing...site.csv", " ",
                           " In site.csv error reading (log line) EOF sensed.",
                           " Sensor number-of-hits typical-interval (sec)", " 42D89A75 12 54.93164",
-                          " 0000AB01 12 54.93164", " how many sensors found:   2",
-                          " 42D89A75 0000AB01", " ",
+                          " 0000AB01 12 54.93164", "how many sensors found:   2",
+                          "42D89A75 0000AB01 ", " ",
                           " In site.csv error reading (log line) EOF sensed.",
                           " at end of file  2"}));
   EXPECT_EQ(read_file("site.text"),

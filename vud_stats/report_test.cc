@@ -97,8 +97,8 @@ TEST_F(Report, QtvTwoSlowRegimeWholeRun) {
                          " A0000002 2 " +
                          interval("2014/12/22,13:00:10", "2014/12/22,13:05:02", 2) +
                          "\n"
-                         " how many sensors found:   2\n"
-                         " B0000001 A0000002\n" +
+                         "how many sensors found:   2\n"
+                         "B0000001 A0000002 \n" +
                          eof + " at end of file  2\n");
 
   // -nopir removes the PIR columns and values.

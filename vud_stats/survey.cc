@@ -3,6 +3,7 @@
 #include "vud_stats/survey.h"
 
 #include <cstdio>
+#include <string>
 
 #include "sort/sort.h"
 #include "vud_support/console/channels.h"
@@ -213,10 +214,16 @@ std::int32_t show_survey(RunState& r) {
   if (is_scan_and_list(act_letter(r))) {
     FreeLine().text("sensors found: ").num(st.howmany).write(outin.iuout);
   } else if (qtv2) {
-    FreeLine().text("how many sensors found: ").num(st.howmany, 3).write(outin.iuout);
-    FreeLine names;
-    for (std::int32_t i = 1; i <= st.howmany; ++i) names.text(st.envname(i)).text(" ");
-    names.write(outin.iuout);
+    // Fixed layouts, not free-format lines: the count in three columns, then
+    // the names as 8 characters and a blank each, 70 to a line.
+    char count[48];
+    std::snprintf(count, sizeof count, "how many sensors found: %3d", static_cast<int>(st.howmany));
+    channel_write(outin.iuout, count);
+    std::string names;
+    for (std::int32_t i = 1; i <= st.howmany; ++i) {
+      names.append(st.envname(i).view()).push_back(' ');
+    }
+    channel_write(outin.iuout, names);
   } else {
     FreeLine line;
     line.text("how many sensors found ").num(st.howmany);

@@ -65,7 +65,7 @@ TEST_F(Survey, QtvTwoSensorsAreCountedAndOrdered) {
   EXPECT_EQ(text.find("A0000002 1"), std::string::npos);
 
   EXPECT_EQ(show_survey(*r_), kRunGoesOn);
-  EXPECT_EQ(shown(), " how many sensors found:   3\n B0000001 A0000002 C0000003\n");
+  EXPECT_EQ(shown(), "how many sensors found:   3\nB0000001 A0000002 C0000003 \n");
   EXPECT_EQ(st.envsorted(1).view(), "A0000002");
   EXPECT_EQ(st.envsorted(2).view(), "B0000001");
   EXPECT_EQ(st.envsorted(3).view(), "C0000003");
