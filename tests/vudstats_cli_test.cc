@@ -88,11 +88,11 @@ TEST_F(Cli, FailedEndsShowTheirMessageAndExitOne) {
       // No action: the report is made, stays empty, and the log is not read.
       {{"site.csv"},
        lines({" ", " the input file is: site.csv", "  reporting to > site.text",
-              "  processing...site.csv", " no direction provided in command line.site.csv"}),
+              "  processing...site.csv", " no direction provided in command line. site.csv"}),
        {"site.csv", "site.text"}},
       {{"-act", "x", "site.csv"},
        lines({" ", " the input file is: site.csv", "  reporting to > site.text",
-              "  processing...site.csv", " no direction provided in command line.site.csv"}),
+              "  processing...site.csv", " no direction provided in command line. site.csv"}),
        {"site.csv", "site.text"}},
   };
   for (const Case& c : cases) {

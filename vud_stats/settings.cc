@@ -303,6 +303,7 @@ std::int32_t open_files(RunSettings& rs) {
   if (!is_usable_action(action_letter(rs))) {
     FreeLine()
         .text("no direction provided in command line.")
+        .text(" ")  // the sentence ends; the file name is a separate item
         .text(rs.inter.trimmed())
         .write(outin.iuout);
     std::int32_t istat = 0;

@@ -252,7 +252,7 @@ TEST_F(Settings, EndsOfTheStartUp) {
   const std::string log = path("site.csv");
   EXPECT_EQ(run({log}), 1);
   EXPECT_EQ(shown(), " \n the input file is: " + log + "\n  reporting to > " + path("site.text") +
-                         "\n  processing..." + log + "\n no direction provided in command line." +
+                         "\n  processing..." + log + "\n no direction provided in command line. " +
                          log + "\n");
   EXPECT_TRUE(exists("site.text"));
   EXPECT_EQ(read_file("site.text"), "");
