@@ -37,6 +37,10 @@ bool starts_with_unknown(std::string_view s) {
   return head == "UNKNOWN" || head == "unknown" || head == "Unknown";
 }
 
+// Ends the line of a prompt that got no answer, so that what is shown next
+// starts a line of its own.
+void end_prompt_line() { channel_write(outin.iuout, ""); }
+
 }  // namespace
 
 std::int32_t read_terminal_line(std::string& line) {
@@ -200,6 +204,7 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
     usrmsg(promp1, promp2, '?');
     std::string input;
     if (read_terminal_line(input) != kReadLine) {
+      end_prompt_line();
       edisp(outin.iuout, "EASKS: error composing prompt.");
       give_back();
       return false;
@@ -300,6 +305,7 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
     lusrmsg(msg1, options.view(), '?');
     std::string answer;
     if (read_terminal_line(answer) != kReadLine) {
+      end_prompt_line();
       edisp(outin.iuout, "EASKATOG: error composing prompt.");
       iwhich = 0;
       return false;
