@@ -111,18 +111,18 @@ TEST_F(E2eTest, BothBuildsWriteTheSameDigits) {
     ASSERT_EQ(native.status, 0);
     const std::string native_report = read_file(report);
     std::remove(path(report).c_str());
-    const RunResult spec = run(vudstats_bin(), args);
-    ASSERT_EQ(spec.status, 0);
-    const std::string spec_report = read_file(report);
+    const RunResult delivered = run(vudstats_bin(), args);
+    ASSERT_EQ(delivered.status, 0);
+    const std::string delivered_report = read_file(report);
     std::remove(path(report).c_str());
 
-    EXPECT_GT(std::count(spec_report.begin(), spec_report.end(), '\n'), 100);
-    EXPECT_EQ(spec_report, native_report);
+    EXPECT_GT(std::count(delivered_report.begin(), delivered_report.end(), '\n'), 100);
+    EXPECT_EQ(delivered_report, native_report);
     const std::string variant_end = " stripc end of file  2\n";
     const std::string end = " at end of file  2\n";
     ASSERT_GE(native.out.size(), variant_end.size());
     EXPECT_EQ(native.out.substr(native.out.size() - variant_end.size()), variant_end);
-    EXPECT_EQ(spec.out, native.out.substr(0, native.out.size() - variant_end.size()) + end);
+    EXPECT_EQ(delivered.out, native.out.substr(0, native.out.size() - variant_end.size()) + end);
   }
 }
 

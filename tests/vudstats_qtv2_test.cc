@@ -44,6 +44,26 @@ std::string terminal(std::string_view report, std::string_view end_word,
   return lines(t);
 }
 
+// What both builds show on the terminal for the slow log: the start-up lines,
+// its survey and the end of the log ("at" or, in the variant, "stripc").
+std::string slow_terminal(std::string_view report, std::string_view end_word) {
+  return terminal(report, end_word,
+                  {" Sensor number-of-hits typical-interval (sec)", " B0000001 6 298.38867",
+                   " A0000002 4 889.8926", "how many sensors found:   2", "B0000001 A0000002 "});
+}
+
+// The unrestricted report of the slow log with every measurement included:
+// title, header block and column names, then the rows given (ending "# end").
+std::string slow_report(std::initializer_list<std::string_view> rows) {
+  std::vector<std::string> t = {
+      "Vantrel summary from QTV", "number of sensors  2", kIncludeAll[0], kIncludeAll[1],
+      kIncludeAll[2], kIncludeAll[3], kIncludeAll[4], "sensor list A0000002,B0000001",
+      "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,A0000002_PIR,"
+      "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_PIR,B0000001_SW,"};
+  for (std::string_view row : rows) t.emplace_back(row);
+  return lines(t);
+}
+
 class Qtv2Report : public E2eTest {
  protected:
   void SetUp() override {
@@ -55,24 +75,16 @@ class Qtv2Report : public E2eTest {
 TEST_F(Qtv2Report, SlowRegimeOneRowPerStepWithPirDifferences) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, terminal("site.text", "at",
-                            {" Sensor number-of-hits typical-interval (sec)",
-                             " B0000001 6 298.38867", " A0000002 4 889.8926",
-                             "how many sensors found:   2", "B0000001 A0000002 "}));
+  EXPECT_EQ(r.out, slow_terminal("site.text", "at"));
   EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  2", kIncludeAll[0],
-                   kIncludeAll[1], kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
-                   "sensor list A0000002,B0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,"
-                   "A0000002_PIR,A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,"
-                   "B0000001_PIR,B0000001_SW,",
-                   "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00,0.00",
-                   "356.545135,2014/12/22,13:05,20.100,301.00,40.500,2.0000,1.0000,21.700,122.00,51.600,0.00,0.00",
-                   "356.548615,2014/12/22,13:10,20.200,302.00,41.000,4.0000,2.0000,21.800,123.00,51.800,0.00,0.00",
-                   "356.555542,2014/12/22,13:20,20.400,304.00,42.000,0.00,2.0000,21.900,124.00,52.000,0.00,0.00",
-                   "356.559021,2014/12/22,13:25,20.400,304.00,42.000,0.00,2.0000,22.000,125.00,52.200,0.00,0.00",
-                   "356.579865,2014/12/22,13:55,20.500,305.00,42.500,0.00,3.0000,22.000,125.00,52.200,0.00,0.00",
-                   "# end"}));
+            slow_report({
+                "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00,0.00",
+                "356.545135,2014/12/22,13:05,20.100,301.00,40.500,2.0000,1.0000,21.700,122.00,51.600,0.00,0.00",
+                "356.548615,2014/12/22,13:10,20.200,302.00,41.000,4.0000,2.0000,21.800,123.00,51.800,0.00,0.00",
+                "356.555542,2014/12/22,13:20,20.400,304.00,42.000,0.00,2.0000,21.900,124.00,52.000,0.00,0.00",
+                "356.559021,2014/12/22,13:25,20.400,304.00,42.000,0.00,2.0000,22.000,125.00,52.200,0.00,0.00",
+                "356.579865,2014/12/22,13:55,20.500,305.00,42.500,0.00,3.0000,22.000,125.00,52.200,0.00,0.00",
+                "# end"}));
 }
 
 // The variant writes the last PIR value in the PIR column and names the end of
@@ -80,24 +92,16 @@ TEST_F(Qtv2Report, SlowRegimeOneRowPerStepWithPirDifferences) {
 TEST_F(Qtv2Report, VariantShowsLastPirValue) {
   const RunResult r = run(vudstats64_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, terminal("site.text", "stripc",
-                            {" Sensor number-of-hits typical-interval (sec)",
-                             " B0000001 6 298.38867", " A0000002 4 889.8926",
-                             "how many sensors found:   2", "B0000001 A0000002 "}));
+  EXPECT_EQ(r.out, slow_terminal("site.text", "stripc"));
   EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  2", kIncludeAll[0],
-                   kIncludeAll[1], kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
-                   "sensor list A0000002,B0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,"
-                   "A0000002_PIR,A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,"
-                   "B0000001_PIR,B0000001_SW,",
-                   "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,5.0000,0.00",
-                   "356.545135,2014/12/22,13:05,20.100,301.00,40.500,11.000,1.0000,21.700,122.00,51.600,8.0000,0.00",
-                   "356.548615,2014/12/22,13:10,20.200,302.00,41.000,12.000,2.0000,21.800,123.00,51.800,10.000,0.00",
-                   "356.555542,2014/12/22,13:20,20.400,304.00,42.000,14.000,2.0000,21.900,124.00,52.000,12.000,0.00",
-                   "356.559021,2014/12/22,13:25,20.400,304.00,42.000,14.000,2.0000,22.000,125.00,52.200,14.000,0.00",
-                   "356.579865,2014/12/22,13:55,20.500,305.00,42.500,15.000,3.0000,22.000,125.00,52.200,14.000,0.00",
-                   "# end"}));
+            slow_report({
+                "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,5.0000,0.00",
+                "356.545135,2014/12/22,13:05,20.100,301.00,40.500,11.000,1.0000,21.700,122.00,51.600,8.0000,0.00",
+                "356.548615,2014/12/22,13:10,20.200,302.00,41.000,12.000,2.0000,21.800,123.00,51.800,10.000,0.00",
+                "356.555542,2014/12/22,13:20,20.400,304.00,42.000,14.000,2.0000,21.900,124.00,52.000,12.000,0.00",
+                "356.559021,2014/12/22,13:25,20.400,304.00,42.000,14.000,2.0000,22.000,125.00,52.200,14.000,0.00",
+                "356.579865,2014/12/22,13:55,20.500,305.00,42.500,15.000,3.0000,22.000,125.00,52.200,14.000,0.00",
+                "# end"}));
 }
 
 TEST_F(Qtv2Report, NoPirDropsPirColumnsAndValues) {
@@ -142,10 +146,7 @@ TEST_F(Qtv2Report, IncludeFlagsCombine) {
 TEST_F(Qtv2Report, RestrictedByName) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "-name", "A0000002", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, terminal("site-A0000002.text", "at",
-                            {" Sensor number-of-hits typical-interval (sec)",
-                             " B0000001 6 298.38867", " A0000002 4 889.8926",
-                             "how many sensors found:   2", "B0000001 A0000002 "}));
+  EXPECT_EQ(r.out, slow_terminal("site-A0000002.text", "at"));
   EXPECT_FALSE(exists("site.text"));
   EXPECT_EQ(read_file("site-A0000002.text"),
             lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0],

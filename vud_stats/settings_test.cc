@@ -21,32 +21,6 @@ class Settings : public StatsTest {
   RunSettings rs_;
 };
 
-constexpr std::string_view kHelp =
-    "command line is:\n"
-    " [-act {b|s|u|2} ]\n"
-    "   b is standard Vantrel log\n"
-    "   s is short Vantrel log\n"
-    "   u is user units Vantrel log\n"
-    "   2 is Vantrel QTV 2 log\n"
-    "   L scan and list sensors and timings\n"
-    " [-tol {10|20|30|40} ]\n"
-    "   10 20 30 or 40 seconds tollerance for\n"
-    "   identifying relevant timesteps in log\n"
-    " [-sen <sensor id number> ] if included\n"
-    "   restricts reporting to this sensor id\n"
-    "   for JEX 1 logs\n"
-    " [-name <sensor name> ] if included\n"
-    "   restricts reporting of QTV 2 logs\n"
-    "   to this single sensor\n"
-    " -nodbt exclude temperature\n"
-    " -norh  exclude relative humidity\n"
-    " -nolux exclude Lux\n"
-    " -nopir exclude PIR\n"
-    " -nosw exclude switch count\n"
-    " -ex XXXXXXXX exclude sensor XXXXXXXX from report\n"
-    " [-file <Vantrel log file name>]\n"
-    " [-help  this message\n";
-
 TEST_F(Settings, PartfaReadsOptionsInOrder) {
   struct Case {
     std::vector<const char*> args;
@@ -149,10 +123,10 @@ TEST_F(Settings, ExcludedNamesFillFourEntriesAndRefuseAFifth) {
 
 TEST_F(Settings, HelpAnywhereShowsTheHelpTextAndStops) {
   EXPECT_TRUE(parse({"-act", "2", "-help", "x.csv"}));
-  EXPECT_EQ(shown(), kHelp);
+  EXPECT_EQ(shown(), kHelpText);
   EXPECT_EQ(rs_.inf.view(), Text<144>("UNKNOWN").view());
   EXPECT_EQ(run({"site.csv", "-help"}), 0);
-  EXPECT_EQ(shown(), kHelp);
+  EXPECT_EQ(shown(), kHelpText);
 }
 
 TEST_F(Settings, ReportNames) {
