@@ -4,6 +4,8 @@
 // sensor for the listing on standard error.
 #include "jex2csv/jex2csv.h"
 
+#include "jex2csv/platform.h"
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -193,6 +195,13 @@ void EmptyList() {
   std::memset(mapsenhits, 0, sizeof mapsenhits);
 }
 
+// Says that the output would be the capture and fails the run.
+void RefuseCaptureAsOutput(const char* output) {
+  std::fprintf(gMessages, "Will not write %s: it is the same file as the capture %s!\n", output,
+               inputName.c_str());
+  gExitStatus = 1;
+}
+
 struct TopicKeyword {
   const char* word;
   int topic;
@@ -213,6 +222,12 @@ bool TakeFileName(const char* name) {
     std::setvbuf(gSettings.inputFile, nullptr, _IONBF, 0);
     inputName = name;
   } else if (gSettings.outputFile == nullptr) {
+    // Opening for writing empties the file: never the capture itself, under
+    // whatever name or link it is given.
+    if (platform::IsOpenRegularFile(name, fileno(gSettings.inputFile))) {
+      RefuseCaptureAsOutput(name);
+      return false;
+    }
     gSettings.outputFile = gOpenFile(name, "w");
     if (gSettings.outputFile == nullptr) {
       std::fprintf(gMessages, "Could not open file %s for writing!\n", name);
@@ -355,6 +370,12 @@ int JexParseCommandLine(int argc, const char* const* argv) {
   if (gSettings.outputFile == nullptr) {
     gSettings.outputFile = stdout;
     outputName = "stdout";
+  }
+  // Standard output appending to the capture, or a capture that -s replaced
+  // after the output was named: reading on would convert the run's own lines.
+  if (platform::SameRegularFile(fileno(gSettings.inputFile), fileno(gSettings.outputFile))) {
+    RefuseCaptureAsOutput(outputName.c_str());
+    return 1;
   }
   return kGoOn;
 }
@@ -511,7 +532,13 @@ void JexDataRead() {
   inReadLoop = false;
   // A final fragment shorter than a record is dropped.
   if (ilist == 0) JexFlushOutput();
-  if (ilist == 1) PrintList();
+  if (ilist == 1) {
+    PrintList();
+    // The listing is this mode's result: one that did not reach its stream
+    // (a full disk behind standard error) fails the run. No message can
+    // follow it there.
+    if (std::fflush(gMessages) != 0 || std::ferror(gMessages)) gExitStatus = 1;
+  }
   if (in != nullptr && std::ferror(in)) {
     std::fprintf(gMessages, "Could not read file %s!\n", inputName.c_str());
     gExitStatus = 1;

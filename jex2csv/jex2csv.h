@@ -58,7 +58,9 @@ void PrintHelp();
 // files as they are met. Returns kGoOn when the conversion is to run (the
 // output then defaults to stdout), else the exit status: 0 after -h, 1 after
 // an unknown letter, a value-taking letter with nothing left to take, a file
-// that cannot be opened or no capture. Letters after n, N or f in one group
+// that cannot be opened, no capture, or an output that is the capture itself
+// (the same regular file by any name or link: it is not opened, so it is not
+// emptied). Letters after n, N or f in one group
 // are still processed; each value-taking letter takes the next unused
 // argument in turn.
 int JexParseCommandLine(int argc, const char* const* argv);
@@ -66,7 +68,8 @@ int JexParseCommandLine(int argc, const char* const* argv);
 // Reads the whole capture in 32-byte records and hands each to JexNewEntry
 // or, in listing mode, to JexCountEntry; then writes the listing. A trailing
 // fragment shorter than a record is dropped silently. A read error or a
-// failed write sets gExitStatus to 1 after a message.
+// failed write sets gExitStatus to 1 after a message; so does, without one,
+// a listing that gMessages refused.
 void JexDataRead();
 
 // Writes the CSV line of one record (at most one line) to gSettings.outputFile,

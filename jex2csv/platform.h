@@ -1,7 +1,8 @@
 // The few operating-system services the receiver transports and diagnostics
 // rely on, over the POSIX calls: descriptors, terminal line settings, poll,
-// datagram sockets and error texts. Serial and UDP take the system
-// interfaces only from here.
+// datagram sockets and error texts, and the file services of the converter
+// (file identity, positioned reads, space reservation). Serial, UDP and the
+// converter take the system interfaces only from here.
 #ifndef JEX2CSV_PLATFORM_H_
 #define JEX2CSV_PLATFORM_H_
 
@@ -12,6 +13,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <termios.h>
 #include <unistd.h>
@@ -99,6 +101,22 @@ inline bool IsWouldBlock(int e) { return e == EAGAIN || e == EWOULDBLOCK; }
 
 // The system's text for error e, or null when the system knows no text.
 inline const char* ErrorText(int e) { return ::strerrordesc_np(e); }
+
+// True when descriptors a and b are open on the same regular file (same
+// device and inode, whichever names or links opened them).
+inline bool SameRegularFile(int a, int b) {
+  struct stat sa {}, sb {};
+  return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && S_ISREG(sa.st_mode) &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// True when the file called name exists and is the regular file open on fd;
+// symbolic links are followed.
+inline bool IsOpenRegularFile(const char* name, int fd) {
+  struct stat sn {}, sf {};
+  return ::stat(name, &sn) == 0 && ::fstat(fd, &sf) == 0 && S_ISREG(sf.st_mode) &&
+         sn.st_dev == sf.st_dev && sn.st_ino == sf.st_ino;
+}
 
 }  // namespace jex::platform
 

@@ -264,4 +264,46 @@ TEST_F(Jex2csvRun, UnreadableCaptureAndUnwritableOutputFail) {
   }
 }
 
+TEST_F(Jex2csvRun, OutputThatIsTheCaptureIsRefusedAndTheCaptureKept) {
+  const std::vector<std::uint8_t> capture = Generate("cap.jex", 50, 4);
+  ASSERT_EQ(link(Path("cap.jex").c_str(), Path("hard.jex").c_str()), 0);
+  ASSERT_EQ(symlink("cap.jex", Path("soft.jex").c_str()), 0);
+  struct Case {
+    std::vector<std::string> args;
+    std::string redirect;
+    std::string err;
+  };
+  const std::string same = ": it is the same file as the capture ";
+  const Case kCases[] = {
+      {{"cap.jex", "cap.jex"}, "", "Will not write cap.jex" + same + "cap.jex!\n"},
+      {{"cap.jex", "./cap.jex", "-l"}, "", "Will not write ./cap.jex" + same + "cap.jex!\n"},
+      {{"cap.jex", "hard.jex"}, "", "Will not write hard.jex" + same + "cap.jex!\n"},
+      {{"soft.jex", "-e", "cap.jex"}, "", "Will not write cap.jex" + same + "soft.jex!\n"},
+      {{"-s", "soft.jex"}, "< cap.jex", "Will not write soft.jex" + same + "stdin!\n"},
+      {{"cap.jex"}, ">> cap.jex", "Will not write stdout" + same + "cap.jex!\n"},
+  };
+  for (const Case& c : kCases) {
+    const Result r = Run(c.args, c.redirect);
+    EXPECT_EQ(r.status, 1) << c.args[1 % c.args.size()] << c.redirect;
+    EXPECT_EQ(r.err, c.err) << c.args[1 % c.args.size()] << c.redirect;
+    EXPECT_TRUE(ReadBytes(Path("cap.jex")) == capture) << c.args[1 % c.args.size()] << c.redirect;
+  }
+  // The same device on both sides is no capture file to lose.
+  const Result r = Run({"/dev/null", "/dev/null"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Jex2csvRun, ListingThatCannotBeWrittenFails) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  const std::vector<std::uint8_t> capture = Generate("cap.jex", 200, 6);
+  Result r = Run({"-l", "cap.jex"}, "2>/dev/full");
+  EXPECT_EQ(r.status, 1);
+  // Messages are no result of a conversion: a run that cannot show them
+  // still converts.
+  r = Run({"cap.jex", "out.csv", "-f", "rh"}, "2>/dev/full");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(ReadFile(Path("out.csv")) == jexref::Csv(capture, {0, "", 2, false}));
+}
+
 }  // namespace
