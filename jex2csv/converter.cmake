@@ -3,8 +3,11 @@ add_library(jex_utils STATIC ${CMAKE_CURRENT_SOURCE_DIR}/JexUtils.cc)
 target_include_directories(jex_utils PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(jex_utils PRIVATE vud_warnings)
 
-add_library(jex_converter STATIC ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv.cc)
-target_link_libraries(jex_converter PUBLIC jex_utils PRIVATE vud_warnings)
+find_package(Threads REQUIRED)
+add_library(jex_converter STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/JexCsv.cc
+  ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv.cc)
+target_link_libraries(jex_converter PUBLIC jex_utils Threads::Threads PRIVATE vud_warnings)
 
 add_executable(jex2csv ${CMAKE_CURRENT_SOURCE_DIR}/main.cc)
 target_link_libraries(jex2csv PRIVATE jex_converter vud_warnings)
@@ -15,6 +18,9 @@ vud_add_test(jex_utils_test
   LIBS jex_utils)
 vud_add_test(jex2csv_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv_test.cc
+  LIBS jex_converter)
+vud_add_test(jex_csv_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/JexCsv_test.cc
   LIBS jex_converter)
 
 # libFuzzer harness over the date-time reader, the command line and decoding.

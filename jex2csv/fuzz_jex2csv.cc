@@ -2,10 +2,12 @@
 // or record decoding, and the rest of the input feeds it.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "jex2csv/JexCsv.h"
 #include "jex2csv/jex2csv.h"
 
 namespace {
@@ -68,8 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         jex::JexNewEntry(unit);
         jex::JexCountEntry(unit);
       }
-      jex::JexFlushOutput();
       jex::gSettings.outputFile = nullptr;
+      // The block formatter over the same records, with the same layout.
+      jex::CsvBlockState_t state;
+      state.layout.focus = jex::focus;
+      std::memcpy(state.layout.focusname, "42D89A75", 8);
+      state.layout.focusComplete = true;
+      state.layout.topic = jex::topic;
+      state.layout.printEncryptedPackets = jex::gSettings.printEncryptedPackets;
+      const std::size_t count = (size - 2) / jex::kRecordSize;
+      std::vector<char> text(count * jex::kCsvRoomPerRecord);
+      jex::FormatCsvRecords(state, data + 2, count, text.data());
       break;
     }
   }

@@ -1,14 +1,19 @@
-// The capture converter: reads the command line, streams the capture in large
-// blocks of 32-byte records and writes CSV lines into a large output buffer
-// (integers formatted by hand, no printf per field), or counts packets per
-// sensor for the listing on standard error.
+// The capture converter: reads the command line, then the capture in blocks
+// of 32-byte records whose lines the block formatter writes (a capture file
+// by position, in ordered chunks on two threads where two processors are
+// free), or counts packets per sensor for the listing on standard error.
 #include "jex2csv/jex2csv.h"
 
-#include "jex2csv/platform.h"
-
-#include <array>
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "jex2csv/JexCsv.h"
+#include "jex2csv/platform.h"
 
 namespace jex {
 
@@ -24,6 +29,9 @@ std::int32_t mapsenhits[kMaxSensors];
 std::int32_t howmany = -1;
 std::FILE* gMessages = stderr;
 OpenFileFn gOpenFile = &std::fopen;
+ReadCaptureFn gReadCapture = &platform::ReadFull;
+WriteOutputFn gWriteOutput = &platform::WriteAll;
+int gWorkers = 0;
 
 namespace {
 
@@ -31,152 +39,143 @@ namespace {
 std::string inputName;
 std::string outputName;
 
-// CSV lines collect here and leave in large writes. A line is far shorter
-// than kMaxLine, so a record always fits once the buffer has that much room.
-constexpr std::size_t kOutSize = 1u << 20;
-constexpr std::size_t kMaxLine = 192;
-char outBuf[kOutSize];
-std::size_t outLen = 0;
-bool outputFailed = false;  // a write was refused; the run stops converting
-// True while JexDataRead runs: lines then leave in large writes. A line made
-// outside the read loop goes to the output stream at once.
-bool inReadLoop = false;
+// A write to the output was refused: the run stops converting and says so once.
+bool outputFailed = false;
 
-// Ends the line that stops at p; outside the read loop it is written and
-// flushed straight away.
-void EndLine(char* p) {
-  outLen = static_cast<std::size_t>(p - outBuf);
-  if (inReadLoop) return;
-  if (JexFlushOutput()) {
-    std::fflush(gSettings.outputFile != nullptr ? gSettings.outputFile : stdout);
-  }
-}
-
-// The date part of the last reception time written ("2015/06/03," or
-// "2015-06-03 "): captures hold long runs of packets from the same day.
-std::uint32_t cachedDay = 0;  // the time's bits 31 to 17, plus 1 for the SQL form
-bool haveCachedDay = false;
-char cachedDayText[24];  // RtcFormat writes the whole time; the first 11 are kept
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Unsigned decimal of a value below 100000 (every field is at most 16 bits).
-inline char* PutUnsigned(char* p, std::uint32_t v) {
-  if (v < 10) {
-    *p++ = static_cast<char>('0' + v);
-  } else if (v < 100) {
-    std::memcpy(p, kDigitPairs + 2 * v, 2);
-    p += 2;
-  } else if (v < 1000) {
-    *p++ = static_cast<char>('0' + v / 100);
-    std::memcpy(p, kDigitPairs + 2 * (v % 100), 2);
-    p += 2;
-  } else if (v < 10000) {
-    std::memcpy(p, kDigitPairs + 2 * (v / 100), 2);
-    std::memcpy(p + 2, kDigitPairs + 2 * (v % 100), 2);
-    p += 4;
-  } else {
-    *p++ = static_cast<char>('0' + v / 10000);
-    v %= 10000;
-    std::memcpy(p, kDigitPairs + 2 * (v / 100), 2);
-    std::memcpy(p + 2, kDigitPairs + 2 * (v % 100), 2);
-    p += 4;
-  }
-  return p;
-}
-
-// Decimal texts of every 16-bit value, built once at start-up: one 8-byte
-// copy and a length replace the digit loop for the fields of each record.
-struct DecimalText {
-  char digits[7];
-  std::uint8_t length;
-};
-const DecimalText* BuildDecimals() {
-  static std::array<DecimalText, 65536> table;
-  for (std::uint32_t v = 0; v < table.size(); ++v) {
-    DecimalText& e = table[v];
-    e.length = static_cast<std::uint8_t>(PutUnsigned(e.digits, v) - e.digits);
-  }
-  return table.data();
-}
-const DecimalText* const decimals = BuildDecimals();
-
-// Unsigned decimal of a 16-bit value; writes 8 bytes, keeps `length` of them.
-inline char* PutU16(char* p, std::uint16_t v) {
-  const DecimalText& e = decimals[v];
-  std::memcpy(p, &e, sizeof e);
-  return p + e.length;
-}
-
-inline char* PutS16(char* p, std::int16_t v) {
-  if (v < 0) {
-    *p++ = '-';
-    return PutU16(p, static_cast<std::uint16_t>(-static_cast<std::int32_t>(v)));
-  }
-  return PutU16(p, static_cast<std::uint16_t>(v));
-}
-
-// Relative humidity "whole.hh": the high byte, then the low byte (256ths)
-// as hundredths, low * 39 / 100 with the remainder dropped.
-inline char* PutHumidity(char* p, std::uint16_t humidSat) {
-  p = PutU16(p, static_cast<std::uint16_t>(humidSat >> 8));
-  *p++ = '.';
-  std::memcpy(p, kDigitPairs + 2 * ((humidSat & 0xFFu) * 39u / 100u), 2);
-  return p + 2;
-}
-
-inline char* PutText(char* p, const char* text, std::size_t n) {
-  std::memcpy(p, text, n);
-  return p + n;
-}
-
-// Two uppercase hexadecimal digits for every byte value.
-constexpr auto kHexPairs = [] {
-  std::array<char, 512> t{};
-  constexpr char kHex[] = "0123456789ABCDEF";
-  for (int b = 0; b < 256; ++b) {
-    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
-    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
-  }
-  return t;
-}();
-
-// The sensor name of the packet at pkt: its address bytes, last first, in hex.
-inline void PutName(char* name, const std::uint8_t* pkt) {
-  std::memcpy(name, kHexPairs.data() + 2 * pkt[3], 2);
-  std::memcpy(name + 2, kHexPairs.data() + 2 * pkt[2], 2);
-  std::memcpy(name + 4, kHexPairs.data() + 2 * pkt[1], 2);
-  std::memcpy(name + 6, kHexPairs.data() + 2 * pkt[0], 2);
-}
-
-inline char* PutTwo(char* p, std::uint32_t v) {
-  std::memcpy(p, kDigitPairs + 2 * v, 2);
-  return p + 2;
-}
-
-// The reception time as RtcToString (or RtcToStringSql) writes it.
-inline char* PutTime(char* p, DateTime value, bool sql) {
-  if (value < kDateTimeFirst || value > kDateTimeLast) return p + RtcFormat(value, sql, p);
-  const std::uint32_t day = ((value >> 17) << 1) | (sql ? 1u : 0u);
-  if (!haveCachedDay || day != cachedDay) {
-    RtcFormat(value, sql, cachedDayText);  // its first 11 characters are the date
-    cachedDay = day;
-    haveCachedDay = true;
-  }
-  std::memcpy(p, cachedDayText, 11);
-  p = PutTwo(p + 11, (value >> 12) & 0x1Fu);
-  *p++ = ':';
-  p = PutTwo(p, (value >> 6) & 0x3Fu);
-  *p++ = ':';
-  return PutTwo(p, value & 0x3Fu);
-}
+// Records per block read from the capture: 256 KiB, so that a block and its
+// lines stay in the processor's cache.
+constexpr std::size_t kBlockRecords = 8192;
+constexpr std::size_t kBlockBytes = kBlockRecords * kRecordSize;
+constexpr std::size_t kBlockTextBytes = kBlockRecords * kCsvRoomPerRecord;
+// Threads that format a seekable capture at most: two keep the output at the
+// pace of the disk.
+constexpr int kMaxWorkers = 2;
 
 // Packets that carry no readable sensor values: pairing, name, enciphered
 // and the unused negative types.
-inline bool IsEncryptedType(std::int8_t type) { return type <= 0 || type == 4; }
+inline bool IsEncryptedType(int type) { return type <= 0 || type == 4; }
+
+// Relative humidity "whole.hh": the high byte, then the low byte (256ths)
+// as hundredths, low * 39 / 100 with the remainder dropped.
+std::string HumidityText(std::uint16_t humidSat) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%u.%02u", static_cast<unsigned>(humidSat >> 8),
+                static_cast<unsigned>((humidSat & 0xFFu) * 39u / 100u));
+  return text;
+}
+
+// The layout the mode variables ask for, as the block formatter reads it.
+CsvLayout_t CurrentLayout() {
+  CsvLayout_t layout;
+  layout.focus = focus;
+  layout.topic = topic;
+  layout.printEncryptedPackets = gSettings.printEncryptedPackets;
+  layout.focusComplete = focusname.size() >= 8;
+  if (layout.focusComplete) std::memcpy(layout.focusname, focusname.data(), 8);
+  return layout;
+}
+
+// How a pass over the capture ended.
+struct PassEnd {
+  bool readFailed = false;   // a read error ended the capture early
+  bool writeFailed = false;  // the output refused lines
+};
+
+// The slow twin of the chunked conversion, and the only way through a pipe:
+// reads the capture in blocks from its current position to its end and
+// formats each block's whole records (or counts them with -l) before the next
+// read. Part of a record at the end of a block waits for the next block; at
+// the end of the capture it is dropped.
+PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
+  std::vector<std::uint8_t> in(kBlockBytes);
+  std::vector<char> text(ilist == 0 ? kBlockTextBytes : 0);
+  CsvBlockState_t state;
+  state.layout = CurrentLayout();
+  if (reserve > 0) platform::ReserveSpace(outFd, reserve);
+  PassEnd end;
+  std::size_t have = 0;
+  for (;;) {
+    const std::size_t want = kBlockBytes - have;
+    const std::size_t got = gReadCapture(inFd, in.data() + have, want, -1, &end.readFailed);
+    have += got;
+    const std::size_t whole = have / kRecordSize;
+    if (ilist == 0) {
+      const char* stop = FormatCsvRecords(state, in.data(), whole, text.data());
+      end.writeFailed = !gWriteOutput(outFd, text.data(), static_cast<std::size_t>(stop - text.data()));
+    } else {
+      binUnit_t unit;
+      for (std::size_t i = 0; i < whole; ++i) {
+        JexCountEntry(*ParseFileEntryToUnit(in.data() + i * kRecordSize, &unit));
+      }
+    }
+    std::memmove(in.data(), in.data() + whole * kRecordSize, have - whole * kRecordSize);
+    have -= whole * kRecordSize;
+    if (end.writeFailed || end.readFailed || got < want) break;
+  }
+  if (reserve > 0) platform::ReleaseSpace(outFd);
+  return end;
+}
+
+// A conversion of a seekable capture in ordered chunks of kBlockRecords:
+// worker w reads (by position) and formats chunks w, w + n, w + 2n, ... and
+// writes each when its turn comes, so the lines leave strictly in capture
+// order while the other workers format the chunks after it.
+struct ChunkRun {
+  int inFd = -1;
+  int outFd = -1;
+  std::int64_t start = 0;  // capture offset of chunk 0
+  int workers = 1;
+  CsvLayout_t layout;
+  std::mutex mutex;
+  std::condition_variable turnTaken;
+  std::uint64_t turn = 0;  // the chunk whose lines go out next
+  bool over = false;       // the end, a read error or a refused write was met
+  PassEnd end;
+};
+
+void ConvertChunks(ChunkRun& run, int worker) {
+  std::vector<std::uint8_t> in(kBlockBytes);
+  std::vector<char> text(kBlockTextBytes);
+  CsvBlockState_t state;
+  state.layout = run.layout;
+  for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(run.workers)) {
+    bool readFailed = false;
+    const std::size_t got =
+        gReadCapture(run.inFd, in.data(), kBlockBytes,
+                     run.start + static_cast<std::int64_t>(k * kBlockBytes), &readFailed);
+    const char* stop = FormatCsvRecords(state, in.data(), got / kRecordSize, text.data());
+    std::unique_lock<std::mutex> lock(run.mutex);
+    run.turnTaken.wait(lock, [&] { return run.over || run.turn == k; });
+    // A chunk before this one ended the capture: what this one read (a file
+    // that grew meanwhile) is not part of it.
+    if (run.over) return;
+    lock.unlock();
+    const bool wrote = gWriteOutput(run.outFd, text.data(), static_cast<std::size_t>(stop - text.data()));
+    lock.lock();
+    run.end.writeFailed = !wrote;
+    run.end.readFailed = readFailed;
+    run.over = !wrote || readFailed || got < kBlockBytes;
+    ++run.turn;
+    run.turnTaken.notify_all();
+    if (run.over) return;
+  }
+}
+
+PassEnd ReadInChunks(int inFd, int outFd, std::int64_t start, int workers, std::int64_t reserve) {
+  ChunkRun run;
+  run.inFd = inFd;
+  run.outFd = outFd;
+  run.start = start;
+  run.workers = workers;
+  run.layout = CurrentLayout();
+  if (reserve > 0) platform::ReserveSpace(outFd, reserve);
+  std::vector<std::thread> helpers;
+  for (int w = 1; w < workers; ++w) helpers.emplace_back(ConvertChunks, std::ref(run), w);
+  ConvertChunks(run, 0);
+  for (std::thread& t : helpers) t.join();
+  if (reserve > 0) platform::ReleaseSpace(outFd);
+  return run.end;
+}
 
 void CloseStreams() {
   if (gSettings.inputFile != nullptr && gSettings.inputFile != stdin) {
@@ -251,10 +250,7 @@ void JexResetState() {
   EmptyList();
   inputName.clear();
   outputName.clear();
-  outLen = 0;
   outputFailed = false;
-  inReadLoop = false;
-  haveCachedDay = false;
 }
 
 void PrintHelp() {
@@ -380,107 +376,61 @@ int JexParseCommandLine(int argc, const char* const* argv) {
   return kGoOn;
 }
 
-bool JexFlushOutput() {
-  if (outputFailed) {
-    outLen = 0;
-    return false;
-  }
-  if (outLen == 0) return true;
-  // Lines made before any output was set go where the run's output defaults to.
-  std::FILE* out = gSettings.outputFile != nullptr ? gSettings.outputFile : stdout;
-  const std::size_t written = std::fwrite(outBuf, 1, outLen, out);
-  const bool ok = written == outLen;
-  outLen = 0;
-  if (!ok) {
-    outputFailed = true;
-    gExitStatus = 1;
-    std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());
-  }
-  return ok;
-}
-
 void JexNewEntry(const binUnit_t& unit) {
-  const std::uint8_t* pkt = unit.data;  // the radio packet inside the record
-  char name[8];
-  PutName(name, pkt);
+  if (outputFailed) return;
+  JexPacket_t pkt;
+  JexUnpackPkt(unit.data, &pkt);
+  char name[9];
+  JexSensorName(pkt.address, name);
   if (focus == 1 || focus == 2) {
     // Only the first 8 characters of the value count; a shorter one never matches.
     if (focusname.size() < 8 || std::memcmp(name, focusname.data(), 8) != 0) return;
   }
-  const auto type = static_cast<std::int8_t>(Unpack8(pkt, 5));
-  if (!gSettings.printEncryptedPackets && (type < 1 || type > 3)) return;
+  if (!gSettings.printEncryptedPackets && (pkt.pktType < 1 || pkt.pktType > 3)) return;
 
-  if (kOutSize - outLen < kMaxLine && !JexFlushOutput()) return;
-  char* p = outBuf + outLen;
-  p = PutTime(p, unit.dataTime, focus == 2);
-  *p++ = ',';
-  if (focus != 2) p = PutText(p, name, 8);
+  std::string line = focus == 2 ? RtcToStringSql(unit.dataTime) : RtcToString(unit.dataTime);
+  line += ',';
+  if (focus != 2) line += name;
   if (topic == 0) {
-    *p++ = ',';
-    p = PutS16(p, static_cast<std::int16_t>(RssiToDbm(Unpack8(pkt, 4))));
-    *p++ = ',';
-    p = PutS16(p, type);
-    *p++ = ',';
+    line += ',' + std::to_string(RssiToDbm(pkt.rssi)) + ',' + std::to_string(pkt.pktType) + ',';
   }
-  if (IsEncryptedType(type)) {
-    EndLine(PutText(p, "\tencrypted packet\n", 18));
-    return;
-  }
-  const std::uint8_t* values = pkt + 6;  // the sensor values in the payload
-  switch (topic) {
-    case 0:
-      p = PutU16(p, Unpack8(values, 0));
-      *p++ = ',';
-      p = PutS16(p, static_cast<std::int8_t>(Unpack8(values, 1)));
-      *p++ = ',';
-      p = PutU16(p, UnpackLE16(values, 2));
-      *p++ = ',';
-      p = PutHumidity(p, UnpackLE16(values, 4));
-      *p++ = ',';
-      p = PutS16(p, static_cast<std::int16_t>(UnpackLE16(values, 6)));
-      *p++ = ',';
-      p = PutU16(p, UnpackLE16(values, 8));
-      *p++ = ',';
-      p = PutU16(p, UnpackLE16(values, 10));
-      *p++ = ',';
-      p = PutU16(p, UnpackLE16(values, 12));
-      *p++ = ',';
-      p = PutU16(p, UnpackLE16(values, 14));
-      break;
-    default: {
-      if (focus != 2) *p++ = ',';
+  if (IsEncryptedType(pkt.pktType)) {
+    line += "\tencrypted packet\n";
+  } else {
+    JexSensorPacket_t v;
+    JexUnpackSensorVals(&pkt, &v);
+    if (topic == 0) {
+      line += std::to_string(v.pktId) + ',' + std::to_string(v.xmitPwrdBm) + ',' +
+              std::to_string(v.battmv) + ',' + HumidityText(v.humidSat) + ',' +
+              std::to_string(v.tempCx10) + ',' + std::to_string(v.lightLux) + ',' +
+              std::to_string(v.pirCounts) + ',' + std::to_string(v.pirEnergy) + ',' +
+              std::to_string(v.swCountStat);
+    } else {
+      if (focus != 2) line += ',';
       switch (topic) {
-        case 1:
-          p = PutS16(p, static_cast<std::int16_t>(UnpackLE16(values, 6)));
-          break;
-        case 2:
-          p = PutHumidity(p, UnpackLE16(values, 4));
-          break;
-        case 3:
-          p = PutU16(p, UnpackLE16(values, 8));
-          break;
-        case 4:
-          p = PutU16(p, UnpackLE16(values, 10));
-          break;
-        case 5:
-          p = PutU16(p, UnpackLE16(values, 14));
-          break;
-        default:  // 6
-          p = PutU16(p, UnpackLE16(values, 2));
-          break;
+        case 1: line += std::to_string(v.tempCx10); break;
+        case 2: line += HumidityText(v.humidSat); break;
+        case 3: line += std::to_string(v.lightLux); break;
+        case 4: line += std::to_string(v.pirCounts); break;
+        case 5: line += std::to_string(v.swCountStat); break;
+        default: line += std::to_string(v.battmv); break;
       }
-      break;
     }
+    line += '\n';
   }
-  *p++ = '\n';
-  EndLine(p);
+  std::FILE* out = gSettings.outputFile != nullptr ? gSettings.outputFile : stdout;
+  if (std::fwrite(line.data(), 1, line.size(), out) != line.size() || std::fflush(out) != 0) {
+    outputFailed = true;
+    gExitStatus = 1;
+    std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());
+  }
 }
 
 void JexCountEntry(const binUnit_t& unit) {
   const auto type = static_cast<std::int8_t>(Unpack8(unit.data, 5));
   if (type < 1 || type > 3) return;
-  char name[8];
-  PutName(name, unit.data);
+  char name[9];
+  JexSensorName(UnpackLE32(unit.data, 0), name);
   for (std::int32_t k = 0; k <= howmany; ++k) {
     if (std::memcmp(envname[k], name, 8) == 0) {
       if (mapsenhits[k] < std::numeric_limits<std::int32_t>::max()) ++mapsenhits[k];
@@ -504,34 +454,45 @@ void PrintList() {
 }
 
 void JexDataRead() {
-  // Whole records are taken from large blocks; a block's trailing part of a
-  // record moves to the front and is completed by the next read.
-  static std::uint8_t inBuf[1u << 20];
   std::FILE* in = gSettings.inputFile;
-  std::size_t have = 0;
-  binUnit_t unit;
-  bool atEnd = in == nullptr;
-  inReadLoop = true;
-  while (!atEnd && !outputFailed) {
-    const std::size_t want = sizeof inBuf - have;
-    const std::size_t got = std::fread(inBuf + have, 1, want, in);
-    atEnd = got < want;  // fread comes back short only at the end or on an error
-    have += got;
-    const std::size_t whole = have - have % kRecordSize;
-    for (std::size_t at = 0; at < whole; at += kRecordSize) {
-      ParseFileEntryToUnit(inBuf + at, &unit);
-      if (ilist == 0) {
-        JexNewEntry(unit);
-      } else {
-        JexCountEntry(unit);
-      }
-    }
-    std::memmove(inBuf, inBuf + whole, have - whole);
-    have -= whole;
+  if (in == nullptr) {
+    if (ilist == 1) PrintList();
+    return;
   }
-  inReadLoop = false;
-  // A final fragment shorter than a record is dropped.
-  if (ilist == 0) JexFlushOutput();
+  const int inFd = fileno(in);
+  std::FILE* out = gSettings.outputFile != nullptr ? gSettings.outputFile : stdout;
+  // Lines go to the output's descriptor in large writes: nothing may wait in
+  // the stream before them.
+  if (ilist == 0 && std::fflush(out) != 0) outputFailed = true;
+  const int outFd = fileno(out);
+
+  // A capture opened by name on a regular file is read by position, in
+  // chunks that several threads format; standard input, pipes and devices
+  // are read as a stream.
+  const bool seekable = in != stdin && platform::IsRegularFile(inFd);
+  const std::int64_t start = seekable ? platform::CurrentOffset(inFd) : -1;
+  const std::int64_t size = seekable && start >= 0 ? platform::FileSize(inFd) - start : -1;
+  // A new output file of the full layout gets its likely size set aside
+  // first (2.1 bytes of CSV per capture byte): the file system then finds the
+  // blocks of each write ready. The unused part is given back at the end.
+  std::int64_t reserve = 0;
+  if (ilist == 0 && out != stdout && focus == 0 && topic == 0 && size > 0 &&
+      platform::IsRegularFile(outFd) && platform::FileSize(outFd) == 0) {
+    reserve = size / 10 * 21;
+  }
+  int workers = gWorkers > 0 ? gWorkers : std::min(platform::UsableProcessors(), kMaxWorkers);
+  if (ilist == 1 || start < 0) workers = 1;
+
+  PassEnd end;
+  if (!outputFailed) {
+    end = workers > 1 ? ReadInChunks(inFd, outFd, start, workers, reserve)
+                      : ReadAsStream(inFd, outFd, reserve);
+  }
+  if (end.writeFailed || outputFailed) {
+    outputFailed = true;
+    gExitStatus = 1;
+    std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());
+  }
   if (ilist == 1) {
     PrintList();
     // The listing is this mode's result: one that did not reach its stream
@@ -539,7 +500,7 @@ void JexDataRead() {
     // follow it there.
     if (std::fflush(gMessages) != 0 || std::ferror(gMessages)) gExitStatus = 1;
   }
-  if (in != nullptr && std::ferror(in)) {
+  if (end.readFailed) {
     std::fprintf(gMessages, "Could not read file %s!\n", inputName.c_str());
     gExitStatus = 1;
   }

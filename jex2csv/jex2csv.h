@@ -44,6 +44,21 @@ extern std::FILE* gMessages;
 using OpenFileFn = std::FILE* (*)(const char* name, const char* mode);
 extern OpenFileFn gOpenFile;
 
+// Reads the capture: up to len bytes at offset `at`, or from the current
+// position when `at` is negative, until len bytes came or the end was met;
+// returns the bytes read and sets *failed when a read error ended it. Writes
+// the CSV: all len bytes, false on an error. Positioned reads and plain
+// writes unless a test replaces them.
+using ReadCaptureFn = std::size_t (*)(int fd, void* buffer, std::size_t len, std::int64_t at,
+                                      bool* failed);
+using WriteOutputFn = bool (*)(int fd, const void* buffer, std::size_t len);
+extern ReadCaptureFn gReadCapture;
+extern WriteOutputFn gWriteOutput;
+// Threads that convert a capture opened by name on a regular file: 0 takes
+// as many as the processors the process may use, at most two; 1 reads it as
+// a stream like standard input. Listing always reads as a stream.
+extern int gWorkers;
+
 // Returned by JexParseCommandLine when the run goes on to the read loop.
 inline constexpr int kGoOn = -1;
 
@@ -65,21 +80,21 @@ void PrintHelp();
 // argument in turn.
 int JexParseCommandLine(int argc, const char* const* argv);
 
-// Reads the whole capture in 32-byte records and hands each to JexNewEntry
-// or, in listing mode, to JexCountEntry; then writes the listing. A trailing
-// fragment shorter than a record is dropped silently. A read error or a
-// failed write sets gExitStatus to 1 after a message; so does, without one,
-// a listing that gMessages refused.
+// Reads the whole capture in 32-byte records and writes their CSV lines, or
+// in listing mode counts each with JexCountEntry and then writes the
+// listing. A capture opened by name on a regular file is read by position in
+// ordered chunks that gWorkers threads format; standard input and other
+// streams are read in blocks, one after the other. Both give the same bytes
+// and messages. A trailing fragment shorter than a record is dropped
+// silently. A read error or a failed write sets gExitStatus to 1 after a
+// message; so does, without one, a listing that gMessages refused.
 void JexDataRead();
 
 // Writes the CSV line of one record (at most one line) to gSettings.outputFile,
-// or stdout when none is set. Called outside JexDataRead the line is written
-// and flushed at once; inside it lines collect in a large buffer that
-// JexFlushOutput hands to the output.
+// or stdout when none is set, and flushes it. The plain, record-at-a-time
+// rendering of what JexDataRead writes in blocks. A refused write sets
+// gExitStatus to 1 after a message, and later lines are dropped.
 void JexNewEntry(const binUnit_t& unit);
-// Writes out the collected lines; false (after a message, gExitStatus 1) when the
-// output refused them.
-bool JexFlushOutput();
 
 // Counts one record in the sensor listing when its packet type is 1, 2 or 3.
 // A new sensor beyond the 70th is refused; known sensors keep being counted.

@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
+
+#include "jex2csv/platform.h"
 
 namespace jex {
 namespace {
@@ -458,6 +461,176 @@ TEST_F(ConverterTest, ReadLoopTakesWholeRecordsAndDropsTheFragment) {
   gSettings.outputFile = nullptr;
   std::fclose(capture);
   gSettings.inputFile = nullptr;
+}
+
+// The two ways through a capture, compared on the same bytes: by position in
+// ordered chunks on several threads, and as a stream in blocks.
+
+struct Rng {
+  std::uint64_t state;
+  std::uint64_t Next() {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
+};
+
+// A capture of n records: sensors join one by one (the 70th about two thirds
+// in, 90 in all), times run on by seconds, types mostly clear with some of
+// every other kind, and every 50th record is random bytes.
+std::vector<std::uint8_t> MixedCapture(std::size_t n, std::uint64_t seed) {
+  Rng rng{seed};
+  std::vector<std::uint8_t> bytes(n * 32);
+  const std::size_t join = n * 2 / 3 / 70 + 1;  // records between two new sensors
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint8_t* rec = &bytes[i * 32];
+    for (int b = 0; b < 32; ++b) rec[b] = static_cast<std::uint8_t>(rng.Next());
+    if (i % 50 == 49) continue;
+    Packet p;
+    p.time = 0x3D876151u + static_cast<std::uint32_t>(i / 7);  // runs past 59 seconds too
+    const std::uint32_t sensors = static_cast<std::uint32_t>(std::min<std::size_t>(90, 1 + i / join));
+    p.address = 0x42D89A00u + rng.Below(sensors);
+    const std::uint32_t roll = rng.Below(100);
+    p.type = roll < 80 ? static_cast<std::uint8_t>(1 + roll % 3)
+                       : static_cast<std::uint8_t>(roll < 90 ? 0xFF : roll < 95 ? 4 : roll);
+    p.temp = static_cast<std::uint16_t>(rng.Below(600) - 100);
+    p.pirc = static_cast<std::uint16_t>(rng.Next());
+    const binUnit_t unit = MakeUnit(p);
+    rec[4] = static_cast<std::uint8_t>(p.time);
+    rec[5] = static_cast<std::uint8_t>(p.time >> 8);
+    rec[6] = static_cast<std::uint8_t>(p.time >> 16);
+    rec[7] = static_cast<std::uint8_t>(p.time >> 24);
+    std::memcpy(rec + 9, unit.data, 22);
+  }
+  return bytes;
+}
+
+// Where injected failures strike: the capture cannot be read at or past
+// readFailsAt, and the output takes no byte past writeStopsAt.
+std::int64_t readFailsAt = -1;
+std::int64_t writeStopsAt = -1;
+std::int64_t writtenSoFar = 0;
+
+std::size_t FailingRead(int fd, void* buffer, std::size_t len, std::int64_t at, bool* failed) {
+  const std::int64_t from = at >= 0 ? at : platform::CurrentOffset(fd);
+  if (readFailsAt >= 0 && from + static_cast<std::int64_t>(len) > readFailsAt) {
+    const auto before = static_cast<std::size_t>(std::max<std::int64_t>(0, readFailsAt - from));
+    const std::size_t got = platform::ReadFull(fd, buffer, before, at, failed);
+    *failed = true;
+    return got;
+  }
+  return platform::ReadFull(fd, buffer, len, at, failed);
+}
+
+bool FailingWrite(int fd, const void* buffer, std::size_t len) {
+  std::size_t take = len;
+  if (writeStopsAt >= 0 && writtenSoFar + static_cast<std::int64_t>(len) > writeStopsAt) {
+    take = static_cast<std::size_t>(writeStopsAt - writtenSoFar);
+  }
+  writtenSoFar += static_cast<std::int64_t>(take);
+  return platform::WriteAll(fd, buffer, take) && take == len;
+}
+
+struct PassResult {
+  std::string output, messages;
+  int status = 0;
+  bool operator==(const PassResult& o) const {
+    return output == o.output && messages == o.messages && status == o.status;
+  }
+};
+
+class ReadPathsTest : public ConverterTest {
+ protected:
+  void TearDown() override {
+    gReadCapture = &platform::ReadFull;
+    gWriteOutput = &platform::WriteAll;
+    gWorkers = 0;
+    readFailsAt = writeStopsAt = -1;
+    ConverterTest::TearDown();
+  }
+  // Runs JexDataRead over capture with the command-line options args and
+  // `workers` threads.
+  PassResult Pass(const std::vector<std::uint8_t>& capture, std::vector<const char*> args, int workers) {
+    JexResetState();
+    std::FILE* in = std::tmpfile();
+    EXPECT_NE(in, nullptr);
+    EXPECT_EQ(std::fwrite(capture.data(), 1, capture.size(), in), capture.size());
+    std::rewind(in);
+    args.push_back("cap.jex");
+    EXPECT_EQ(Parse(args), kGoOn);
+    std::fclose(gSettings.inputFile);  // the scratch file FakeOpen gave
+    gSettings.inputFile = in;
+    if (gSettings.outputFile != stdout) std::fclose(gSettings.outputFile);
+    gSettings.outputFile = output_;
+    gWorkers = workers;
+    writtenSoFar = 0;
+    JexDataRead();
+    gSettings.outputFile = nullptr;  // output_ stays open for the next pass
+    PassResult r;
+    r.status = JexFinish();
+    r.output = Output();
+    r.messages = Messages();
+    return r;
+  }
+};
+
+TEST_F(ReadPathsTest, ChunksAndStreamGiveTheSameBytesForEveryLayout) {
+  // More than five chunks, then a torn final record.
+  std::vector<std::uint8_t> capture = MixedCapture(45000, 11);
+  capture.resize(capture.size() + 17, 0x42);
+  const std::vector<std::vector<const char*>> kOptions = {
+      {},           {"-e"},       {"-n", "42D89A05"}, {"-N", "42D89A05", "-e"}, {"-f", "rh"},
+      {"-ef", "dbt"}, {"-N", "42D89A05", "-f", "bat"}, {"-n", "42D89A0", "-e"}, {"-l"},
+      {"-l", "-e", "-n", "42D89A05"}, {"-f", "pirc", "-e", "-N", "42D89A05XYZ"},
+  };
+  for (const auto& args : kOptions) {
+    const PassResult stream = Pass(capture, args, 1);
+    EXPECT_EQ(stream.status, 0);
+    if (args.empty()) {
+      EXPECT_GT(stream.output.size(), 45000u * 40);
+    }
+    for (int workers : {2, 3}) {
+      EXPECT_TRUE(Pass(capture, args, workers) == stream)
+          << workers << " workers, " << args.size() << " options " << (args.empty() ? "" : args[0]);
+    }
+  }
+  // The listing saw the table fill up: 70 names, not 90.
+  const PassResult list = Pass(capture, {"-l"}, 2);
+  EXPECT_NE(list.messages.find(" Sensors found 70\n"), std::string::npos);
+}
+
+TEST_F(ReadPathsTest, FailuresInTheMiddleEndBothPathsAlike) {
+  const std::vector<std::uint8_t> capture = MixedCapture(30000, 5);
+  gReadCapture = &FailingRead;
+  gWriteOutput = &FailingWrite;
+  struct Case {
+    std::int64_t readFailsAt, writeStopsAt;
+    std::vector<const char*> args;
+    std::string messages;
+  };
+  const Case kCases[] = {
+      {32 * 20000 + 5, -1, {}, "Could not read file cap.jex!\n"},
+      {32 * 8192, -1, {"-e"}, "Could not read file cap.jex!\n"},  // on a chunk boundary
+      {0, -1, {"-f", "sw"}, "Could not read file cap.jex!\n"},
+      {32 * 9000, -1, {"-l"}, "Could not read file cap.jex!\n"},
+      {-1, 700000, {}, "Could not write file stdout!\n"},
+      {-1, 0, {"-N", "42D89A01"}, "Could not write file stdout!\n"},
+      {32 * 8000, 400000, {"-e"}, "Could not write file stdout!\nCould not read file cap.jex!\n"},
+  };
+  for (const Case& c : kCases) {
+    readFailsAt = c.readFailsAt;
+    writeStopsAt = c.writeStopsAt;
+    const PassResult stream = Pass(capture, c.args, 1);
+    EXPECT_EQ(stream.status, 1) << c.readFailsAt << " " << c.writeStopsAt;
+    // After what the options said, or after the listing.
+    EXPECT_TRUE(stream.messages.ends_with(c.messages)) << stream.messages;
+    if (c.writeStopsAt > 0) {
+      EXPECT_EQ(static_cast<std::int64_t>(stream.output.size()), c.writeStopsAt);
+    }
+    EXPECT_TRUE(Pass(capture, c.args, 2) == stream) << c.readFailsAt << " " << c.writeStopsAt;
+  }
 }
 
 }  // namespace

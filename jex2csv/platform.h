@@ -11,6 +11,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -116,6 +117,84 @@ inline bool IsOpenRegularFile(const char* name, int fd) {
   struct stat sn {}, sf {};
   return ::stat(name, &sn) == 0 && ::fstat(fd, &sf) == 0 && S_ISREG(sf.st_mode) &&
          sn.st_dev == sf.st_dev && sn.st_ino == sf.st_ino;
+}
+
+// True when fd is open on a regular file (one that positioned reads serve).
+inline bool IsRegularFile(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads up to len bytes at offset `at` of fd, or from its current position
+// when `at` is negative, going on after short reads until len bytes came or
+// the end was met. Returns the bytes read; *failed tells whether a read
+// error ended it (the bytes before the error still count).
+inline std::size_t ReadFull(int fd, void* buffer, std::size_t len, std::int64_t at, bool* failed) {
+  auto* p = static_cast<char*>(buffer);
+  std::size_t got = 0;
+  *failed = false;
+  while (got < len) {
+    const ssize_t r = at < 0 ? ::read(fd, p + got, len - got)
+                             : ::pread(fd, p + got, len - got, static_cast<off_t>(at) +
+                                                                   static_cast<off_t>(got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) *failed = true;
+    if (r <= 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return got;
+}
+
+// Writes all len bytes to fd, going on after short writes; false on an error
+// (some bytes may have been written).
+inline bool WriteAll(int fd, const void* buffer, std::size_t len) {
+  const auto* p = static_cast<const char*>(buffer);
+  while (len > 0) {
+    const ssize_t w = ::write(fd, p, len);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    len -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+// The read and write position of fd; -1 when it has none (a pipe).
+inline std::int64_t CurrentOffset(int fd) {
+  return static_cast<std::int64_t>(::lseek(fd, 0, SEEK_CUR));
+}
+
+// Size of the file open on fd; -1 when it cannot tell.
+inline std::int64_t FileSize(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+// Sets aside len bytes of disk for the regular file on fd without changing
+// its size or content, so that later writes find their blocks ready. A file
+// system that cannot does nothing.
+inline void ReserveSpace(int fd, std::int64_t len) {
+#ifdef FALLOC_FL_KEEP_SIZE
+  (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(len));
+#else
+  (void)fd;
+  (void)len;
+#endif
+}
+
+// Gives back the space set aside past the end of the regular file on fd.
+inline void ReleaseSpace(int fd) {
+  const std::int64_t size = FileSize(fd);
+  if (size >= 0) (void)::ftruncate(fd, static_cast<off_t>(size));
+}
+
+// The number of processors this process may run on (at least 1).
+inline int UsableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  const int n = CPU_COUNT(&set);
+  return n > 0 ? n : 1;
 }
 
 }  // namespace jex::platform

@@ -1,0 +1,213 @@
+// Block formatter of the CSV lines. Every number of a record is a 16-bit
+// field, so its text is one copy from a table of all 16-bit decimal texts;
+// the time reuses the text of its minute, and each field's separator is
+// written with its digits.
+#include "jex2csv/JexCsv.h"
+
+#include <array>
+#include <cstring>
+
+#include "jex2csv/JexUtils.h"
+
+namespace jex {
+
+namespace {
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Two uppercase hexadecimal digits for every byte value.
+constexpr auto kHexPairs = [] {
+  std::array<char, 512> t{};
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (int b = 0; b < 256; ++b) {
+    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
+    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
+  }
+  return t;
+}();
+
+// The decimal text of every 16-bit value, its digits then its length in the
+// last byte: one 8-byte copy writes a number. Captures repeat a small set of
+// values per sensor, so the entries in use stay in the processor's cache.
+struct DecimalText {
+  char digits[7];
+  std::uint8_t length;
+};
+static_assert(sizeof(DecimalText) == 8, "one entry is one 8-byte copy");
+
+const DecimalText* BuildDecimals() {
+  static DecimalText table[65536];
+  // Counts up in decimal, the digits held right-aligned in `counter`.
+  char counter[5] = {'0', '0', '0', '0', '0'};
+  std::uint8_t length = 1;
+  for (std::uint32_t v = 0; v < 65536; ++v) {
+    std::memcpy(table[v].digits, counter + 5 - length, length);
+    table[v].length = length;
+    int i = 4;
+    while (i >= 0 && counter[i] == '9') counter[i--] = '0';
+    if (i >= 0) ++counter[i];
+    if (i >= 0 && 5 - i > length) length = static_cast<std::uint8_t>(5 - i);
+  }
+  return table;
+}
+const DecimalText* const kDecimals = BuildDecimals();
+
+// Unsigned decimal of a value below 65536 followed by the character sep.
+// Stores 8 bytes at p and returns the end of sep.
+inline char* PutUnsignedThen(char* p, std::uint32_t v, char sep) {
+  const DecimalText& e = kDecimals[v];
+  std::memcpy(p, &e, 8);
+  p += e.length;
+  *p = sep;
+  return p + 1;
+}
+
+// Signed decimal of |v| <= 65535 followed by sep.
+inline char* PutSignedThen(char* p, std::int32_t v, char sep) {
+  *p = '-';
+  p += v < 0;
+  return PutUnsignedThen(p, static_cast<std::uint32_t>(v < 0 ? -v : v), sep);
+}
+
+inline char* PutTwo(char* p, std::uint32_t v) {
+  std::memcpy(p, kDigitPairs + 2 * v, 2);
+  return p + 2;
+}
+
+// Relative humidity "whole.hh" then sep: the high byte, then the low byte
+// (256ths) as hundredths, low * 39 / 100 with the remainder dropped.
+inline char* PutHumidityThen(char* p, std::uint8_t whole, std::uint8_t fraction, char sep) {
+  p = PutUnsignedThen(p, whole, '.');
+  p = PutTwo(p, fraction * 39u / 100u);
+  *p = sep;
+  return p + 1;
+}
+
+// The sensor name of the record at rec: its address bytes, last first.
+inline char* PutName(char* p, const std::uint8_t* rec) {
+  std::memcpy(p, kHexPairs.data() + 2 * rec[12], 2);
+  std::memcpy(p + 2, kHexPairs.data() + 2 * rec[11], 2);
+  std::memcpy(p + 4, kHexPairs.data() + 2 * rec[10], 2);
+  std::memcpy(p + 6, kHexPairs.data() + 2 * rec[9], 2);
+  return p + 8;
+}
+
+// The reception time as RtcToString (or RtcToStringSql for -N) writes it,
+// followed by ",". The minute's text is kept for the records that follow.
+inline char* PutTimeThenComma(CsvBlockState_t& s, char* p, DateTime value) {
+  const bool sql = s.layout.focus == 2;
+  if (value < kDateTimeFirst || value > kDateTimeLast) {
+    p += RtcFormat(value, sql, p);
+    *p = ',';
+    return p + 1;
+  }
+  const std::uint32_t key = (value >> 6) + 1u;
+  if (key != s.minuteKey) {
+    RtcFormat(value, sql, s.minuteText);  // its first 17 characters are the minute
+    s.minuteKey = key;
+  }
+  std::memcpy(p, s.minuteText, 24);  // 17 wanted; the rest is overwritten below
+  PutTwo(p + 17, value & 0x3Fu);
+  p[19] = ',';
+  return p + 20;
+}
+
+inline std::uint32_t Le16(const std::uint8_t* rec, std::size_t at) { return UnpackLE16(rec, at); }
+
+constexpr char kEncrypted[] = "\tencrypted packet\n";
+
+// The default layout: every clear sensor packet with all its fields.
+char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t count, char* p) {
+  for (const std::uint8_t* end = rec + count * kRecordSize; rec != end; rec += kRecordSize) {
+    const auto type = static_cast<std::int8_t>(rec[14]);
+    if (type < 1 || type > 3) continue;
+    p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
+    p = PutName(p, rec);
+    // The signal is rssi / 2 - 128: always -128 to -1.
+    p[0] = ',';
+    p[1] = '-';
+    p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
+    p[0] = static_cast<char>('0' + type);
+    p[1] = ',';
+    p = PutUnsignedThen(p + 2, rec[15], ',');
+    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
+    p = PutUnsignedThen(p, Le16(rec, 17), ',');
+    p = PutHumidityThen(p, rec[20], rec[19], ',');
+    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
+    p = PutUnsignedThen(p, Le16(rec, 23), ',');
+    p = PutUnsignedThen(p, Le16(rec, 25), ',');
+    p = PutUnsignedThen(p, Le16(rec, 27), ',');
+    p = PutUnsignedThen(p, Le16(rec, 29), '\n');
+  }
+  return p;
+}
+
+// Any layout, one record: the steps of JexNewEntry.
+inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
+  const CsvLayout_t& o = s.layout;
+  char name[8];
+  PutName(name, rec);
+  if (o.focus == 1 || o.focus == 2) {
+    if (!o.focusComplete || std::memcmp(name, o.focusname, 8) != 0) return p;
+  }
+  const auto type = static_cast<std::int8_t>(rec[14]);
+  if (!o.printEncryptedPackets && (type < 1 || type > 3)) return p;
+  p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
+  if (o.focus != 2) {
+    std::memcpy(p, name, 8);
+    p += 8;
+  }
+  if (o.topic == 0) {
+    p[0] = ',';
+    p[1] = '-';
+    p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
+    p = PutSignedThen(p, type, ',');
+  }
+  if (type <= 0 || type == 4) {
+    std::memcpy(p, kEncrypted, sizeof kEncrypted - 1);
+    return p + sizeof kEncrypted - 1;
+  }
+  if (o.topic == 0) {
+    p = PutUnsignedThen(p, rec[15], ',');
+    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
+    p = PutUnsignedThen(p, Le16(rec, 17), ',');
+    p = PutHumidityThen(p, rec[20], rec[19], ',');
+    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
+    p = PutUnsignedThen(p, Le16(rec, 23), ',');
+    p = PutUnsignedThen(p, Le16(rec, 25), ',');
+    p = PutUnsignedThen(p, Le16(rec, 27), ',');
+    return PutUnsignedThen(p, Le16(rec, 29), '\n');
+  }
+  if (o.focus != 2) *p++ = ',';
+  switch (o.topic) {
+    case 1:
+      return PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), '\n');
+    case 2:
+      return PutHumidityThen(p, rec[20], rec[19], '\n');
+    case 3:
+      return PutUnsignedThen(p, Le16(rec, 23), '\n');
+    case 4:
+      return PutUnsignedThen(p, Le16(rec, 25), '\n');
+    case 5:
+      return PutUnsignedThen(p, Le16(rec, 29), '\n');
+    default:  // 6
+      return PutUnsignedThen(p, Le16(rec, 17), '\n');
+  }
+}
+
+}  // namespace
+
+char* FormatCsvRecords(CsvBlockState_t& state, const std::uint8_t* records, std::size_t count,
+                       char* out) {
+  const CsvLayout_t& o = state.layout;
+  if (o.focus == 0 && o.topic == 0 && !o.printEncryptedPackets) {
+    return FormatAllFields(state, records, count, out);
+  }
+  for (std::size_t i = 0; i < count; ++i) out = FormatOne(state, records + i * kRecordSize, out);
+  return out;
+}
+
+}  // namespace jex
