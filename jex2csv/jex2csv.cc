@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -124,7 +125,7 @@ struct ChunkRun {
   int inFd = -1;
   int outFd = -1;
   std::int64_t start = 0;  // capture offset of chunk 0
-  int workers = 1;
+  int workers = 1;         // workers running, settled before any takes a chunk
   CsvLayout_t layout;
   std::mutex mutex;
   std::condition_variable turnTaken;
@@ -134,11 +135,17 @@ struct ChunkRun {
 };
 
 void ConvertChunks(ChunkRun& run, int worker) {
+  int workers = 1;
+  {
+    // Waits until every worker that could be started is known.
+    std::lock_guard<std::mutex> lock(run.mutex);
+    workers = run.workers;
+  }
   std::vector<std::uint8_t> in(kBlockBytes);
   std::vector<char> text(kBlockTextBytes);
   CsvBlockState_t state;
   state.layout = run.layout;
-  for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(run.workers)) {
+  for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(workers)) {
     bool readFailed = false;
     const std::size_t got =
         gReadCapture(run.inFd, in.data(), kBlockBytes,
@@ -170,7 +177,19 @@ PassEnd ReadInChunks(int inFd, int outFd, std::int64_t start, int workers, std::
   run.layout = CurrentLayout();
   if (reserve > 0) platform::ReserveSpace(outFd, reserve);
   std::vector<std::thread> helpers;
-  for (int w = 1; w < workers; ++w) helpers.emplace_back(ConvertChunks, std::ref(run), w);
+  {
+    // A thread the system refuses leaves its chunks to the workers that run:
+    // the count is settled before any of them takes its first chunk.
+    std::lock_guard<std::mutex> lock(run.mutex);
+    for (int w = 1; w < workers; ++w) {
+      try {
+        helpers.emplace_back(ConvertChunks, std::ref(run), w);
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
+    run.workers = 1 + static_cast<int>(helpers.size());
+  }
   ConvertChunks(run, 0);
   for (std::thread& t : helpers) t.join();
   if (reserve > 0) platform::ReleaseSpace(outFd);
