@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -175,6 +176,12 @@ inline std::int64_t FileSize(int fd) {
 // system that cannot does nothing.
 inline void ReserveSpace(int fd, std::int64_t len) {
 #ifdef FALLOC_FL_KEEP_SIZE
+  // Never past the file size limit, where a file system could raise its signal.
+  rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      static_cast<std::uint64_t>(len) > static_cast<std::uint64_t>(limit.rlim_cur)) {
+    len = static_cast<std::int64_t>(limit.rlim_cur);
+  }
   (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(len));
 #else
   (void)fd;

@@ -2,6 +2,7 @@
 // compares whole standard output, standard error and exit status.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -261,6 +262,57 @@ TEST_F(Jex2csvRun, UnreadableCaptureAndUnwritableOutputFail) {
     const Result r = Run(c.args, c.redirect);
     EXPECT_EQ(r.status, 1) << c.args.back() << c.redirect;
     EXPECT_EQ(r.err, c.err) << c.args.back() << c.redirect;
+  }
+}
+
+TEST_F(Jex2csvRun, FileAndStreamStopAlikeWhenTheOutputFillsUp) {
+  // 40000 records give 2.6 MB of CSV; the file size limit stops it at 100 KiB,
+  // in the third of the five chunks of a capture file.
+  std::vector<std::uint8_t> capture = Generate("big.jex", 40000, 8);
+  const std::string expected = jexref::Csv(capture, {}).substr(0, 200 * 512);
+  struct Case {
+    std::string args;
+    std::string err;
+  };
+  const Case kCases[] = {
+      {"big.jex out.csv", "Could not write file out.csv!\n"},
+      {"-s out.csv < big.jex", "Could not write file out.csv!\n"},
+      {"big.jex > out.csv", "Could not write file stdout!\n"},
+  };
+  for (const Case& c : kCases) {
+    std::remove(Path("out.csv").c_str());
+    // Past the limit a write fails (the signal it would raise is ignored).
+    const std::string cmd = "cd " + Quote(dir_) + " && trap '' XFSZ && ulimit -f 200 && " + Quote(JEX2CSV_BIN) +
+                            " " + c.args + " 2> stderr.txt";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << c.args;
+    EXPECT_EQ(ReadFile(Path("stderr.txt")), c.err) << c.args;
+    EXPECT_TRUE(ReadFile(Path("out.csv")) == expected) << c.args;
+  }
+}
+
+TEST_F(Jex2csvRun, MemoryStaysWithinAFewChunks) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' own memory hides the converter's";
+#endif
+  // 32 MB of CSV from 16 MB of capture, through both ways of reading.
+  Generate("big.jex", 500000, 2);
+  for (const std::string args : {"big.jex out.csv", "-s out.csv < big.jex"}) {
+    const std::string cmd = "cd " + Quote(dir_) + " && exec " + Quote(JEX2CSV_BIN) + " " + args;
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    struct rusage ru {};
+    ASSERT_EQ(wait4(pid, &status, 0, &ru), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args;
+    EXPECT_LT(ru.ru_maxrss, 12 * 1024) << args << ": peak KiB";
+    struct stat st {};
+    ASSERT_EQ(stat(Path("out.csv").c_str(), &st), 0);
+    EXPECT_GT(st.st_size, 30'000'000) << args;
   }
 }
 
