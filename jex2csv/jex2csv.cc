@@ -207,8 +207,13 @@ void CloseStreams() {
   gSettings.outputFile = nullptr;
 }
 
+// The address of each listed sensor, beside its name: a record is matched
+// by one number comparison instead of forming and comparing its name.
+std::uint32_t listedAddress[kMaxSensors];
+
 void EmptyList() {
   howmany = -1;
+  std::memset(listedAddress, 0, sizeof listedAddress);
   std::memset(envname, ' ', sizeof envname);
   std::memset(mapsenhits, 0, sizeof mapsenhits);
 }
@@ -448,10 +453,10 @@ void JexNewEntry(const binUnit_t& unit) {
 void JexCountEntry(const binUnit_t& unit) {
   const auto type = static_cast<std::int8_t>(Unpack8(unit.data, 5));
   if (type < 1 || type > 3) return;
-  char name[9];
-  JexSensorName(UnpackLE32(unit.data, 0), name);
+  // A name stands for exactly one address, so addresses compare as names do.
+  const std::uint32_t address = UnpackLE32(unit.data, 0);
   for (std::int32_t k = 0; k <= howmany; ++k) {
-    if (std::memcmp(envname[k], name, 8) == 0) {
+    if (listedAddress[k] == address) {
       if (mapsenhits[k] < std::numeric_limits<std::int32_t>::max()) ++mapsenhits[k];
       return;
     }
@@ -459,7 +464,10 @@ void JexCountEntry(const binUnit_t& unit) {
   // A full table refuses the new name; the sensors already in it go on counting.
   if (howmany + 1 < kMaxSensors) {
     ++howmany;
+    char name[9];
+    JexSensorName(address, name);
     std::memcpy(envname[howmany], name, 8);
+    listedAddress[howmany] = address;
     mapsenhits[howmany] = 1;
   }
 }
