@@ -28,13 +28,14 @@ namespace {
 struct Contestant {
   std::string label;
   std::vector<std::string> argv;
-  std::string fresh;       // a file removed before each run, so every run creates it anew
-  bool oneCpu = false;     // held to one processor
+  std::string fresh;    // a file removed before each run, so every run creates it anew
+  bool oneCpu = false;  // held to one processor
   std::vector<double> wall, cpu;
   bool failed = false;
 };
 
-Contestant Make(std::string label, std::vector<std::string> argv, std::string fresh, bool oneCpu = false) {
+Contestant Make(std::string label, std::vector<std::string> argv, std::string fresh,
+                bool oneCpu = false) {
   Contestant c;
   c.label = std::move(label);
   c.argv = std::move(argv);
@@ -62,7 +63,8 @@ bool RunOnce(Contestant& c) {
       CPU_SET(sched_getcpu() >= 0 ? sched_getcpu() : 0, &set);
       sched_setaffinity(0, sizeof set, &set);
     }
-    if (std::freopen("/dev/null", "w", stdout) == nullptr || std::freopen("/dev/null", "w", stderr) == nullptr) {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr ||
+        std::freopen("/dev/null", "w", stderr) == nullptr) {
       _exit(126);
     }
     std::vector<char*> args;
@@ -91,7 +93,8 @@ double Median(std::vector<double> v) {
 // Median over the rounds of a's time divided by b's.
 double PairedRatio(const Contestant& a, const Contestant& b) {
   std::vector<double> r;
-  for (std::size_t i = 0; i < a.wall.size() && i < b.wall.size(); ++i) r.push_back(a.wall[i] / b.wall[i]);
+  for (std::size_t i = 0; i < a.wall.size() && i < b.wall.size(); ++i)
+    r.push_back(a.wall[i] / b.wall[i]);
   return Median(r);
 }
 
@@ -113,8 +116,8 @@ void Report(const std::vector<Contestant>& cs) {
   std::printf("  %-28s %9s %9s %9s\n", "", "wall med", "wall min", "cpu med");
   for (const Contestant& c : cs) {
     std::printf("  %-28s %8.4fs %8.4fs %8.4fs%s\n", c.label.c_str(), Median(c.wall),
-                c.wall.empty() ? 0.0 : *std::min_element(c.wall.begin(), c.wall.end()), Median(c.cpu),
-                c.failed ? "  (a run failed)" : "");
+                c.wall.empty() ? 0.0 : *std::min_element(c.wall.begin(), c.wall.end()),
+                Median(c.cpu), c.failed ? "  (a run failed)" : "");
   }
 }
 
@@ -140,8 +143,8 @@ int main(int argc, char** argv) {
   const std::string d = dir;
   const std::string capture = d + "/capture.jex";
   int status = 0;
-  if (ShellStatus("python3 '" + shared + "/mkcapture.py' " + std::to_string(records) + " '" + capture +
-                  "' --seed 1") != 0) {
+  if (ShellStatus("python3 '" + shared + "/mkcapture.py' " + std::to_string(records) + " '" +
+                  capture + "' --seed 1") != 0) {
     std::fprintf(stderr, "jex2csv_bench: cannot generate the capture\n");
     status = 1;
   } else {
@@ -149,33 +152,40 @@ int main(int argc, char** argv) {
     stat(capture.c_str(), &st);
     double load[3] = {0, 0, 0};
     getloadavg(load, 3);
-    std::printf("capture: %ld records, %.1f MB; %ld processors, load average %.2f %.2f %.2f\n", records,
-                static_cast<double>(st.st_size) / 1e6, sysconf(_SC_NPROCESSORS_ONLN), load[0], load[1],
-                load[2]);
+    std::printf("capture: %ld records, %.1f MB; %ld processors, load average %.2f %.2f %.2f\n",
+                records, static_cast<double>(st.st_size) / 1e6, sysconf(_SC_NPROCESSORS_ONLN),
+                load[0], load[1], load[2]);
     std::printf("%d interleaved rounds; ratios are medians of per-round ratios\n\n", rounds);
 
     std::vector<Contestant> cs = {
         Make("bare I/O (floor_io)", {floor, capture, d + "/floor.out"}, d + "/floor.out"),
         Make("hand-tuned converter", {fast, capture, d + "/fast.csv"}, d + "/fast.csv"),
         Make("jex2csv", {JEX2CSV_BIN, capture, d + "/ours.csv"}, d + "/ours.csv"),
-        Make("hand-tuned, one processor", {fast, capture, d + "/fast1.csv"}, d + "/fast1.csv", true),
-        Make("jex2csv, one processor", {JEX2CSV_BIN, capture, d + "/ours1.csv"}, d + "/ours1.csv", true),
+        Make("hand-tuned, one processor", {fast, capture, d + "/fast1.csv"}, d + "/fast1.csv",
+             true),
+        Make("jex2csv, one processor", {JEX2CSV_BIN, capture, d + "/ours1.csv"}, d + "/ours1.csv",
+             true),
         Make("jex2csv -l (listing)", {JEX2CSV_BIN, "-l", capture}, ""),
     };
     Interleave(cs, rounds);
     Report(cs);
     const Contestant &io = cs[0], &tuned = cs[1], &ours = cs[2], &tuned1 = cs[3], &ours1 = cs[4];
-    std::printf("\nall-fields conversion to a file, jex2csv / bare I/O:          %.3f (target at most 1.1)\n",
-                PairedRatio(ours, io));
-    std::printf("all-fields conversion to a file, jex2csv / hand-tuned:        %.3f\n", PairedRatio(ours, tuned));
-    std::printf("one processor each, jex2csv / hand-tuned:                     %.3f (target at most 1.0)\n",
-                PairedRatio(ours1, tuned1));
+    std::printf(
+        "\nall-fields conversion to a file, jex2csv / bare I/O:          %.3f (target at most "
+        "1.1)\n",
+        PairedRatio(ours, io));
+    std::printf("all-fields conversion to a file, jex2csv / hand-tuned:        %.3f\n",
+                PairedRatio(ours, tuned));
+    std::printf(
+        "one processor each, jex2csv / hand-tuned:                     %.3f (target at most 1.0)\n",
+        PairedRatio(ours1, tuned1));
     std::printf("sensor listing: %.0f MB/s of capture\n",
                 static_cast<double>(st.st_size) / 1e6 / std::max(Median(cs[5].wall), 1e-9));
     // The outputs must agree byte for byte, or the times mean nothing.
-    if (ShellStatus("cmp -s '" + d + "/fast.csv' '" + d + "/ours.csv' && cmp -s '" + d + "/fast.csv' '" + d +
-                    "/ours1.csv'") != 0) {
-      std::fprintf(stderr, "jex2csv_bench: jex2csv and the hand-tuned converter wrote different CSV\n");
+    if (ShellStatus("cmp -s '" + d + "/fast.csv' '" + d + "/ours.csv' && cmp -s '" + d +
+                    "/fast.csv' '" + d + "/ours1.csv'") != 0) {
+      std::fprintf(stderr,
+                   "jex2csv_bench: jex2csv and the hand-tuned converter wrote different CSV\n");
       status = 1;
     }
     for (const Contestant& c : cs) status |= c.failed ? 1 : 0;

@@ -12,10 +12,10 @@ namespace jex {
 
 // The line layout the command line chose (-n / -N, -f, -e).
 struct CsvLayout_t {
-  int focus = 0;              // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
-  char focusname[8] = {};     // the first 8 characters of the -n / -N value
-  bool focusComplete = false; // the value had 8 characters or more; a shorter one matches nothing
-  int topic = 0;              // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
+  int focus = 0;               // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
+  char focusname[8] = {};      // the first 8 characters of the -n / -N value
+  bool focusComplete = false;  // the value had 8 characters or more; a shorter one matches nothing
+  int topic = 0;               // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
   bool printEncryptedPackets = false;
 };
 

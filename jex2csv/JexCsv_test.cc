@@ -29,9 +29,10 @@ struct Rng {
 // one minute, every packet type, extreme 16-bit values, and half the records
 // from sensor 42D89A75 so that the sensor filter lets some through.
 std::vector<std::uint8_t> DamagedRecords(std::size_t n, std::uint64_t seed) {
-  static constexpr std::uint32_t kTimes[] = {0,          0x0041FFFFu, 0x00420000u, 0xFF3F7EFBu,
+  static constexpr std::uint32_t kTimes[] = {0,           0x0041FFFFu, 0x00420000u, 0xFF3F7EFBu,
                                              0xFF3F7EFCu, 0xFFFFFFFFu, 0x04020000u, 0x3D876151u};
-  static constexpr std::uint16_t kValues[] = {0, 9, 10, 99, 100, 999, 1000, 9999, 10000, 32767, 32768, 65535};
+  static constexpr std::uint16_t kValues[] = {0,    9,    10,    99,    100,   999,
+                                              1000, 9999, 10000, 32767, 32768, 65535};
   Rng rng{seed};
   std::vector<std::uint8_t> bytes(n * 32);
   for (auto& b : bytes) b = static_cast<std::uint8_t>(rng.Next());
@@ -63,7 +64,8 @@ std::string RecordByRecord(const std::vector<std::uint8_t>& capture) {
   EXPECT_NE(out, nullptr);
   gSettings.outputFile = out;
   binUnit_t unit;
-  for (std::size_t at = 0; at < capture.size(); at += 32) JexNewEntry(*ParseFileEntryToUnit(&capture[at], &unit));
+  for (std::size_t at = 0; at < capture.size(); at += 32)
+    JexNewEntry(*ParseFileEntryToUnit(&capture[at], &unit));
   gSettings.outputFile = nullptr;
   std::string text(static_cast<std::size_t>(std::ftell(out)), '\0');
   std::rewind(out);
@@ -102,7 +104,8 @@ TEST(FormatCsvRecords, WritesWhatJexNewEntryWritesInEveryLayout) {
     topic = round / 3 % 7;
     gSettings.printEncryptedPackets = round / 21 % 2 == 1;
     focusname = round / 42 == 0 ? "42D89A75" : (focus == 2 ? "42D89A75tail" : "42D89A7");
-    const std::vector<std::uint8_t> capture = DamagedRecords(600, static_cast<std::uint64_t>(round));
+    const std::vector<std::uint8_t> capture =
+        DamagedRecords(600, static_cast<std::uint64_t>(round));
     const std::string expected = RecordByRecord(capture);
     EXPECT_EQ(InBlocks(capture, rng), expected)
         << "focus " << focus << " topic " << topic << " -e " << gSettings.printEncryptedPackets

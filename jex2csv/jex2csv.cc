@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -76,6 +77,13 @@ CsvLayout_t CurrentLayout() {
   return layout;
 }
 
+// A block buffer left uninitialised: only the part a block fills is ever
+// touched, and never read before it is written.
+template <typename T>
+std::unique_ptr<T[]> Buffer(std::size_t n) {
+  return std::unique_ptr<T[]>(new T[n]);
+}
+
 // How a pass over the capture ended.
 struct PassEnd {
   bool readFailed = false;   // a read error ended the capture early
@@ -88,8 +96,8 @@ struct PassEnd {
 // read. Part of a record at the end of a block waits for the next block; at
 // the end of the capture it is dropped.
 PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
-  std::vector<std::uint8_t> in(kBlockBytes);
-  std::vector<char> text(ilist == 0 ? kBlockTextBytes : 0);
+  const auto in = Buffer<std::uint8_t>(kBlockBytes);
+  const auto text = Buffer<char>(ilist == 0 ? kBlockTextBytes : 0);
   CsvBlockState_t state;
   state.layout = CurrentLayout();
   if (reserve > 0) platform::ReserveSpace(outFd, reserve);
@@ -97,19 +105,20 @@ PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
   std::size_t have = 0;
   for (;;) {
     const std::size_t want = kBlockBytes - have;
-    const std::size_t got = gReadCapture(inFd, in.data() + have, want, -1, &end.readFailed);
+    const std::size_t got = gReadCapture(inFd, in.get() + have, want, -1, &end.readFailed);
     have += got;
     const std::size_t whole = have / kRecordSize;
     if (ilist == 0) {
-      const char* stop = FormatCsvRecords(state, in.data(), whole, text.data());
-      end.writeFailed = !gWriteOutput(outFd, text.data(), static_cast<std::size_t>(stop - text.data()));
+      const char* stop = FormatCsvRecords(state, in.get(), whole, text.get());
+      end.writeFailed =
+          !gWriteOutput(outFd, text.get(), static_cast<std::size_t>(stop - text.get()));
     } else {
       binUnit_t unit;
       for (std::size_t i = 0; i < whole; ++i) {
-        JexCountEntry(*ParseFileEntryToUnit(in.data() + i * kRecordSize, &unit));
+        JexCountEntry(*ParseFileEntryToUnit(in.get() + i * kRecordSize, &unit));
       }
     }
-    std::memmove(in.data(), in.data() + whole * kRecordSize, have - whole * kRecordSize);
+    std::memmove(in.get(), in.get() + whole * kRecordSize, have - whole * kRecordSize);
     have -= whole * kRecordSize;
     if (end.writeFailed || end.readFailed || got < want) break;
   }
@@ -141,23 +150,24 @@ void ConvertChunks(ChunkRun& run, int worker) {
     std::lock_guard<std::mutex> lock(run.mutex);
     workers = run.workers;
   }
-  std::vector<std::uint8_t> in(kBlockBytes);
-  std::vector<char> text(kBlockTextBytes);
+  const auto in = Buffer<std::uint8_t>(kBlockBytes);
+  const auto text = Buffer<char>(kBlockTextBytes);
   CsvBlockState_t state;
   state.layout = run.layout;
   for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(workers)) {
     bool readFailed = false;
     const std::size_t got =
-        gReadCapture(run.inFd, in.data(), kBlockBytes,
+        gReadCapture(run.inFd, in.get(), kBlockBytes,
                      run.start + static_cast<std::int64_t>(k * kBlockBytes), &readFailed);
-    const char* stop = FormatCsvRecords(state, in.data(), got / kRecordSize, text.data());
+    const char* stop = FormatCsvRecords(state, in.get(), got / kRecordSize, text.get());
     std::unique_lock<std::mutex> lock(run.mutex);
     run.turnTaken.wait(lock, [&] { return run.over || run.turn == k; });
     // A chunk before this one ended the capture: what this one read (a file
     // that grew meanwhile) is not part of it.
     if (run.over) return;
     lock.unlock();
-    const bool wrote = gWriteOutput(run.outFd, text.data(), static_cast<std::size_t>(stop - text.data()));
+    const bool wrote =
+        gWriteOutput(run.outFd, text.get(), static_cast<std::size_t>(stop - text.get()));
     lock.lock();
     run.end.writeFailed = !wrote;
     run.end.readFailed = readFailed;
@@ -229,7 +239,7 @@ struct TopicKeyword {
   const char* word;
   int topic;
 };
-constexpr TopicKeyword kTopics[] = {{"dbt", 1}, {"rh", 2},  {"lux", 3},
+constexpr TopicKeyword kTopics[] = {{"dbt", 1},  {"rh", 2}, {"lux", 3},
                                     {"pirc", 4}, {"sw", 5}, {"bat", 6}};
 
 // Applies one file name: the capture first, then the output; later names are
@@ -432,12 +442,24 @@ void JexNewEntry(const binUnit_t& unit) {
     } else {
       if (focus != 2) line += ',';
       switch (topic) {
-        case 1: line += std::to_string(v.tempCx10); break;
-        case 2: line += HumidityText(v.humidSat); break;
-        case 3: line += std::to_string(v.lightLux); break;
-        case 4: line += std::to_string(v.pirCounts); break;
-        case 5: line += std::to_string(v.swCountStat); break;
-        default: line += std::to_string(v.battmv); break;
+        case 1:
+          line += std::to_string(v.tempCx10);
+          break;
+        case 2:
+          line += HumidityText(v.humidSat);
+          break;
+        case 3:
+          line += std::to_string(v.lightLux);
+          break;
+        case 4:
+          line += std::to_string(v.pirCounts);
+          break;
+        case 5:
+          line += std::to_string(v.swCountStat);
+          break;
+        default:
+          line += std::to_string(v.battmv);
+          break;
       }
     }
     line += '\n';
@@ -539,8 +561,8 @@ int JexFinish() {
   }
   std::FILE* out = gSettings.outputFile;
   if (out != nullptr) {
-    const bool ok = out == stdout ? std::fflush(out) == 0 && !std::ferror(out)
-                                  : std::fclose(out) == 0;
+    const bool ok =
+        out == stdout ? std::fflush(out) == 0 && !std::ferror(out) : std::fclose(out) == 0;
     // One message per run: a refused write has already been reported.
     if (!ok && !outputFailed) {
       std::fprintf(gMessages, "Could not write file %s!\n", outputName.c_str());

@@ -107,7 +107,8 @@ inline const char* ErrorText(int e) { return ::strerrordesc_np(e); }
 // True when descriptors a and b are open on the same regular file (same
 // device and inode, whichever names or links opened them).
 inline bool SameRegularFile(int a, int b) {
-  struct stat sa {}, sb {};
+  struct stat sa;
+  struct stat sb;
   return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && S_ISREG(sa.st_mode) &&
          sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -115,7 +116,8 @@ inline bool SameRegularFile(int a, int b) {
 // True when the file called name exists and is the regular file open on fd;
 // symbolic links are followed.
 inline bool IsOpenRegularFile(const char* name, int fd) {
-  struct stat sn {}, sf {};
+  struct stat sn;
+  struct stat sf;
   return ::stat(name, &sn) == 0 && ::fstat(fd, &sf) == 0 && S_ISREG(sf.st_mode) &&
          sn.st_dev == sf.st_dev && sn.st_ino == sf.st_ino;
 }
@@ -135,9 +137,9 @@ inline std::size_t ReadFull(int fd, void* buffer, std::size_t len, std::int64_t 
   std::size_t got = 0;
   *failed = false;
   while (got < len) {
-    const ssize_t r = at < 0 ? ::read(fd, p + got, len - got)
-                             : ::pread(fd, p + got, len - got, static_cast<off_t>(at) +
-                                                                   static_cast<off_t>(got));
+    const ssize_t r =
+        at < 0 ? ::read(fd, p + got, len - got)
+               : ::pread(fd, p + got, len - got, static_cast<off_t>(at) + static_cast<off_t>(got));
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) *failed = true;
     if (r <= 0) break;
@@ -177,7 +179,7 @@ inline std::int64_t FileSize(int fd) {
 inline void ReserveSpace(int fd, std::int64_t len) {
 #ifdef FALLOC_FL_KEEP_SIZE
   // Never past the file size limit, where a file system could raise its signal.
-  rlimit limit {};
+  rlimit limit{};
   if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
       static_cast<std::uint64_t>(len) > static_cast<std::uint64_t>(limit.rlim_cur)) {
     len = static_cast<std::int64_t>(limit.rlim_cur);
