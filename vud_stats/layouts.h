@@ -31,6 +31,10 @@ struct LineValues {
   Text<32> word;  // the first word, and words read only to pass over them
   Text<8> name;
   std::int32_t isen = 0, iradio = 0, ipacket = 0, iseq = 0, itxpwr = 0, ipacketsleft = 0;
+  // MOLVA field 6, the number of PIR packets: kept apart from the raw PIR words
+  // (ipir), so that a line that ends early keeps the previous count rather than
+  // a PIR reading, and its PIR peak never takes the count.
+  std::int32_t ipirpackets = 0;
   std::int32_t ibat = 0, irdbt = 0, irlight = 0, irpircount = 0, irpvalue = 0, iswcount = 0;
   std::int32_t irrh = 0, ipir = 0, ipirpeak = 0, iaudio = 0, iaudiopeak = 0, iver = 0, idum = 0;
   float rrh = 0, rdbt = 0, rlight = 0, audio = 0, audiopeak = 0, rdum = 0;

@@ -203,10 +203,10 @@ bool decode_molva(RunState& r) {
     return false;
   }
   read_molva_counts(r.loutstr, k, v);
-  if (v.ipir > 24) {
+  if (v.ipirpackets > 24) {
     FreeLine()
         .text("Corrupt pir packets ")
-        .num(v.ipir)
+        .num(v.ipirpackets)
         .text(" for ")
         .num(v.isen)
         .text(" @ ")
