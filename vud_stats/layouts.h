@@ -50,8 +50,13 @@ struct Readings {
   Table<bool, kSensors> seqseen;  // false until the sensor's first packet in the report pass
 };
 
-// Whether a first word begins with "201" (a date of the 2010s): a QTV 2 line.
-inline bool is_qtv2_word(std::string_view word) { return word.substr(0, 3) == "201"; }
+// Whether a first word begins with "20", two digits and "/" (a date of the
+// years 2000 to 2099 in the QTV 2 form 'YYYY/MM/DD'): a QTV 2 line.
+inline bool is_qtv2_word(std::string_view word) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  return word.size() >= 5 && word[0] == '2' && word[1] == '0' && digit(word[2]) &&
+         digit(word[3]) && word[4] == '/';
+}
 
 // Whether a line holds no word at all: only blanks, commas, tabs and "|" (a
 // blank line, or one that held only a comment). Such a line carries no packet;

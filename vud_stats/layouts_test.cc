@@ -210,9 +210,15 @@ TEST_F(Layouts, LayoutDetection) {
   detect_qtv2(fileformat, act);
   EXPECT_EQ(fileformat, kFormatQtv2);
   EXPECT_EQ(act, '2');
-  EXPECT_TRUE(is_qtv2_word("2014/12/22"));
-  EXPECT_FALSE(is_qtv2_word("2020/01/01"));
-  EXPECT_FALSE(is_qtv2_word("MOLVA"));
+  // Any year of 2000 to 2099 in the form YYYY/; nothing else.
+  for (std::string_view word : {"2014/12/22", "2000/01/01", "2026/12/10", "2063/12/31",
+                                "2099/12/31", "2015/"}) {
+    EXPECT_TRUE(is_qtv2_word(word)) << word;
+  }
+  for (std::string_view word : {"MOLVA", "2014-12-22", "1999/12/31", "2100/01/01", "201",
+                                "2014", "20x4/12/22", "2014,12", ""}) {
+    EXPECT_FALSE(is_qtv2_word(word)) << word;
+  }
 }
 
 TEST_F(Layouts, PirDifferencesSumCountsSinceTheLastData) {
