@@ -23,6 +23,11 @@ TEST_F(Timeline, LineTimeReadsTheStampOfEitherLayoutSilently) {
       {"2000/01/01,00:01:00,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0", StampKind::kTime,
        86460.0},
       {"MOLVA,1,2000-01-02 00:00:00.500,7,5,3", StampKind::kTime, 2 * 86400.0 + 0.5},
+      {"MOLVA,1,2000-01-02 00:00:00.5,7,5,3", StampKind::kTime, 2 * 86400.0 + 0.5},
+      {"MOLVA  1 , 2000-01-02 00:00:01 ,7", StampKind::kTime, 2 * 86400.0 + 1},
+      {"2000/1/01,00:01:00,4A3F21B0", StampKind::kTime, 86460.0},  // read by the word readers
+      {"2000/01/01 00:01:00 4A3F21B0", StampKind::kTime, 86460.0},
+      {"1999/12/22,13:41:05,4A3F21B0,-61", StampKind::kNone, 0.0},  // no QTV 2 line
       {"2014/13/05,12:00:10,A0000001,-60,1", StampKind::kImpossible, 0.0},
       {"MOLVA,1,2014-02-30 12:00:10.000,7,5,3", StampKind::kImpossible, 0.0},
       {"2014/12/22,13:4x:05,A0000001,-60,1", StampKind::kNone, 0.0},
