@@ -28,16 +28,20 @@ test-asan:
 	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 # The 32-bit vudstats (as the program is delivered) against the same
-# end-to-end expectations, where the toolchain can build -m32 programs.
+# end-to-end expectations, where the toolchain can build -m32 programs and
+# the machine can run them (some kernels run 64-bit programs only).
+M32_PROBE := build-m32-probe
 test-m32:
-	@if echo 'int main(){}' | $(CXX) -m32 -x c++ - -o /dev/null 2>/dev/null; then \
+	@if echo 'int main(){}' | $(CXX) -m32 -x c++ - -o $(M32_PROBE) 2>/dev/null && ./$(M32_PROBE) 2>/dev/null; then \
+	  rm -f $(M32_PROBE); \
 	  cmake -S . -B build-m32 $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUDSTATS_M32=ON -DVUD_BUILD_BENCH=OFF && \
 	  cmake --build build-m32 -j $(JOBS) --target vudstats_e2e_test vudstats_dialogue_test && \
 	  file build-m32/vud_stats/vudstats | grep -q '32-bit' && \
 	  build-m32/tests/vudstats_e2e_test && build-m32/tests/vudstats_dialogue_test; \
-	else echo "test-m32: skipped, $(CXX) cannot build -m32 programs (install g++-multilib)"; fi
+	else rm -f $(M32_PROBE); \
+	  echo "test-m32: skipped, $(CXX) cannot build -m32 programs (install g++-multilib) or this machine cannot run them"; fi
 
 test: test-normal test-asan test-m32
 
 clean:
-	rm -rf build build-asan build-m32
+	rm -rf build build-asan build-m32 build-m32-probe

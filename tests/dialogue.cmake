@@ -7,6 +7,6 @@ if(VUD_BUILD_TESTS AND TARGET vudstats)
   # The shared harness names every program; only vudstats is run here.
   target_compile_definitions(vudstats_dialogue_test PRIVATE
     VUDSTATS_BIN="$<TARGET_FILE:vudstats>"
-    VUDSTATS64_BIN="" JEX2CSV_BIN="" VUDLOGGEN_BIN="")
+    VUDSTATS64_BIN="" JEX2CSV_BIN="" VUDLOGGEN_BIN="" JEXCAPGEN_BIN="")
   add_dependencies(vudstats_dialogue_test vudstats)
 endif()

@@ -18,6 +18,7 @@ inline const char* vudstats_bin() { return VUDSTATS_BIN; }
 inline const char* vudstats64_bin() { return VUDSTATS64_BIN; }
 inline const char* jex2csv_bin() { return JEX2CSV_BIN; }
 inline const char* vudloggen_bin() { return VUDLOGGEN_BIN; }
+inline const char* jexcapgen_bin() { return JEXCAPGEN_BIN; }
 
 struct RunResult {
   int status = -1;    // exit status, or -1 when the program did not exit normally

@@ -303,21 +303,5 @@ TEST_F(E2eTest, ReadingsOnMarksBelongToTheStepBefore) {
                    "356.586823,2014/12/22,14:05,22.000,100.00,50.000,0.00,0.00", "# end"}));
 }
 
-// A month above 12 is read as December for the day of the year (day 339 for
-// the 5th); the label keeps the date as written.
-TEST_F(E2eTest, MonthAboveTwelveCountsAsDecember) {
-  write_file("m13.csv",
-             "2014/13/05,12:00:10,A0000001,-60,1,1,0,3000,50.00,200,100,0,0,0\n"
-             "2014/13/05,12:05:10,A0000001,-60,1,2,0,3000,50.00,210,100,0,0,0\n");
-  const RunResult r = run(vudstats_bin(), {"-act", "2", "m13.csv"});
-  EXPECT_EQ(r.status, 0);
-  const std::string report = read_file("m13.text");
-  EXPECT_NE(report.find("\n339.500000,2014/13/05,12:00,20.000,100.00,50.000,0.00,0.00\n"
-                        "339.503479,2014/13/05,12:05,21.000,100.00,50.000,0.00,0.00\n# end\n"),
-            std::string::npos)
-      << report;
-  EXPECT_NE(r.out.find(" A0000001 2 150.29297\n"), std::string::npos) << r.out;
-}
-
 }  // namespace
 }  // namespace vud_e2e

@@ -3,10 +3,12 @@
 // mostly clear sensor packets (types 1 to 3), some enciphered ones, the odd
 // pairing and name packet and a few packets of unused types.
 //
-//   jexcapgen [-r records] [-s seed] [-n sensors] [OUTFILE]
+//   jexcapgen [-r records] [-s seed] [-n sensors] [-d start] [OUTFILE]
 //
-// Without OUTFILE the capture goes to standard output. The same seed and
-// counts always give the same bytes.
+// The capture starts at 'YYYY/MM/DD' or 'YYYY/MM/DD,hh:mm:ss' (years 2000 to
+// 2063, the years the receiver's date-time word holds; default 2015/06/03)
+// and may run on past New Year. Without OUTFILE the capture goes to standard
+// output. The same seed, counts and start always give the same bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,10 +54,30 @@ int DaysIn(int year, int month) {
   return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
 }
 
-// Packs a moment `seconds` after 2015-06-03 00:00:00 into the receiver's
-// date-time word.
-std::uint32_t PackTime(std::uint64_t seconds) {
+// The first moment of the capture.
+struct Start {
   int year = 2015, month = 6, day = 3;
+  std::uint32_t second = 0;  // of the day
+};
+
+// Reads 'YYYY/MM/DD' or 'YYYY/MM/DD,hh:mm:ss' (years 2000 to 2063).
+bool ReadStart(const char* text, Start& start) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  char tail = 0;
+  const int n = std::sscanf(text, "%4d/%2d/%2d,%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
+  if (n != 3 && n != 6) return false;
+  if (y < 2000 || y > 2063 || mo < 1 || mo > 12 || d < 1 || d > DaysIn(y, mo) || h < 0 ||
+      h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59) {
+    return false;
+  }
+  start = Start{y, mo, d, static_cast<std::uint32_t>(h * 3600 + mi * 60 + s)};
+  return true;
+}
+
+// Packs a moment `seconds` after the start into the receiver's date-time word.
+std::uint32_t PackTime(const Start& start, std::uint64_t seconds) {
+  int year = start.year, month = start.month, day = start.day;
+  seconds += start.second;
   std::uint64_t days = seconds / 86400;
   const auto inDay = static_cast<std::uint32_t>(seconds % 86400);
   while (days > 0) {
@@ -93,7 +115,8 @@ int LightAt(std::uint64_t seconds, Rng& rng) {
 }
 
 void Usage() {
-  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [OUTFILE]\n", stderr);
+  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [-d YYYY/MM/DD[,hh:mm:ss]] [OUTFILE]\n",
+             stderr);
 }
 
 bool ReadNumber(const char* text, unsigned long long& value) {
@@ -107,8 +130,16 @@ bool ReadNumber(const char* text, unsigned long long& value) {
 int main(int argc, char** argv) {
   unsigned long long records = 300, seed = 1, sensors = 12;
   const char* outName = nullptr;
+  Start start;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "-d") {
+      if (i + 1 >= argc || !ReadStart(argv[++i], start)) {
+        Usage();
+        return 1;
+      }
+      continue;
+    }
     unsigned long long* target = arg == "-r" ? &records : arg == "-s" ? &seed : arg == "-n" ? &sensors : nullptr;
     if (target != nullptr) {
       if (i + 1 >= argc || !ReadNumber(argv[++i], *target)) {
@@ -181,7 +212,7 @@ int main(int argc, char** argv) {
 
     std::uint8_t rec[32] = {};
     PutLE32(rec, dataNumber++ & 0xFFu);
-    PutLE32(rec + 4, PackTime(now));
+    PutLE32(rec + 4, PackTime(start, now));
     std::uint8_t* pkt = rec + 9;
     PutLE32(pkt, s->address);
     pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));

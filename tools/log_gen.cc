@@ -1,7 +1,11 @@
 // vudloggen: a seeded generator of receiver logs for vudstats. It writes N
 // sensors reporting at a fixed interval over a span of time, in the QTV 2
 // layout (the full CSV line of jex2csv) or in one of the three MOLVA layouts.
-// The same seed and options always give the same log, byte for byte.
+// On request it damages lines as receivers do: stamps that cannot exist,
+// stamps far from the lines around them, MOLVA lines cut off early. The
+// damage draws nothing from the generator, so a damaged log differs from the
+// same log undamaged in the damaged lines only. The same seed and options
+// always give the same log, byte for byte.
 
 #include <cinttypes>
 #include <cmath>
@@ -23,8 +27,15 @@ constexpr const char* kUsage =
     "  -interval S   seconds between two packets of one sensor (default 60)\n"
     "  -lines N      stop after N lines\n"
     "  -span S       stop after S seconds of log (default 3600 when no -lines)\n"
-    "  -start T      first time 'YYYY/MM/DD,hh:mm:ss' (default 2014/12/22,13:00:00)\n"
+    "  -start T      first time 'YYYY/MM/DD,hh:mm:ss', years 2000 to 2099\n"
+    "                (default 2014/12/22,13:00:00); the log may run on past New Year\n"
     "  -kind2 N      QTV 2: every N-th packet of a sensor is of kind 2 (default 0: none)\n"
+    "  -impossible N every N-th line gets a stamp that cannot exist (in turn month 13,\n"
+    "                day 0, 30 February, hour 24, minute 60, second 60)\n"
+    "  -faroff N     every N-th line gets a stamp far from its neighbours (in turn\n"
+    "                one year later, and day 40 of its year)\n"
+    "  -cut N        MOLVA: every N-th line ends early (in turn after field 5, the\n"
+    "                version, and after field 8, the packets left)\n"
     "  -o FILE       write to FILE instead of the standard output\n";
 
 enum class Layout { kQtv2, kMolva, kShort, kUnits };
@@ -96,8 +107,8 @@ bool parse_start(const char* text, std::int64_t& out) {
   if (std::sscanf(text, "%d%c%d%c%d%c%d%c%d%c%d", &y, &c1, &mo, &c2, &d, &c3, &h, &c4, &mi, &c5,
                   &s) != 11)
     return false;
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
-      s > 59)
+  if (y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 ||
+      mi < 0 || mi > 59 || s < 0 || s > 59)
     return false;
   out = days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 86400 +
         h * 3600 + mi * 60 + s;
@@ -223,6 +234,52 @@ void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp&
   out += '\n';
 }
 
+// The damage asked for: every N-th line (0: none) of each kind, and how many
+// lines of each kind were damaged so far (the kinds take turns by that count).
+struct Damage {
+  std::int64_t impossible = 0, faroff = 0, cut = 0;
+  std::int64_t impossible_done = 0, faroff_done = 0, cut_done = 0;
+};
+
+// Overwrites two digits at position pos of the line.
+void put2(std::string& line, std::size_t pos, int v) {
+  line[pos] = static_cast<char>('0' + v / 10 % 10);
+  line[pos + 1] = static_cast<char>('0' + v % 10);
+}
+
+// Damages the lineno-th line (1-based), held in line with its line end. The
+// stamp starts the QTV 2 line and is the third field of a MOLVA line; both
+// forms keep the year, month, day, hour, minute and second at the same places.
+void damage_line(std::string& line, std::int64_t lineno, bool molva, const Stamp& t, Damage& d) {
+  std::size_t at = 0;
+  if (molva) at = line.find(',', line.find(',') + 1) + 1;
+  if (d.impossible > 0 && lineno % d.impossible == 0) {
+    switch (d.impossible_done++ % 6) {
+      case 0: put2(line, at + 5, 13); break;  // month 13
+      case 1: put2(line, at + 8, 0); break;   // day 0
+      case 2: put2(line, at + 5, 2); put2(line, at + 8, 30); break;  // 30 February
+      case 3: put2(line, at + 11, 24); break;  // hour 24
+      case 4: put2(line, at + 14, 60); break;  // minute 60
+      default: put2(line, at + 17, 60); break;  // second 60
+    }
+  }
+  if (d.faroff > 0 && lineno % d.faroff == 0) {
+    if (d.faroff_done++ % 2 == 0) {
+      put2(line, at + 2, (t.year + 1) % 100);  // one year later
+    } else {
+      put2(line, at + 5, 2);  // day 40: 9 February
+      put2(line, at + 8, 9);
+    }
+  }
+  if (molva && d.cut > 0 && lineno % d.cut == 0) {
+    const int fields = d.cut_done++ % 2 == 0 ? 5 : 8;
+    std::size_t end = 0;
+    for (int f = 0; f < fields; ++f) end = line.find(',', end) + 1;
+    line.resize(end - 1);
+    line += '\n';
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -230,6 +287,7 @@ int main(int argc, char** argv) {
   std::int64_t seed = 1, sensors = 4, interval = 60, lines = -1, span = -1, kind2 = 0;
   std::int64_t start = 0;
   parse_start("2014/12/22,13:00:00", start);
+  Damage damage;
   const char* out_name = nullptr;
 
   for (int i = 1; i < argc; ++i) {
@@ -268,6 +326,12 @@ int main(int argc, char** argv) {
       ok = parse_int(v, 0, INT64_MAX, span);
     } else if (a == "-kind2") {
       ok = parse_int(v, 0, INT64_MAX, kind2);
+    } else if (a == "-impossible") {
+      ok = parse_int(v, 0, INT64_MAX, damage.impossible);
+    } else if (a == "-faroff") {
+      ok = parse_int(v, 0, INT64_MAX, damage.faroff);
+    } else if (a == "-cut") {
+      ok = parse_int(v, 0, INT64_MAX, damage.cut);
     } else if (a == "-start") {
       ok = parse_start(v, start);
     } else if (a == "-o") {
@@ -333,6 +397,7 @@ int main(int argc, char** argv) {
       drift(rng, s);
       const Stamp st = stamp_of(start + t);
       ++s.sent;
+      const std::size_t line_start = buf.size();
       if (layout == Layout::kQtv2) {
         const int kind = (kind2 > 0 && s.sent % kind2 == 0) ? 2 : 1;
         put_qtv2(buf, st, s, kind, rng);
@@ -340,6 +405,12 @@ int main(int argc, char** argv) {
         put_molva(buf, layout, start + t, st, s, rng);
       }
       ++written;
+      if (damage.impossible > 0 || damage.faroff > 0 || damage.cut > 0) {
+        std::string line = buf.substr(line_start);
+        damage_line(line, written, layout != Layout::kQtv2, st, damage);
+        buf.resize(line_start);
+        buf += line;
+      }
       if (buf.size() > (1 << 20) - 1024) {
         std::fwrite(buf.data(), 1, buf.size(), out);
         buf.clear();

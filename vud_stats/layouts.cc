@@ -97,7 +97,7 @@ void read_molva_head(const LogLine& line, std::int32_t& k, Pass pass, LineValues
 void read_molva_counts(const LogLine& line, std::int32_t& k, LineValues& v) {
   std::int32_t ier = 0;
   egetwi(line, k, v.iver, 4, 5, 'W', "version", ier);
-  egetwi(line, k, v.ipir, 0, 24, 'W', "pir packets", ier);
+  egetwi(line, k, v.ipirpackets, 0, 24, 'W', "pir packets", ier);
   egetwi(line, k, v.iseq, 0, 0, '-', "sequence number", ier);
   egetwi(line, k, v.ipacketsleft, 0, 0, '-', "nb packet lft", ier);
 }

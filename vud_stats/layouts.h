@@ -31,6 +31,10 @@ struct LineValues {
   Text<32> word;  // the first word, and words read only to pass over them
   Text<8> name;
   std::int32_t isen = 0, iradio = 0, ipacket = 0, iseq = 0, itxpwr = 0, ipacketsleft = 0;
+  // MOLVA field 6, the number of PIR packets: kept apart from the raw PIR words
+  // (ipir), so that a line that ends early keeps the previous count rather than
+  // a PIR reading, and its PIR peak never takes the count.
+  std::int32_t ipirpackets = 0;
   std::int32_t ibat = 0, irdbt = 0, irlight = 0, irpircount = 0, irpvalue = 0, iswcount = 0;
   std::int32_t irrh = 0, ipir = 0, ipirpeak = 0, iaudio = 0, iaudiopeak = 0, iver = 0, idum = 0;
   float rrh = 0, rdbt = 0, rlight = 0, audio = 0, audiopeak = 0, rdum = 0;
@@ -46,8 +50,13 @@ struct Readings {
   Table<bool, kSensors> seqseen;  // false until the sensor's first packet in the report pass
 };
 
-// Whether a first word begins with "201" (a date of the 2010s): a QTV 2 line.
-inline bool is_qtv2_word(std::string_view word) { return word.substr(0, 3) == "201"; }
+// Whether a first word begins with "20", two digits and "/" (a date of the
+// years 2000 to 2099 in the QTV 2 form 'YYYY/MM/DD'): a QTV 2 line.
+inline bool is_qtv2_word(std::string_view word) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  return word.size() >= 5 && word[0] == '2' && word[1] == '0' && digit(word[2]) &&
+         digit(word[3]) && word[4] == '/';
+}
 
 // Whether a line holds no word at all: only blanks, commas, tabs and "|" (a
 // blank line, or one that held only a comment). Such a line carries no packet;

@@ -92,7 +92,7 @@ TEST_F(Layouts, MolvaStandardLine) {
   EXPECT_EQ(v_.isen, 7);
   read_molva_counts(line, k, v_);
   EXPECT_EQ(v_.iver, 5);
-  EXPECT_EQ(v_.ipir, 24);
+  EXPECT_EQ(v_.ipirpackets, 24);
   EXPECT_EQ(v_.iseq, 3);
   EXPECT_EQ(v_.ipacketsleft, 0);
   read_molva_values(line, k, 'b', v_);
@@ -116,6 +116,32 @@ TEST_F(Layouts, MolvaStandardLine) {
   read_molva_counts(low, k, v_);
   read_molva_values(low, k, 'B', v_);
   EXPECT_EQ(v_.ipirpeak, 0);
+}
+
+// Field 6 (the number of PIR packets) and the raw PIR words are separate
+// values: a line cut off before field 6 keeps the previous count, not the last
+// PIR word, and a line cut off before its PIR words never takes the count as
+// its PIR peak.
+TEST_F(Layouts, MolvaPirPacketCountStaysApartFromPirWords) {
+  std::string full = "MOLVA,1,2013-06-21 20:24:53.518,7,5,3,3,0,39000,850,3010,5000";
+  for (int i = 0; i < 24; ++i) full += i == 23 ? ",40" : ",0";
+  for (int i = 0; i < 24; ++i) full += ",50";
+  auto decode = [this](std::string_view text) {
+    const LogLine line(text);
+    std::int32_t k = 0;
+    read_first_word(line, k, v_);
+    read_molva_head(line, k, Pass::kReport, v_);
+    read_molva_counts(line, k, v_);
+    read_molva_values(line, k, 'b', v_);
+  };
+  decode(full);
+  EXPECT_EQ(v_.ipirpackets, 3);
+  EXPECT_EQ(v_.ipirpeak, 40);
+  decode("MOLVA,2,2013-06-21 20:25:53.518,7,5");  // ends after the version
+  EXPECT_EQ(v_.ipirpackets, 3);
+  decode("MOLVA,3,2013-06-21 20:26:53.518,7,5,17,4,0");  // ends before its values
+  EXPECT_EQ(v_.ipirpackets, 17);
+  EXPECT_EQ(v_.ipirpeak, 40);  // the last PIR word kept, never the count 17
 }
 
 TEST_F(Layouts, MolvaShortAndUserUnitsLines) {
@@ -184,9 +210,15 @@ TEST_F(Layouts, LayoutDetection) {
   detect_qtv2(fileformat, act);
   EXPECT_EQ(fileformat, kFormatQtv2);
   EXPECT_EQ(act, '2');
-  EXPECT_TRUE(is_qtv2_word("2014/12/22"));
-  EXPECT_FALSE(is_qtv2_word("2020/01/01"));
-  EXPECT_FALSE(is_qtv2_word("MOLVA"));
+  // Any year of 2000 to 2099 in the form YYYY/; nothing else.
+  for (std::string_view word : {"2014/12/22", "2000/01/01", "2026/12/10", "2063/12/31",
+                                "2099/12/31", "2015/"}) {
+    EXPECT_TRUE(is_qtv2_word(word)) << word;
+  }
+  for (std::string_view word : {"MOLVA", "2014-12-22", "1999/12/31", "2100/01/01", "201",
+                                "2014", "20x4/12/22", "2014,12", ""}) {
+    EXPECT_FALSE(is_qtv2_word(word)) << word;
+  }
 }
 
 TEST_F(Layouts, PirDifferencesSumCountsSinceTheLastData) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "vud_stats/survey.h"
+#include "vud_stats/timeline.h"
 #include "vud_stats/variant.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"
@@ -203,10 +204,10 @@ bool decode_molva(RunState& r) {
     return false;
   }
   read_molva_counts(r.loutstr, k, v);
-  if (v.ipir > 24) {
+  if (v.ipirpackets > 24) {
     FreeLine()
         .text("Corrupt pir packets ")
-        .num(v.ipir)
+        .num(v.ipirpackets)
         .text(" for ")
         .num(v.isen)
         .text(" @ ")
@@ -551,10 +552,16 @@ std::int32_t report_pass(RunState& r) {
   r.howmanynow = 0;
   r.step.ithehouris = hour_of_mark(r.df, r.step.thehouris);
 
-  std::int32_t items = 0;
-  for (;;) {
-    stripc1k(rs.iunit, r.loutstr, kItemsZero, items, 1, "log line", ier);
-    if (ier != 0) break;
+  LogWindow log(rs.iunit);
+  Verdict verdict = Verdict::kUse;
+  std::int32_t lines = 0;
+  while (log.next(r.loutstr, verdict, ier)) {
+    ++lines;
+    if (verdict != Verdict::kUse) {
+      // The survey announced the lines it read.
+      if (lines > r.lines_surveyed) warn_passed_over(verdict, r.loutstr);
+      continue;
+    }
     if (!decode_line(r)) continue;
     if (!assign_step(r)) continue;
     if (write_row_if_due(r) != kRunGoesOn) return kExitFailed;

@@ -30,8 +30,9 @@ std::string column_header_line(const RunState& r);
 std::int32_t write_report_header(RunState& r);
 
 // The second pass: reopens the log and works through it to its end, then
-// writes "# end" and releases both files. Returns 0, or 1 when the log cannot
-// be reopened or a write fails.
+// writes "# end" and releases both files. It passes over the same lines as
+// the survey (TimeGuard), naming those past the lines the survey read.
+// Returns 0, or 1 when the log cannot be reopened or a write fails.
 std::int32_t report_pass(RunState& r);
 
 // Decodes r.loutstr in the report pass and stores its readings. Returns false

@@ -114,6 +114,38 @@ TEST_F(Report, QtvTwoSlowRegimeWholeRun) {
             std::string::npos);
 }
 
+// Lines the survey did not read (past its 80000) are judged in the report
+// pass alike, and announced there: a stamp that cannot exist, a line a year
+// ahead. The rows go on after them.
+TEST_F(Report, LinesPastTheSurveyAreJudgedAndAnnouncedInTheReportPass) {
+  std::string log;
+  log.reserve(80010 * 70);
+  char hms[16];
+  for (int i = 0; i < 80002; ++i) {
+    std::snprintf(hms, sizeof hms, "%02d:%02d:%02d", i / 3600, i / 60 % 60, i % 60);
+    log += qtv2(hms, "A0000001", 1, "50.00,200,100,0,0,0");
+  }
+  const std::string impossible = "2014/12/22,22:13:61,A0000001,-61,1,1,3,2950,50.00,300,100,0,0,0";
+  const std::string ahead = "2015/12/22,22:14:00,A0000001,-61,1,1,3,2950,50.00,400,100,0,0,0";
+  log += impossible + "\n" + ahead + "\n" + qtv2("22:15:10", "A0000001", 1, "50.00,210,100,0,0,0");
+  write_file("big.csv", log);
+  EXPECT_EQ(run({"-act", "2", path("big.csv")}), 0);
+  const std::string text = shown();
+  const std::size_t cap = text.find(" warning: only the first 80000 lines were surveyed\n");
+  const std::size_t first = text.find(" warning: impossible date or time, line passed over: " + impossible + "\n");
+  const std::size_t second = text.find(" warning: time far from the lines around it, line passed over: " + ahead + "\n");
+  ASSERT_NE(cap, std::string::npos) << text.substr(0, 400);
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_LT(cap, first);
+  EXPECT_LT(first, second);
+  EXPECT_EQ(text.find("warning: impossible", first + 2), std::string::npos);  // once
+  const std::string report = read_file("big.text");
+  EXPECT_NE(report.find("\n" + day(356, 22, 3) + ",2014/12/22,22:15,21.000,100.00,50.000,0.00,0.00\n# end\n"),
+            std::string::npos)
+      << report.substr(report.size() - 200);
+}
+
 TEST_F(Report, QtvTwoRestrictedByName) {
   write_file("site.csv", slow_log());
   EXPECT_EQ(run({"-act", "2", "-name", "B0000001", path("site.csv")}), 0);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sort/sort.h"
+#include "vud_stats/timeline.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
@@ -163,13 +164,12 @@ void survey_pass(RunState& r) {
   r.st.howmany = 0;
   r.step.thehouris = 0.0F;
   r.step.nearstartofhour = false;
-  std::int32_t items = 0;
+  LogWindow log(r.rs.iunit);
+  Verdict verdict = Verdict::kUse;
   std::int32_t ier = 0;
   std::int32_t lines = 0;
-  std::int32_t packets = 0;  // lines holding a word: the layout is told by the first two
-  for (;;) {
-    stripc1k(r.rs.iunit, r.loutstr, kItemsZero, items, 1, "log line", ier);
-    if (ier != 0) break;
+  std::int32_t packets = 0;  // lines used that hold a word: the layout is told by the first two
+  while (log.next(r.loutstr, verdict, ier)) {
     if (lines == listloop) {
       FreeLine().text("warning: only the first 80000 lines were surveyed").write(outin.iuout);
       break;
@@ -178,8 +178,15 @@ void survey_pass(RunState& r) {
     // A blank line counts towards the cap but carries no packet and tells
     // nothing of the layout.
     if (holds_no_word(r.loutstr)) continue;
+    // A line with a stamp that cannot exist or lies far off is passed over in
+    // both passes; it is announced here, once.
+    if (verdict != Verdict::kUse) {
+      warn_passed_over(verdict, r.loutstr);
+      continue;
+    }
     survey_line(r, ++packets);
   }
+  r.lines_surveyed = lines;
   write_survey_table(r);
 }
 

@@ -15,11 +15,14 @@ namespace vud {
 
 // Reads the log on channel rs.iunit from its current position to its end (or
 // for listloop lines; a longer log gets a warning line and is surveyed as if
-// it ended there) and writes the survey table.
+// it ended there) and writes the survey table. Lines whose stamp cannot exist
+// or lies far off (TimeGuard) are passed over with a warning naming each;
+// r.lines_surveyed is the number of lines read.
 void survey_pass(RunState& r);
 
 // Surveys the line r.loutstr, the lineno-th line of the log that holds a word
-// (blank lines are passed over before it is called): layout detection
+// and is used (blank and passed-over lines are left out before it is called):
+// layout detection
 // and the first hour mark on the first (QTV 2) or second (MOLVA) line, then
 // the registration or counting of its sensor.
 void survey_line(RunState& r, std::int32_t lineno);

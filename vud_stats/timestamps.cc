@@ -16,9 +16,12 @@ namespace vud {
 namespace {
 
 // The fields of the last date-time text read; a blank field keeps its value.
+// The base year is the year of the first stamp converted with its year read.
 struct DateMemory {
   std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
   float sec = 0.0F;
+  bool has_base = false;
+  std::int32_t base_year = 0;
 };
 DateMemory date_memory;
 
@@ -26,6 +29,8 @@ constexpr std::array<std::int32_t, 12> kMonthDays = {31, 28, 31, 30, 31, 30,
                                                      31, 31, 30, 31, 30, 31};
 constexpr std::array<std::int32_t, 11> kCumulativeDays = {31,  59,  90,  120, 151, 181,
                                                           212, 243, 273, 304, 334};
+
+constexpr std::int32_t kDaysInYear = 365;
 
 void hour_message() { edisp(outin.iuout, "comparedate: error extracting hour."); }
 void minute_message() { edisp(outin.iuout, "comparedate: error extracting minute."); }
@@ -78,6 +83,40 @@ void set_day_fractions(DayFractions& df, std::int32_t itol) {
 
 void reset_datestamp_memory() { date_memory = {}; }
 
+bool read_stamp_fields(std::string_view datea, char act, StampFields& f) {
+  const Text<24> work(datea);
+  const bool molva = act == 'B';
+  std::int32_t k = 0;
+  std::int32_t ier = 0;
+  Text<12> word;
+  egetw(work, k, word, '-', "", ier);
+  bool read = read_free_int(sub1(word, 1, 4), f.year) == kFreeRead &&
+              read_free_int(sub1(word, 6, 7), f.month) == kFreeRead &&
+              read_free_int(sub1(word, 9, 10), f.day) == kFreeRead;
+  egetw(work, k, word, '-', "", ier);
+  read = read && read_free_int(sub1(word, 1, 2), f.hour) == kFreeRead &&
+         read_free_int(sub1(word, 4, 5), f.minute) == kFreeRead &&
+         read_free_real(sub1(word, 7, molva ? 12 : 8), f.second) == kFreeRead;
+  return read;
+}
+
+bool stamp_can_exist(const StampFields& f) {
+  if (f.month < 1 || f.month > 12 || f.day < 1) return false;
+  const bool leap = f.year % 4 == 0 && (f.year % 100 != 0 || f.year % 400 == 0);
+  const std::int32_t last =
+      kMonthDays[static_cast<std::size_t>(f.month - 1)] + (f.month == 2 && leap ? 1 : 0);
+  // Seconds carry a fraction: 59.999 is second 59.
+  return f.day <= last && f.hour >= 0 && f.hour <= 23 && f.minute >= 0 && f.minute <= 59 &&
+         f.second >= 0.0F && f.second < 60.0F;
+}
+
+double stamp_seconds(const StampFields& f) {
+  std::int32_t doy = 0;
+  eday(f.day, f.month, doy);
+  const double days = static_cast<double>(kDaysInYear) * (f.year - 2000) + doy;
+  return days * 86400.0 + f.hour * 3600.0 + f.minute * 60.0 + static_cast<double>(f.second);
+}
+
 bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
                        std::int32_t& ijday, float& totalsecs) {
   const Text<24> work(datea);
@@ -89,7 +128,8 @@ bool datestamptojulian(std::string_view datea, char act, float& juliand, float& 
 
   egetw(work, k, word, 'W', molva ? "yyyy-mm-dd" : "yyyy/mm/dd", ier);
   bool clean = ier == 0;
-  if (read_free_int(sub1(word, 1, 4), m.iyear) == kFreeBad) {
+  const std::int32_t year_read = read_free_int(sub1(word, 1, 4), m.iyear);
+  if (year_read == kFreeBad) {
     hour_message();
     return false;
   }
@@ -112,7 +152,13 @@ bool datestamptojulian(std::string_view datea, char act, float& juliand, float& 
     return false;
   }
 
+  if (!m.has_base && year_read == kFreeRead) {
+    m.has_base = true;
+    m.base_year = m.iyear;
+  }
   eday(m.iday, m.imonth, ijday);
+  // Day numbers run on past the end of the base year, 365 days a year.
+  if (m.has_base) ijday += kDaysInYear * (m.iyear - m.base_year);
   totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
   julianfrac = totalsecs / secondsinday;
   juliand = static_cast<float>(ijday) + julianfrac;

@@ -1,7 +1,8 @@
 // Log time stamps and the five-minute step grid: a date-time text becomes a
 // day number (day of the year plus the fraction of the day, every year a
-// common year), and a reading is assigned to a five-minute step of its hour in
-// one of two regimes. All day numbers and fractions are 4-byte reals.
+// common year, running on past the end of the log's first year), and a reading
+// is assigned to a five-minute step of its hour in one of two regimes. All day
+// numbers and fractions are 4-byte reals.
 #ifndef VUD_STATS_TIMESTAMPS_H_
 #define VUD_STATS_TIMESTAMPS_H_
 
@@ -60,6 +61,12 @@ struct StepState {
 // the day number juliand, the day fraction julianfrac, the day of the year
 // ijday and the seconds since midnight totalsecs.
 //
+// The first conversion whose year was read (after reset_datestamp_memory)
+// fixes the base year Y0; ijday then counts 365 days for each year after Y0
+// (ijday = day of the year + 365 (year - Y0), every year a common year), so a
+// log that runs past New Year goes on with day 366, 367, ... and the stamps
+// of one calendar year keep their day of the year.
+//
 // A field that is not a number ends the conversion with "comparedate: error
 // extracting hour." (year, hour) or "comparedate: error extracting minute."
 // (month, day, minute, seconds), and the outputs keep their values. A blank
@@ -76,8 +83,29 @@ inline bool datestamptojulian(std::string_view datea, std::string_view act, floa
                            totalsecs);
 }
 
-// Forgets the field values datestamptojulian keeps for blank fields.
+// Forgets the field values datestamptojulian keeps for blank fields, and its
+// base year.
 void reset_datestamp_memory();
+
+// The fields of a date-time text as datestamptojulian reads them.
+struct StampFields {
+  std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  float second = 0.0F;
+};
+
+// Reads the fields of datea (act as for datestamptojulian) silently, without
+// the memory of blank fields. Returns true when every field was read as a
+// number; a blank or unreadable field gives false.
+bool read_stamp_fields(std::string_view datea, char act, StampFields& f);
+
+// Whether the fields name a date and time that can exist: month 1 to 12, day
+// 1 to the month's last (29 February in leap years), hour 0 to 23, minute 0
+// to 59 and second from 0 to below 60.
+bool stamp_can_exist(const StampFields& f);
+
+// Seconds of the fields since 2000-01-01 00:00:00, every year counted as a
+// common year as day numbers are: a measure for comparing two stamps.
+double stamp_seconds(const StampFields& f);
 
 // Day of the year iydn of day idayn of month imthn (February has 28 days).
 // A month below 2 gives the day of the month; a month above 12 counts as 12.

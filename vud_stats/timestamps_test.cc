@@ -43,6 +43,7 @@ TEST_F(Timestamps, StampsBecomeDayNumbers) {
       {"2014/02/28 23:59:59", '2', 59, 86399.0F},
   };
   for (const Case& c : cases) {
+    reset_datestamp_memory();  // each stamp the first of its log
     float juliand = -1, julianfrac = -1, tsec = -1;
     std::int32_t ijday = -1;
     EXPECT_TRUE(datestamptojulian(c.datea, c.act, juliand, julianfrac, ijday, tsec)) << c.datea;
@@ -57,9 +58,88 @@ TEST_F(Timestamps, StampsBecomeDayNumbers) {
   datestamptojulian("2014/12/22,13:41:05", '2', juliand, julianfrac, ijday, tsec);
   EXPECT_NEAR(julianfrac, 0.570197, 1e-6);
   EXPECT_NEAR(juliand, 356.5702, 1e-4);
+  reset_datestamp_memory();
   datestamptojulian("2013-06-21 20:24:53.518", "B", juliand, julianfrac, ijday, tsec);
   EXPECT_NEAR(julianfrac, 0.850619, 1e-6);
   EXPECT_EQ(ijday, 172);
+}
+
+// The first stamp's year is the base: later years add 365 days each, earlier
+// ones take 365 away, so a log across New Year runs on with day 366.
+TEST_F(Timestamps, DayNumbersRunOnPastTheFirstYear) {
+  struct Case {
+    std::string_view datea;
+    char act;
+    std::int32_t ijday;
+  };
+  const Case cases[] = {
+      {"2025/12/31,23:00:00", '2', 365},     // the base year 2025
+      {"2026/01/01,01:00:00", '2', 366},     // New Year
+      {"2026-03-01 00:00:00.000", 'B', 425},  // 60 + 365
+      {"2028/12/31,12:00:00", '2', 1460},    // every year a common year
+      {"2025/12/31,22:59:58", '2', 365},
+      {"2024/12/31,23:59:59", '2', 0},       // a year before the base
+  };
+  for (const Case& c : cases) {
+    float juliand = 0, julianfrac = 0, tsec = 0;
+    std::int32_t ijday = 0;
+    EXPECT_TRUE(datestamptojulian(c.datea, c.act, juliand, julianfrac, ijday, tsec)) << c.datea;
+    EXPECT_EQ(ijday, c.ijday) << c.datea;
+    EXPECT_EQ(juliand, static_cast<float>(c.ijday) + julianfrac) << c.datea;
+  }
+  // A stamp that fails to convert fixes no base.
+  reset_datestamp_memory();
+  float juliand = 0, julianfrac = 0, tsec = 0;
+  std::int32_t ijday = 0;
+  EXPECT_FALSE(datestamptojulian("2x31/01/02,00:00:00", '2', juliand, julianfrac, ijday, tsec));
+  EXPECT_TRUE(datestamptojulian("2032/01/02,00:00:00", '2', juliand, julianfrac, ijday, tsec));
+  EXPECT_EQ(ijday, 2);
+}
+
+// Stamps read silently for judging lines: whether every field is a number,
+// whether such a date and time exist, and the seconds they stand for.
+TEST_F(Timestamps, StampFieldsAndWhetherTheyCanExist) {
+  struct Case {
+    std::string_view datea;
+    char act;
+    bool read, exists;
+  };
+  const Case cases[] = {
+      {"2014/12/22,13:41:05", '2', true, true},
+      {"2013-06-21 20:24:53.518", 'B', true, true},
+      {"2016/02/29,00:00:00", '2', true, true},    // a leap day
+      {"2000/02/29,00:00:00", '2', true, true},
+      {"2015/02/29,00:00:00", '2', true, false},   // no leap day that year
+      {"2014/04/31,00:00:00", '2', true, false},
+      {"2014/13/05,12:00:10", '2', true, false},
+      {"2014/00/05,12:00:10", '2', true, false},
+      {"2014/12/00,12:00:10", '2', true, false},
+      {"2014/12/32,12:00:10", '2', true, false},
+      {"2014/12/22,24:00:00", '2', true, false},
+      {"2014/12/22,23:60:00", '2', true, false},
+      {"2014/12/22,23:59:60", '2', true, false},
+      {"2014-12-22 23:59:59.999", 'B', true, true},
+      {"2014-12-22 23:59:60.000", 'B', true, false},
+      {"2014/12/22,-1:00:00", '2', true, false},
+      {"2014/12/2x,13:41:05", '2', false, false},  // not a number
+      {"2014/12/  ,13:41:05", '2', false, false},  // blank
+      {"2014/12/22", '2', false, false},           // no time
+  };
+  for (const Case& c : cases) {
+    StampFields f;
+    EXPECT_EQ(read_stamp_fields(c.datea, c.act, f), c.read) << c.datea;
+    if (c.read) {
+      EXPECT_EQ(stamp_can_exist(f), c.exists) << c.datea;
+    }
+  }
+  EXPECT_EQ(shown(), "");
+
+  StampFields a, b;
+  ASSERT_TRUE(read_stamp_fields("2014/12/31,23:59:30", '2', a));
+  ASSERT_TRUE(read_stamp_fields("2015-01-01 00:00:30.500", 'B', b));
+  EXPECT_EQ(stamp_seconds(b) - stamp_seconds(a), 60.5);
+  ASSERT_TRUE(read_stamp_fields("2000/01/01,00:00:01", '2', a));
+  EXPECT_EQ(stamp_seconds(a), 86401.0);  // day 1 of 2000
 }
 
 TEST_F(Timestamps, BadFieldsKeepTheOutputsAndBlankFieldsKeepTheirValues) {

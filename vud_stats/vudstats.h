@@ -48,6 +48,7 @@ struct RunState {
   bool foundrestricsensor = false;
   std::int32_t icurrentsenarray = 0;  // sorted-table entry of the current line's sensor
   std::int32_t howmanynow = 0;        // readings matched since the last row
+  std::int32_t lines_surveyed = 0;    // log lines the survey read (the report pass warns past them)
   float juliand = 0, julianfrac = 0, tsec = 0;
   std::int32_t ijday = 0;
   bool stamp_clean = false;  // the line's stamp was converted without a message

@@ -194,20 +194,10 @@ bool read_integer(std::string_view word, std::int32_t& value) {
   return true;
 }
 
-bool equals_nocase(std::string_view a, std::string_view lower) {
-  if (a.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char c = a[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
-
 // Free-form 4-byte real: optional sign, digits with an optional point (at
 // least one digit), optional exponent letter E, e, D or d with optional sign
-// and digits; then only blanks. "NaN", "Inf" and "Infinity" (any case, the
-// last two signed) are read too. A value beyond the 4-byte range is refused;
+// and digits; then only blanks. Words such as "nan", "inf" or "Infinity" hold
+// no digit and are not numbers. A value beyond the 4-byte range is refused;
 // one too small for it becomes zero or the nearest tiny value.
 bool read_real(std::string_view word, float& value) {
   std::size_t b = 0, e = word.size();
@@ -221,14 +211,6 @@ bool read_real(std::string_view word, float& value) {
   if (body[0] == '+' || body[0] == '-') {
     negative = body[0] == '-';
     body.remove_prefix(1);
-  }
-  if (equals_nocase(w, "nan")) {
-    value = std::numeric_limits<float>::quiet_NaN();
-    return true;
-  }
-  if (equals_nocase(body, "inf") || equals_nocase(body, "infinity")) {
-    value = negative ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
-    return true;
   }
 
   // Copy the number into a small buffer in the one form from_chars reads:
@@ -331,7 +313,6 @@ void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, floa
     return;
   }
   if (ract != 'W' && ract != 'F') return;  // "-" and other letters make no range check
-  // A value that is not a number compares neither way and passes.
   const bool below = rv < rmn;
   if (!below && !(rv > rmx)) return;
 

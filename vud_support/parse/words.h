@@ -65,8 +65,8 @@ void egetwi(std::string_view string, std::int32_t& k, std::int32_t& iv, std::int
 // under ract. As egetwi, except: the line ending before or within the word is
 // a conversion failure (message with the word as collected, ier kIerNotNumber);
 // the word is an optional sign, digits with an optional decimal point and an
-// optional exponent (E, e, D or d); value texts come from rel16str; a value
-// that is not a number passes the range check.
+// optional exponent (E, e, D or d), so "nan", "inf" and "infinity" in any case
+// are not numbers; value texts come from rel16str.
 void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, float rmx,
             char ract, std::string_view msg, std::int32_t& ier);
 

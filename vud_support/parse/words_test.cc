@@ -466,18 +466,22 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
   }
 }
 
-TEST_F(Egetwr, NotANumberAndInfinityWords) {
-  const Text<30> line("NaN -inf Infinity");
-  std::int32_t k = 0, ier = 0;
-  float rv = 0.0F;
-  egetwr(line, k, rv, 0.0F, 1.0F, 'F', "r", ier);
-  EXPECT_TRUE(std::isnan(rv));
-  EXPECT_EQ(ier, 0);  // not a number passes the range check
-  egetwr(line, k, rv, -1.0F, 1.0F, '-', "r", ier);
-  EXPECT_EQ(rv, -std::numeric_limits<float>::infinity());
-  egetwr(line, k, rv, -1.0F, 1.0F, '-', "r", ier);
-  EXPECT_EQ(rv, std::numeric_limits<float>::infinity());
-  EXPECT_EQ(shown(), "");
+// Words that name no number in digits are not numbers, in any case and with
+// any sign: the conversion message, and the value keeps what it had.
+TEST_F(Egetwr, NanAndInfinityWordsAreNotNumbers) {
+  for (std::string_view word : {"nan", "NaN", "-nan", "inf", "-inf", "+INF", "Infinity",
+                                "-infinity", "infinite"}) {
+    clear();
+    curfile.currentfile = "a.log";
+    const Text<30> line(std::string(word) + " 9");
+    std::int32_t k = 0, ier = 0;
+    float rv = 41.5F;
+    egetwr(line, k, rv, 0.0F, 100.0F, 'W', "humidity %", ier);
+    EXPECT_EQ(rv, 41.5F) << word;
+    EXPECT_EQ(ier, kIerNotNumber) << word;
+    EXPECT_EQ(shown(), "Failed in a.log: conversion of humidity % value in " + std::string(word) + "\n")
+        << word;
+  }
 }
 
 TEST_F(Egetwr, EndOfLineIsAConversionFailure) {

@@ -1,0 +1,129 @@
+#include "vud_stats/timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vud_stats/stats_test_util.h"
+
+namespace vud {
+namespace {
+
+using Timeline = StatsTest;
+
+TEST_F(Timeline, LineTimeReadsTheStampOfEitherLayoutSilently) {
+  struct Case {
+    std::string_view line;
+    StampKind kind;
+    double seconds;
+  };
+  const Case cases[] = {
+      {"2000/01/01,00:01:00,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0", StampKind::kTime,
+       86460.0},
+      {"MOLVA,1,2000-01-02 00:00:00.500,7,5,3", StampKind::kTime, 2 * 86400.0 + 0.5},
+      {"MOLVA,1,2000-01-02 00:00:00.5,7,5,3", StampKind::kTime, 2 * 86400.0 + 0.5},
+      {"MOLVA  1 , 2000-01-02 00:00:01 ,7", StampKind::kTime, 2 * 86400.0 + 1},
+      {"2000/1/01,00:01:00,4A3F21B0", StampKind::kTime, 86460.0},  // read by the word readers
+      {"2000/01/01 00:01:00 4A3F21B0", StampKind::kTime, 86460.0},
+      {"1999/12/22,13:41:05,4A3F21B0,-61", StampKind::kNone, 0.0},  // no QTV 2 line
+      {"2014/13/05,12:00:10,A0000001,-60,1", StampKind::kImpossible, 0.0},
+      {"MOLVA,1,2014-02-30 12:00:10.000,7,5,3", StampKind::kImpossible, 0.0},
+      {"2014/12/22,13:4x:05,A0000001,-60,1", StampKind::kNone, 0.0},
+      {"MOLVA,1,not a time,7,5,3", StampKind::kNone, 0.0},
+      {"sensor,time,value", StampKind::kNone, 0.0},
+      {"", StampKind::kNone, 0.0},
+  };
+  for (const Case& c : cases) {
+    const LineTime t = line_time(LogLine(c.line));
+    EXPECT_EQ(t.kind, c.kind) << c.line;
+    EXPECT_EQ(t.seconds, c.seconds) << c.line;
+  }
+  EXPECT_EQ(shown(), "");
+}
+
+// Sequences of stamps (seconds; -1 for a line without a stamp) and which
+// lines the guard passes over.
+TEST_F(Timeline, GuardPassesOverSingleLinesFarFromTheirNeighbours) {
+  constexpr double H = 3600.0;
+  constexpr double Y = 365 * 86400.0;
+  struct Case {
+    const char* what;
+    std::vector<double> times;
+    std::vector<bool> passed_over;
+  };
+  const Case cases[] = {
+      {"in order", {0, 60, 120}, {false, false, false}},
+      {"seconds out of order", {0, 60, 55, 120, 119}, {false, false, false, false, false}},
+      {"a line a year ahead", {0, 60, Y, 120, 180}, {false, false, true, false, false}},
+      {"a line far behind", {Y, Y + 60, 40 * 86400.0, Y + 120}, {false, false, true, false}},
+      {"a first line far ahead", {Y, 0, 60}, {true, false, false}},
+      {"a first line long before the rest", {0, 40 * 86400.0, 40 * 86400.0 + 60},
+       {false, false, false}},
+      {"a last line far off", {Y, Y + 60, 0}, {false, false, false}},
+      {"a last line long after the rest", {0, 60, Y}, {false, false, false}},
+      {"a gap: the log goes on later", {0, 60, 2 * 86400.0, 2 * 86400.0 + 60},
+       {false, false, false, false}},
+      {"a clock set back", {2 * H, 2 * H + 60, 60, 120}, {false, false, false, false}},
+      {"sparse lines", {0, 3 * H, 6 * H, 9 * H}, {false, false, false, false}},
+      {"just under an hour off", {0, 60, 60 + H - 1, 120}, {false, false, false, false}},
+      {"two lines far off keep each other", {0, 60, Y, Y + 1, 120, 180},
+       {false, false, false, false, false, false}},
+      {"a line without a stamp is no neighbour", {0, 60, Y, -1, 120, 180},
+       {false, false, false, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    TimeGuard guard;
+    for (std::size_t i = 0; i < c.times.size(); ++i) {
+      auto at = [&c](std::size_t j) {
+        if (j >= c.times.size() || c.times[j] < 0) return LineTime{};
+        return LineTime{StampKind::kTime, c.times[j]};
+      };
+      const Verdict v = guard.judge(at(i), at(i + 1));
+      EXPECT_EQ(v == Verdict::kFarOff, c.passed_over[i]) << c.what << ", line " << i + 1;
+    }
+  }
+  TimeGuard guard;
+  EXPECT_EQ(guard.judge({StampKind::kImpossible, 0.0}, {}), Verdict::kImpossible);
+  EXPECT_EQ(guard.judge({}, {}), Verdict::kUse);
+}
+
+// The window reads one line ahead: a byte-order mark at the start is skipped,
+// comment lines are left out, and the end of the log is shown only when the
+// pass reaches it.
+TEST_F(Timeline, WindowSkipsTheByteOrderMarkAndShowsTheEndLast) {
+  std::istringstream log(
+      "\xEF\xBB\xBF" "2014/12/22,13:00:10,B0000001,-61,1\n"
+      "# a note\n"
+      "2015/12/22,13:01:10,B0000001,-61,1\n"
+      "2014/12/22,13:02:10,B0000001,-61,1\n");
+  channel_bind_input(10, &log);
+  curfile.currentfile = "site.csv";
+  LogWindow window(10);
+  LogLine line;
+  Verdict verdict = Verdict::kUse;
+  std::int32_t ier = -1;
+  std::vector<std::string> got;
+  while (window.next(line, verdict, ier)) {
+    EXPECT_EQ(shown(), "");
+    got.push_back(std::string(line.trimmed()) + (verdict == Verdict::kFarOff ? " far" : ""));
+  }
+  EXPECT_EQ(ier, kStripEndOfFile);
+  EXPECT_EQ(got, (std::vector<std::string>{"2014/12/22,13:00:10,B0000001,-61,1",
+                                           "2015/12/22,13:01:10,B0000001,-61,1 far",
+                                           "2014/12/22,13:02:10,B0000001,-61,1"}));
+  EXPECT_EQ(shown(), " \n In site.csv error reading (log line) EOF sensed.\n");
+}
+
+TEST_F(Timeline, PassedOverLinesAreNamed) {
+  warn_passed_over(Verdict::kImpossible, LogLine("2014/13/05,12:00:10,A0000001"));
+  warn_passed_over(Verdict::kFarOff, LogLine("2015/12/22,13:01:10,B0000001"));
+  EXPECT_EQ(shown(),
+            " warning: impossible date or time, line passed over: 2014/13/05,12:00:10,A0000001\n"
+            " warning: time far from the lines around it, line passed over: "
+            "2015/12/22,13:01:10,B0000001\n");
+}
+
+}  // namespace
+}  // namespace vud
