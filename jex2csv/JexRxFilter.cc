@@ -24,12 +24,12 @@ volatile std::sig_atomic_t gRxStop = 0;
 
 namespace {
 
-constexpr std::size_t kPacketOffset = 9;        // the radio packet inside a record
+constexpr std::size_t kPacketOffset = 9;  // the radio packet inside a record
 constexpr std::size_t kInfoRecord = kJexInfoRecord;
-constexpr std::size_t kBlockSize = 1u << 20;    // records taken and written at a time
-constexpr std::size_t kDatagramMax = 65536;     // room for the longest datagram
-constexpr int kPollMs = 100;                    // longest wait before the stop flag is looked at
-constexpr std::uint32_t kPortTimeoutMs = 100;   // the serial line's read time-out
+constexpr std::size_t kBlockSize = 1u << 20;   // records taken and written at a time
+constexpr std::size_t kDatagramMax = 65536;    // room for the longest datagram
+constexpr int kPollMs = 100;                   // longest wait before the stop flag is looked at
+constexpr std::uint32_t kPortTimeoutMs = 100;  // the serial line's read time-out
 constexpr const char* kNewStoreName = "JEX_INFO.BIN.new";
 
 enum class SourceKind { kStream, kSerial, kDatagrams };
@@ -38,15 +38,15 @@ enum class SourceKind { kStream, kSerial, kDatagrams };
 struct Run {
   RxSettings_t settings;
   int status = 0;
-  int storeDir = -1;        // the store folder, open while the run lasts
+  int storeDir = -1;  // the store folder, open while the run lasts
   SourceKind kind = SourceKind::kStream;
-  int source = -1;          // descriptor of the capture, device or socket
-  std::string sourceName;   // for messages
+  int source = -1;         // descriptor of the capture, device or socket
+  std::string sourceName;  // for messages
   sockaddr_in* endpoint = nullptr;
   int output = -1;
   std::string outputName;
   bool outputFailed = false;
-  std::string storeFile;    // "<folder>/JEX_INFO.BIN", for messages
+  std::string storeFile;  // "<folder>/JEX_INFO.BIN", for messages
 };
 
 // Records taken from the source; whole records leave from the front.
@@ -187,7 +187,8 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t n) {
 bool InstallSnapshot(Run& run) {
   std::vector<std::uint8_t> bytes;
   if (!ReadSnapshot(run, bytes)) return false;
-  const int fd = ::openat(run.storeDir, kNewStoreName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd =
+      ::openat(run.storeDir, kNewStoreName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   bool ok = fd >= 0 && WriteAll(fd, bytes.data(), bytes.size());
   ok = fd >= 0 && ::close(fd) == 0 && ok;
   ok = ok && ::renameat(run.storeDir, kNewStoreName, run.storeDir, kJexInfoFileName) == 0;
@@ -301,7 +302,8 @@ bool OpenOutput(Run& run) {
     run.output = STDOUT_FILENO;
     run.outputName = "standard output";
     if (::isatty(STDOUT_FILENO)) {
-      Fail(run, "will not write a binary capture to a terminal: redirect standard output or use -o%s",
+      Fail(run,
+           "will not write a binary capture to a terminal: redirect standard output or use -o%s",
            "");
       return false;
     }
@@ -477,7 +479,8 @@ int Finish(Run& run) {
 void RxPrintHelp(std::FILE* out) {
   static const char kUsage[] =
       "jexrx: receiver front end for JEX captures\n"
-      "Usage: jexrx [-hl] [-S dir] [-L snapshot] [-o OUT FILE] [IN FILE | -d device | -u [host:]port]\n"
+      "Usage: jexrx [-hl] [-S dir] [-L snapshot] [-o OUT FILE] [IN FILE | -d device | -u "
+      "[host:]port]\n"
       "\n"
       "Reads 32-byte capture records, passes every packet through the receiver\n"
       "(pairing and name packets teach keys and names, kept in JEX_INFO.BIN of the\n"
@@ -532,7 +535,8 @@ int RxParseCommandLine(int argc, const char* const* argv, RxSettings_t& s) {
       // A value: the rest of this group, or else the next argument.
       const char* value = letter[1] != '\0' ? letter + 1 : (next < argc ? argv[next++] : nullptr);
       const char text[2] = {c, '\0'};
-      if (value == nullptr || value[0] == '\0') return BadCommandLine("option -%s needs a value", text);
+      if (value == nullptr || value[0] == '\0')
+        return BadCommandLine("option -%s needs a value", text);
       switch (c) {
         case 'S':
           s.storeDir = value;
@@ -547,7 +551,8 @@ int RxParseCommandLine(int argc, const char* const* argv, RxSettings_t& s) {
           s.device = value;
           break;
         case 'u':
-          if (!ValidPort(value)) return BadCommandLine("-u takes [host:]port, port 1 to 65535: %s", value);
+          if (!ValidPort(value))
+            return BadCommandLine("-u takes [host:]port, port 1 to 65535: %s", value);
           s.port = value;
           break;
         default:  // 'g'
@@ -558,7 +563,8 @@ int RxParseCommandLine(int argc, const char* const* argv, RxSettings_t& s) {
       break;  // the value ended the group
     }
   }
-  const int sources = (captureGiven ? 1 : 0) + (s.device.empty() ? 0 : 1) + (s.port.empty() ? 0 : 1);
+  const int sources =
+      (captureGiven ? 1 : 0) + (s.device.empty() ? 0 : 1) + (s.port.empty() ? 0 : 1);
   if (sources > 1) return BadCommandLine("read one source at a time%s", "");
   if (gapGiven && s.device.empty()) return BadCommandLine("-g goes with -d%s", "");
   if (s.list && sources == 1 && (s.output.empty() || s.output == "-")) {

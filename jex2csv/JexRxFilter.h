@@ -17,14 +17,14 @@ namespace jex {
 
 // What the command line asks for.
 struct RxSettings_t {
-  std::string capture;           // capture file to read; "-" is standard input
-  std::string device;            // -d: serial device
-  std::string port;              // -u: "[host:]port" of the datagram endpoint
-  std::string output;            // -o: capture to write; empty is standard output
-  std::string storeDir = ".";    // -S: folder of "JEX_INFO.BIN"
-  std::string snapshot;          // -L: "JEX_INFO.BIN" snapshot to install first
-  bool list = false;             // -l: list the store on standard output
-  std::uint32_t gapMs = 1000;    // -g: silence that ends a partial serial record; 0 never
+  std::string capture;         // capture file to read; "-" is standard input
+  std::string device;          // -d: serial device
+  std::string port;            // -u: "[host:]port" of the datagram endpoint
+  std::string output;          // -o: capture to write; empty is standard output
+  std::string storeDir = ".";  // -S: folder of "JEX_INFO.BIN"
+  std::string snapshot;        // -L: "JEX_INFO.BIN" snapshot to install first
+  bool list = false;           // -l: list the store on standard output
+  std::uint32_t gapMs = 1000;  // -g: silence that ends a partial serial record; 0 never
 };
 
 // Returned by RxParseCommandLine when the run goes on.

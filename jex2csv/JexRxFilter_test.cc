@@ -1,7 +1,6 @@
 #include "jex2csv/JexRxFilter.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,9 +37,24 @@ TEST(RxParseCommandLine, TakesSourcesOutputAndStore) {
       {{}, kRxGoOn, "", "", "", "", ".", false, 1000},
       {{"fetch.jex"}, kRxGoOn, "fetch.jex", "", "", "", ".", false, 1000},
       {{"-"}, kRxGoOn, "-", "", "", "", ".", false, 1000},
-      {{"-S", "st", "-o", "out.jex", "in.jex"}, kRxGoOn, "in.jex", "", "", "out.jex", "st", false, 1000},
+      {{"-S", "st", "-o", "out.jex", "in.jex"},
+       kRxGoOn,
+       "in.jex",
+       "",
+       "",
+       "out.jex",
+       "st",
+       false,
+       1000},
       {{"-lSst", "-oout.jex", "-d", "/dev/ttyUSB0", "-g", "250"},
-       kRxGoOn, "", "/dev/ttyUSB0", "", "out.jex", "st", true, 250},
+       kRxGoOn,
+       "",
+       "/dev/ttyUSB0",
+       "",
+       "out.jex",
+       "st",
+       true,
+       250},
       {{"-u", "4000", "-o", "x"}, kRxGoOn, "", "", "4000", "x", ".", false, 1000},
       {{"-u", "127.0.0.1:4000", "-g", "0"}, 1, "", "", "127.0.0.1:4000", "", ".", false, 1000},
       {{"-l"}, kRxGoOn, "", "", "", "", ".", true, 1000},
@@ -114,7 +128,7 @@ class RxStore : public testing::Test {
 
 constexpr std::uint8_t kCipherKey[16] = {0x2b, 0x7e, 0x15, 0x16, 0x28, 0xae, 0xd2, 0xa6,
                                          0xab, 0xf7, 0x15, 0x88, 0x09, 0xcf, 0x4f, 0x3c};
-constexpr std::uint8_t kClear[16] = {7, 0xFE, 0xB8, 0x0B, 0x40, 0x2F, 0xD2, 0x00,
+constexpr std::uint8_t kClear[16] = {7,    0xFE, 0xB8, 0x0B, 0x40, 0x2F, 0xD2, 0x00,
                                      0x20, 0x03, 0x05, 0x00, 0x10, 0x00, 0x02, 0x00};
 
 TEST_F(RxStore, DeciphersPairedSendersAndLeavesEveryOtherRecord) {
@@ -151,7 +165,8 @@ TEST_F(RxStore, DeciphersPairedSendersAndLeavesEveryOtherRecord) {
 
   testing::internal::CaptureStdout();
   RxListStore(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "address\tname\tlast packet\n42D89A75\tLab _3\tyes\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "address\tname\tlast packet\n42D89A75\tLab _3\tyes\n");
 }
 
 TEST_F(RxStore, AStoreFileThatCannotGrowIsReported) {

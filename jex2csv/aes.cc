@@ -2,6 +2,8 @@
 // when enciphering and backwards when deciphering.
 #include "jex2csv/aes.h"
 
+#include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace jex {
@@ -58,15 +60,6 @@ void NextRoundKey(Block& k, int r) {
   for (int i = 4; i < 16; ++i) k[i] ^= k[i - 4];
 }
 
-// Round key r becomes round key r-1 (the expansion run backwards).
-void PrevRoundKey(Block& k, int r) {
-  for (int i = 15; i >= 4; --i) k[i] ^= k[i - 4];
-  k[0] ^= static_cast<std::uint8_t>(kSbox[k[13]] ^ kRcon[r]);
-  k[1] ^= kSbox[k[14]];
-  k[2] ^= kSbox[k[15]];
-  k[3] ^= kSbox[k[12]];
-}
-
 void AddRoundKey(Block& s, const Block& k) {
   for (int i = 0; i < 16; ++i) s[i] ^= k[i];
 }
@@ -75,18 +68,10 @@ void AddRoundKey(Block& s, const Block& k) {
 // ShiftRows moves row r of column (c + r) mod 4 to column c: byte i of the
 // result comes from byte kShifted[i].
 constexpr std::uint8_t kShifted[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
-// ...and back: byte i of the result comes from byte kUnshifted[i].
-constexpr std::uint8_t kUnshifted[16] = {0, 13, 10, 7, 4, 1, 14, 11, 8, 5, 2, 15, 12, 9, 6, 3};
 
 void SubBytesShiftRows(Block& s) {
   Block t;
   for (int i = 0; i < 16; ++i) t[i] = kSbox[s[kShifted[i]]];
-  std::memcpy(s, t, sizeof t);
-}
-
-void InvShiftRowsSubBytes(Block& s) {
-  Block t;
-  for (int i = 0; i < 16; ++i) t[i] = kInvSbox[s[kUnshifted[i]]];
   std::memcpy(s, t, sizeof t);
 }
 
@@ -123,15 +108,55 @@ void MixColumns(Block& s) {
   for (int c = 0; c < 4; ++c) StoreColumn(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
 }
 
-// InvMixColumns is MixColumns after a step that adds 4·(a0 + a2) to rows 0
-// and 2 and 4·(a1 + a3) to rows 1 and 3 of each column: a few xtimes instead
-// of sixteen general multiplications per column.
-void InvMixColumns(Block& s) {
-  for (int c = 0; c < 4; ++c) {
-    const std::uint32_t a = LoadColumn(s + 4 * c);
-    const std::uint32_t u = Xtime4(Xtime4(a ^ RotRows(a, 2)));
-    StoreColumn(s + 4 * c, MixColumn(a ^ u));
+// InvMixColumns of one column: MixColumn after a step that adds 4·(a0 + a2)
+// to rows 0 and 2 and 4·(a1 + a3) to rows 1 and 3, a few xtimes instead of
+// sixteen general multiplications.
+std::uint32_t InvMixColumn(std::uint32_t a) {
+  return MixColumn(a ^ Xtime4(Xtime4(a ^ RotRows(a, 2))));
+}
+
+// Deciphering tables: kInvTable[0][x] is the column that InvMixColumns makes
+// of InvSubBytes(x) standing in row 0 alone; kInvTable[r] is the same for
+// row r, which is kInvTable[0] with its rows turned down by r.
+constexpr std::uint8_t Gmul(std::uint8_t a, std::uint8_t b) {
+  std::uint8_t p = 0;
+  for (; b != 0; b = static_cast<std::uint8_t>(b >> 1)) {
+    if (b & 1) p = static_cast<std::uint8_t>(p ^ a);
+    a = static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0x00));
   }
+  return p;
+}
+constexpr auto kInvTable = [] {
+  std::array<std::array<std::uint32_t, 256>, 4> t{};
+  for (int x = 0; x < 256; ++x) {
+    const std::uint8_t v = kInvSbox[x];
+    const std::uint32_t w = static_cast<std::uint32_t>(Gmul(v, 14)) |
+                            (static_cast<std::uint32_t>(Gmul(v, 9)) << 8) |
+                            (static_cast<std::uint32_t>(Gmul(v, 13)) << 16) |
+                            (static_cast<std::uint32_t>(Gmul(v, 11)) << 24);
+    for (int r = 0; r < 4; ++r)
+      t[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] =
+          r == 0 ? w : (w << (8 * r)) | (w >> (32 - 8 * r));
+  }
+  return t;
+}();
+
+// Round key r becomes round key r-1 (the expansion run backwards), a key
+// held as four column words.
+void PrevRoundKeyWords(std::uint32_t (&k)[4], int r) {
+  k[3] ^= k[2];
+  k[2] ^= k[1];
+  k[1] ^= k[0];
+  const std::uint32_t t = RotRows(k[3], 1);
+  k[0] ^= (static_cast<std::uint32_t>(kSbox[t & 0xff]) ^ kRcon[r]) |
+          (static_cast<std::uint32_t>(kSbox[(t >> 8) & 0xff]) << 8) |
+          (static_cast<std::uint32_t>(kSbox[(t >> 16) & 0xff]) << 16) |
+          (static_cast<std::uint32_t>(kSbox[t >> 24]) << 24);
+}
+
+// Byte of row r of column c.
+inline std::uint32_t RowByte(const std::uint32_t (&w)[4], int c, int r) {
+  return (w[c & 3] >> (8 * r)) & 0xff;
 }
 
 }  // namespace
@@ -156,18 +181,33 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
-  Block state, k;
-  std::memcpy(state, in, sizeof state);
-  std::memcpy(k, key, sizeof k);
-  AddRoundKey(state, k);
-  for (int r = 10; r >= 1; --r) {
-    InvShiftRowsSubBytes(state);
-    PrevRoundKey(k, r);
-    AddRoundKey(state, k);
-    if (r != 1) InvMixColumns(state);
+  // State and round key as column words. InvShiftRows takes row r of column
+  // c from column c - r; each middle round adds InvMixColumns of its round
+  // key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
+  std::uint32_t w[4], k[4];
+  for (int c = 0; c < 4; ++c) {
+    k[c] = LoadColumn(key + 4 * c);
+    w[c] = LoadColumn(in + 4 * c) ^ k[c];
   }
-  std::memcpy(out, state, sizeof state);
-  std::memcpy(o_key, k, sizeof k);
+  for (int r = 10; r >= 2; --r) {
+    PrevRoundKeyWords(k, r);
+    std::uint32_t t[4];
+    for (int c = 0; c < 4; ++c) {
+      t[c] = kInvTable[0][RowByte(w, c, 0)] ^ kInvTable[1][RowByte(w, c - 1, 1)] ^
+             kInvTable[2][RowByte(w, c - 2, 2)] ^ kInvTable[3][RowByte(w, c - 3, 3)] ^
+             InvMixColumn(k[c]);
+    }
+    std::memcpy(w, t, sizeof t);
+  }
+  PrevRoundKeyWords(k, 1);
+  for (int c = 0; c < 4; ++c) {
+    const std::uint32_t col = static_cast<std::uint32_t>(kInvSbox[RowByte(w, c, 0)]) |
+                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 1, 1)]) << 8) |
+                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 2, 2)]) << 16) |
+                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 3, 3)]) << 24);
+    StoreColumn(out + 4 * c, col ^ k[c]);
+  }
+  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, k[c]);
 }
 
 }  // namespace jex

@@ -1,10 +1,9 @@
 // Runs the built jexrx on enciphered captures made by jexcapgen (with their
 // clear twins), on damaged input, and on live sources: a pseudo-terminal
 // pair and loopback datagrams, stopped by SIGTERM.
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -41,7 +40,8 @@ Bytes ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string Quote(const std::string& s) {
@@ -56,7 +56,8 @@ std::int8_t TypeOf(const Bytes& capture, std::size_t record) {
 
 std::uint32_t AddressOf(const Bytes& capture, std::size_t record) {
   const std::size_t at = record * kRecord + 9;
-  return static_cast<std::uint32_t>(capture[at]) | (static_cast<std::uint32_t>(capture[at + 1]) << 8) |
+  return static_cast<std::uint32_t>(capture[at]) |
+         (static_cast<std::uint32_t>(capture[at + 1]) << 8) |
          (static_cast<std::uint32_t>(capture[at + 2]) << 16) |
          (static_cast<std::uint32_t>(capture[at + 3]) << 24);
 }
@@ -105,8 +106,8 @@ class JexrxRun : public ::testing::Test {
   // Runs a shell command line in the test folder; stdout and stderr are
   // kept unless the line redirects them itself.
   Result Shell(const std::string& line) {
-    const std::string cmd = "cd " + Quote(dir_) + " && { " + line + " ; } > " + Quote(Path("stdout.txt")) +
-                            " 2> " + Quote(Path("stderr.txt"));
+    const std::string cmd = "cd " + Quote(dir_) + " && { " + line + " ; } > " +
+                            Quote(Path("stdout.txt")) + " 2> " + Quote(Path("stderr.txt"));
     const int raw = std::system(cmd.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -157,7 +158,7 @@ class JexrxRun : public ::testing::Test {
   // Waits (boundedly) until the file has `size` bytes, or its text holds `text`.
   bool AwaitSize(const std::string& path, std::size_t size) {
     for (int i = 0; i < 1000; ++i) {
-      struct stat st{};
+      struct stat st {};
       if (stat(path.c_str(), &st) == 0 && static_cast<std::size_t>(st.st_size) >= size) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -217,8 +218,10 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
     ASSERT_EQ(out.size(), want.size());
     std::size_t differing = 0;
     for (std::size_t i = 0; i < out.size(); i += kRecord) {
-      if (!std::equal(out.begin() + static_cast<long>(i), out.begin() + static_cast<long>(i + kRecord),
-                      want.begin() + static_cast<long>(i)) && ++differing <= 3) {
+      if (!std::equal(out.begin() + static_cast<long>(i),
+                      out.begin() + static_cast<long>(i + kRecord),
+                      want.begin() + static_cast<long>(i)) &&
+          ++differing <= 3) {
         ADD_FAILURE() << "record " << i / kRecord << " differs";
       }
     }
@@ -226,7 +229,8 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
 
     // Through the converter: the twin's CSV without the lines of packets
     // sent before their sensor's pairing.
-    const Result pipe = Shell(Quote(JEXRX_BIN) + " -S store2 enc.jex | " + Quote(JEX2CSV_BIN) + " -s");
+    const Result pipe =
+        Shell(Quote(JEXRX_BIN) + " -S store2 enc.jex | " + Quote(JEX2CSV_BIN) + " -s");
     const Result clear = Shell(Quote(JEX2CSV_BIN) + " twin.jex");
     std::vector<std::string> wantLines;
     const std::vector<std::string> twinLines = Lines(clear.out);
@@ -238,7 +242,8 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
         if (type == 0) paired.insert(AddressOf(enc_, rec));
         continue;
       }
-      if (!(type < 0 && paired.count(AddressOf(enc_, rec)) == 0)) wantLines.push_back(twinLines[line]);
+      if (!(type < 0 && paired.count(AddressOf(enc_, rec)) == 0))
+        wantLines.push_back(twinLines[line]);
       ++line;
     }
     ASSERT_EQ(line, twinLines.size());
@@ -281,7 +286,8 @@ TEST_F(JexrxRun, StoreKeepsPairingsAndNamesAcrossRunsAndLists) {
   for (std::size_t i = 1; i < rows.size(); ++i) {
     char name[9];
     std::snprintf(name, sizeof name, "%.8s", rows[i].c_str());
-    EXPECT_EQ(paired.count(static_cast<std::uint32_t>(std::strtoul(name, nullptr, 16))), 1u) << rows[i];
+    EXPECT_EQ(paired.count(static_cast<std::uint32_t>(std::strtoul(name, nullptr, 16))), 1u)
+        << rows[i];
     EXPECT_NE(rows[i].find("\t"), std::string::npos);
     EXPECT_EQ(rows[i].substr(rows[i].size() - 4), "\tyes") << rows[i];
     EXPECT_NE(rows[i].substr(9, rows[i].size() - 13), "") << "named: " << rows[i];
@@ -291,7 +297,8 @@ TEST_F(JexrxRun, StoreKeepsPairingsAndNamesAcrossRunsAndLists) {
   const Result listed = Jexrx({"-l", "-S", "store"}, "< /dev/null");
   EXPECT_EQ(listed.status, 0);
   std::string noLast = second.out;
-  for (std::size_t at = 0; (at = noLast.find("\tyes\n", at)) != std::string::npos;) noLast.replace(at, 5, "\tno\n");
+  for (std::size_t at = 0; (at = noLast.find("\tyes\n", at)) != std::string::npos;)
+    noLast.replace(at, 5, "\tno\n");
   EXPECT_EQ(listed.out, noLast);
 
   // A snapshot of that store, installed in a new folder, serves as well.
@@ -309,7 +316,8 @@ TEST_F(JexrxRun, RefusesABadSnapshotAndKeepsTheStore) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
-            "jexrx: bad.bin is no paired-sensor file: its length is not a whole number of 64-byte records\n");
+            "jexrx: bad.bin is no paired-sensor file: its length is not a whole number of 64-byte "
+            "records\n");
   EXPECT_EQ(ReadBytes(Path("store/JEX_INFO.BIN")), Bytes(128, 0));
 }
 
@@ -341,7 +349,8 @@ TEST_F(JexrxRun, TornLastRecordAndRandomBytes) {
   for (std::size_t i = 0; i < out.size(); i += kRecord) {
     const auto type = static_cast<std::int8_t>(noise[i + 14]);
     if (type >= -3 && type <= -1) continue;
-    ASSERT_TRUE(std::equal(out.begin() + static_cast<long>(i), out.begin() + static_cast<long>(i + kRecord),
+    ASSERT_TRUE(std::equal(out.begin() + static_cast<long>(i),
+                           out.begin() + static_cast<long>(i + kRecord),
                            noise.begin() + static_cast<long>(i)))
         << "record " << i / kRecord;
   }
@@ -356,17 +365,23 @@ TEST_F(JexrxRun, FailuresSayWhatAndExitOne) {
     std::string err;
   };
   const Case kCases[] = {
-      {"missing store folder", {"-S", "nowhere", "-o", "out.jex", "enc.jex"},
+      {"missing store folder",
+       {"-S", "nowhere", "-o", "out.jex", "enc.jex"},
        "jexrx: cannot use the store folder nowhere: No such file or directory\n"},
-      {"store file is a folder", {"-S", "blocked", "-o", "out.jex", "enc.jex"},
+      {"store file is a folder",
+       {"-S", "blocked", "-o", "out.jex", "enc.jex"},
        "jexrx: cannot use the store file blocked/JEX_INFO.BIN: Is a directory\n"},
-      {"missing capture", {"-S", "store", "-o", "out.jex", "absent.jex"},
+      {"missing capture",
+       {"-S", "store", "-o", "out.jex", "absent.jex"},
        "jexrx: cannot read absent.jex: No such file or directory\n"},
-      {"full disk", {"-S", "store", "-o", "/dev/full", "enc.jex"},
+      {"full disk",
+       {"-S", "store", "-o", "/dev/full", "enc.jex"},
        "jexrx: cannot write /dev/full: No space left on device\n"},
-      {"output is the input", {"-S", "store", "-o", "keep.jex", "keep.jex"},
+      {"output is the input",
+       {"-S", "store", "-o", "keep.jex", "keep.jex"},
        "jexrx: keep.jex is the capture being read; name another output\n"},
-      {"unwritable output", {"-S", "store", "-o", "nowhere/out.jex", "enc.jex"},
+      {"unwritable output",
+       {"-S", "store", "-o", "nowhere/out.jex", "enc.jex"},
        "jexrx: cannot write nowhere/out.jex: No such file or directory\n"},
   };
   ASSERT_EQ(mkdir(Path("blocked").c_str(), 0755), 0);
@@ -377,7 +392,7 @@ TEST_F(JexrxRun, FailuresSayWhatAndExitOne) {
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.err, c.err) << c.name;
     EXPECT_EQ(r.out, "") << c.name;
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat(Path("out.jex").c_str(), &st), 0) << c.name << ": no output was made";
   }
   EXPECT_EQ(ReadBytes(Path("keep.jex")), enc_) << "the capture was not emptied";
@@ -449,7 +464,8 @@ TEST_F(JexrxSerial, SigtermInTheMiddleKeepsEveryRecordSent) {
   EXPECT_EQ(AwaitExit(pid), 0);
   EXPECT_EQ(ReadBytes(Path("live.jex")), Expected(enc_, twin_));
   const std::string err = ReadFile(Path("live.err"));
-  EXPECT_NE(err.find(": the last record is torn (10 of 32 bytes); dropped it\n"), std::string::npos) << err;
+  EXPECT_NE(err.find(": the last record is torn (10 of 32 bytes); dropped it\n"), std::string::npos)
+      << err;
 }
 
 TEST_F(JexrxSerial, HangUpEndsTheRunAndSilenceRegainsAlignment) {
@@ -479,7 +495,8 @@ TEST_F(JexrxRun, DatagramsUntilSigterm) {
   const std::string port = std::to_string(ntohs(at.sin_port));
 
   const pid_t pid = Start({"-S", "store", "-o", "live.jex", "-u", "127.0.0.1:" + port});
-  ASSERT_TRUE(AwaitText(Path("live.err"), "jexrx: receiving datagrams on 127.0.0.1:" + port + "\n"));
+  ASSERT_TRUE(
+      AwaitText(Path("live.err"), "jexrx: receiving datagrams on 127.0.0.1:" + port + "\n"));
   const int s = socket(AF_INET, SOCK_DGRAM, 0);
   auto sendRecords = [&](std::size_t from, std::size_t to, std::size_t extra) {
     const Bytes d = Bytes(enc_.begin() + static_cast<long>(from * kRecord),
