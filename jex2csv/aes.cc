@@ -90,29 +90,24 @@ void StoreColumn(std::uint8_t* col, std::uint32_t w) {
 }
 
 // xtime of the four bytes of a word at once.
-std::uint32_t Xtime4(std::uint32_t w) {
+inline std::uint32_t Xtime4(std::uint32_t w) {
   return ((w & 0x7f7f7f7fu) << 1) ^ (((w >> 7) & 0x01010101u) * 0x1bu);
 }
 
 // Row r of the result takes row r+n (mod 4) of w.
-std::uint32_t RotRows(std::uint32_t w, int n) { return (w >> (8 * n)) | (w << (32 - 8 * n)); }
+inline std::uint32_t RotRows(std::uint32_t w, int n) {
+  return (w >> (8 * n)) | (w << (32 - 8 * n));
+}
 
 // Row r becomes 2·a[r] + 3·a[r+1] + a[r+2] + a[r+3], that is
 // a[r] + (a0+a1+a2+a3) + xtime(a[r] + a[r+1]).
-std::uint32_t MixColumn(std::uint32_t a) {
+inline std::uint32_t MixColumn(std::uint32_t a) {
   const std::uint32_t t = a ^ RotRows(a, 1);
   return a ^ t ^ RotRows(t, 2) ^ Xtime4(t);
 }
 
 void MixColumns(Block& s) {
   for (int c = 0; c < 4; ++c) StoreColumn(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
-}
-
-// InvMixColumns of one column: MixColumn after a step that adds 4·(a0 + a2)
-// to rows 0 and 2 and 4·(a1 + a3) to rows 1 and 3, a few xtimes instead of
-// sixteen general multiplications.
-std::uint32_t InvMixColumn(std::uint32_t a) {
-  return MixColumn(a ^ Xtime4(Xtime4(a ^ RotRows(a, 2))));
 }
 
 // Deciphering tables: kInvTable[0][x] is the column that InvMixColumns makes
@@ -143,7 +138,7 @@ constexpr auto kInvTable = [] {
 
 // Round key r becomes round key r-1 (the expansion run backwards), a key
 // held as four column words.
-void PrevRoundKeyWords(std::uint32_t (&k)[4], int r) {
+inline void PrevRoundKeyWords(std::uint32_t (&k)[4], int r) {
   k[3] ^= k[2];
   k[2] ^= k[1];
   k[1] ^= k[0];
@@ -154,9 +149,29 @@ void PrevRoundKeyWords(std::uint32_t (&k)[4], int r) {
           (static_cast<std::uint32_t>(kSbox[t >> 24]) << 24);
 }
 
-// Byte of row r of column c.
-inline std::uint32_t RowByte(const std::uint32_t (&w)[4], int c, int r) {
-  return (w[c & 3] >> (8 * r)) & 0xff;
+// InvMixColumns of a round key column: kInvTable undoes its own
+// InvSubBytes when given SubBytes of each byte.
+inline std::uint32_t InvMixKeyColumn(std::uint32_t k) {
+  return kInvTable[0][kSbox[k & 0xff]] ^ kInvTable[1][kSbox[(k >> 8) & 0xff]] ^
+         kInvTable[2][kSbox[(k >> 16) & 0xff]] ^ kInvTable[3][kSbox[k >> 24]];
+}
+
+// One column of a deciphering round: row r comes from the column given
+// r-th (InvShiftRows takes row r of column c from column c - r), then
+// InvSubBytes and InvMixColumns by table.
+
+inline std::uint32_t InvRoundColumn(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                                    std::uint32_t d) {
+  return kInvTable[0][a & 0xff] ^ kInvTable[1][(b >> 8) & 0xff] ^ kInvTable[2][(c >> 16) & 0xff] ^
+         kInvTable[3][d >> 24];
+}
+
+inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                                   std::uint32_t d) {
+  return static_cast<std::uint32_t>(kInvSbox[a & 0xff]) |
+         (static_cast<std::uint32_t>(kInvSbox[(b >> 8) & 0xff]) << 8) |
+         (static_cast<std::uint32_t>(kInvSbox[(c >> 16) & 0xff]) << 16) |
+         (static_cast<std::uint32_t>(kInvSbox[d >> 24]) << 24);
 }
 
 }  // namespace
@@ -184,29 +199,26 @@ void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
   // State and round key as column words. InvShiftRows takes row r of column
   // c from column c - r; each middle round adds InvMixColumns of its round
   // key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
-  std::uint32_t w[4], k[4];
-  for (int c = 0; c < 4; ++c) {
-    k[c] = LoadColumn(key + 4 * c);
-    w[c] = LoadColumn(in + 4 * c) ^ k[c];
-  }
+  std::uint32_t k[4];
+  for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
+  std::uint32_t w0 = LoadColumn(in) ^ k[0], w1 = LoadColumn(in + 4) ^ k[1];
+  std::uint32_t w2 = LoadColumn(in + 8) ^ k[2], w3 = LoadColumn(in + 12) ^ k[3];
   for (int r = 10; r >= 2; --r) {
     PrevRoundKeyWords(k, r);
-    std::uint32_t t[4];
-    for (int c = 0; c < 4; ++c) {
-      t[c] = kInvTable[0][RowByte(w, c, 0)] ^ kInvTable[1][RowByte(w, c - 1, 1)] ^
-             kInvTable[2][RowByte(w, c - 2, 2)] ^ kInvTable[3][RowByte(w, c - 3, 3)] ^
-             InvMixColumn(k[c]);
-    }
-    std::memcpy(w, t, sizeof t);
+    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ InvMixKeyColumn(k[0]);
+    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ InvMixKeyColumn(k[1]);
+    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ InvMixKeyColumn(k[2]);
+    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ InvMixKeyColumn(k[3]);
+    w0 = t0;
+    w1 = t1;
+    w2 = t2;
+    w3 = t3;
   }
   PrevRoundKeyWords(k, 1);
-  for (int c = 0; c < 4; ++c) {
-    const std::uint32_t col = static_cast<std::uint32_t>(kInvSbox[RowByte(w, c, 0)]) |
-                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 1, 1)]) << 8) |
-                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 2, 2)]) << 16) |
-                              (static_cast<std::uint32_t>(kInvSbox[RowByte(w, c - 3, 3)]) << 24);
-    StoreColumn(out + 4 * c, col ^ k[c]);
-  }
+  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ k[0]);
+  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ k[1]);
+  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ k[2]);
+  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ k[3]);
   for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, k[c]);
 }
 
