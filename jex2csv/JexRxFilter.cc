@@ -301,6 +301,14 @@ bool OpenOutput(Run& run) {
   if (name.empty() || name == "-") {
     run.output = STDOUT_FILENO;
     run.outputName = "standard output";
+#ifdef F_SETPIPE_SZ
+    // Into a pipe (to jex2csv, usually) a block of records then goes in one
+    // piece instead of sixteen, with as many fewer switches between the two.
+    struct stat out {};
+    if (::fstat(STDOUT_FILENO, &out) == 0 && S_ISFIFO(out.st_mode)) {
+      (void)::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, static_cast<int>(kBlockSize));
+    }
+#endif
     if (::isatty(STDOUT_FILENO)) {
       Fail(run,
            "will not write a binary capture to a terminal: redirect standard output or use -o%s",
