@@ -383,13 +383,18 @@ void ReadStream(Run& run) {
   std::size_t have = 0;
   std::uint64_t lastByte = MillisecondsEpoch();
   bool stopping = false;
+  std::uint64_t stopBy = 0;
   while (true) {
     if (gRxStop != 0 && !stopping) {
-      // Bytes already waiting on a line were received before the stop.
+      // Bytes already waiting on a line were received before the stop;
+      // they are taken, for a moment, and nothing after that.
       if (!serial) break;
       stopping = true;
+      stopBy = MillisecondsEpoch() + 2 * kPollMs;
     }
-    if (!stopping && !platform::WaitReadable(run.source, kPollMs)) {
+    const bool readable = platform::WaitReadable(run.source, kPollMs);
+    if (stopping && (!readable || MillisecondsEpoch() > stopBy)) break;
+    if (!readable) {
       if (gap != 0 && have != 0 && MillisecondsEpoch() - lastByte >= gap) {
         std::fprintf(stderr,
                      "jexrx: %s: %zu bytes of a record, then %u ms of silence; dropped them to "
