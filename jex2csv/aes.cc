@@ -174,6 +174,41 @@ inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32
          (static_cast<std::uint32_t>(kInvSbox[d >> 24]) << 24);
 }
 
+// The deciphering schedule of a last round key: InvMixColumns of round
+// keys 9 down to 1, and round key 0 (the cipher key). A receiver deciphers
+// packet after packet under the same few keys, so the schedules of recent
+// keys are kept in a small table, a slot per key chosen by a hash of it; a
+// key finds its own schedule only when all 16 bytes match.
+struct DecryptSchedule {
+  bool made = false;
+  std::uint32_t last[4] = {};
+  std::uint32_t mixed[9][4] = {};
+  std::uint32_t first[4] = {};
+};
+constexpr std::size_t kSchedules = 64;
+DecryptSchedule schedules[kSchedules];
+
+const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
+  const std::uint32_t h = (key[0] ^ key[1] ^ key[2] ^ key[3]) * 0x9E3779B1u;
+  DecryptSchedule& d = schedules[h >> 26];
+  if (d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
+      d.last[3] == key[3]) {
+    return d;
+  }
+  std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
+  for (int r = 10; r >= 2; --r) {
+    PrevRoundKeyWords(k, r);
+    for (int c = 0; c < 4; ++c) d.mixed[10 - r][c] = InvMixKeyColumn(k[c]);
+  }
+  PrevRoundKeyWords(k, 1);
+  for (int c = 0; c < 4; ++c) {
+    d.first[c] = k[c];
+    d.last[c] = key[c];
+  }
+  d.made = true;
+  return d;
+}
+
 }  // namespace
 
 void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
@@ -196,30 +231,29 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
-  // State and round key as column words. InvShiftRows takes row r of column
-  // c from column c - r; each middle round adds InvMixColumns of its round
-  // key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
+  // State and round keys as column words. InvShiftRows takes row r of
+  // column c from column c - r; each middle round adds InvMixColumns of its
+  // round key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
   std::uint32_t k[4];
   for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
+  const DecryptSchedule& d = ScheduleFor(k);
   std::uint32_t w0 = LoadColumn(in) ^ k[0], w1 = LoadColumn(in + 4) ^ k[1];
   std::uint32_t w2 = LoadColumn(in + 8) ^ k[2], w3 = LoadColumn(in + 12) ^ k[3];
-  for (int r = 10; r >= 2; --r) {
-    PrevRoundKeyWords(k, r);
-    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ InvMixKeyColumn(k[0]);
-    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ InvMixKeyColumn(k[1]);
-    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ InvMixKeyColumn(k[2]);
-    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ InvMixKeyColumn(k[3]);
+  for (const auto& m : d.mixed) {
+    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
+    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
+    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
+    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
     w0 = t0;
     w1 = t1;
     w2 = t2;
     w3 = t3;
   }
-  PrevRoundKeyWords(k, 1);
-  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ k[0]);
-  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ k[1]);
-  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ k[2]);
-  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ k[3]);
-  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, k[c]);
+  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
+  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
+  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
+  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, d.first[c]);
 }
 
 }  // namespace jex
