@@ -150,8 +150,15 @@ bool ReadSnapshot(Run& run, std::vector<std::uint8_t>& bytes) {
     if (fd >= 0) ::close(fd);
     return false;
   }
+  if (st.st_size % static_cast<off_t>(kInfoRecord) != 0) {
+    Fail(run, "%s is no paired-sensor file: its length is not a whole number of 64-byte records",
+         name);
+    ::close(fd);
+    return false;
+  }
   bytes.resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
+  errno = 0;
   while (got < bytes.size()) {
     const long r = platform::ReadSome(fd, bytes.data() + got, bytes.size() - got);
     if (r <= 0) break;
@@ -159,12 +166,7 @@ bool ReadSnapshot(Run& run, std::vector<std::uint8_t>& bytes) {
   }
   ::close(fd);
   if (got != bytes.size()) {
-    Fail(run, "cannot read the snapshot %s: %s", name, "read failed");
-    return false;
-  }
-  if (bytes.size() % kInfoRecord != 0) {
-    Fail(run, "%s is no paired-sensor file: its length is not a whole number of %s-byte records",
-         name, "64");
+    Fail(run, "cannot read the snapshot %s: %s", name, errno != 0 ? ErrnoText() : "it shrank");
     return false;
   }
   return true;
@@ -313,6 +315,15 @@ bool OpenOutput(Run& run) {
       Fail(run,
            "will not write a binary capture to a terminal: redirect standard output or use -o%s",
            "");
+      return false;
+    }
+    // Appended to the capture it reads, the output would be read again, and
+    // again.
+    struct stat now {};
+    if (haveInput && S_ISREG(in.st_mode) && ::fstat(STDOUT_FILENO, &now) == 0 &&
+        now.st_dev == in.st_dev && now.st_ino == in.st_ino) {
+      Fail(run, "standard output is the capture being read (%s); name another output",
+           run.sourceName.c_str());
       return false;
     }
     return true;

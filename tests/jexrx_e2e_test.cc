@@ -396,6 +396,12 @@ TEST_F(JexrxRun, FailuresSayWhatAndExitOne) {
     EXPECT_NE(stat(Path("out.jex").c_str(), &st), 0) << c.name << ": no output was made";
   }
   EXPECT_EQ(ReadBytes(Path("keep.jex")), enc_) << "the capture was not emptied";
+  const Result appended = Jexrx({"-S", "store"}, "< keep.jex >> keep.jex");
+  EXPECT_EQ(appended.status, 1);
+  EXPECT_EQ(appended.err,
+            "jexrx: standard output is the capture being read (standard input); name another "
+            "output\n");
+  EXPECT_EQ(ReadBytes(Path("keep.jex")), enc_) << "nothing was appended";
 
   // A bad command line shows the usage.
   const Result bad = Jexrx({"-x"});
