@@ -191,15 +191,22 @@ DateTime RtcFromString(std::string_view text) {
 }
 
 DateTime RtcNow() {
+  // The receiver stamps every deciphered packet: within one second the
+  // calendar conversion is done once.
+  static std::time_t lastSecond = static_cast<std::time_t>(-1);
+  static DateTime lastValue = 0;
   const std::time_t now = std::time(nullptr);
+  if (now == lastSecond) return lastValue;
   std::tm local{};
   localtime_r(&now, &local);
   const auto year = static_cast<std::uint32_t>(local.tm_year + 1900) % 100u;
-  return (year << 26) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 22) |
-         (static_cast<std::uint32_t>(local.tm_mday) << 17) |
-         (static_cast<std::uint32_t>(local.tm_hour) << 12) |
-         (static_cast<std::uint32_t>(local.tm_min) << 6) |
-         static_cast<std::uint32_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
+  lastSecond = now;
+  lastValue = (year << 26) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 22) |
+              (static_cast<std::uint32_t>(local.tm_mday) << 17) |
+              (static_cast<std::uint32_t>(local.tm_hour) << 12) |
+              (static_cast<std::uint32_t>(local.tm_min) << 6) |
+              static_cast<std::uint32_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
+  return lastValue;
 }
 
 std::uint64_t MillisecondsEpoch() {

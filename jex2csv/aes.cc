@@ -2,6 +2,8 @@
 // when enciphering and backwards when deciphering.
 #include "jex2csv/aes.h"
 
+#include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace jex {
@@ -49,21 +51,6 @@ constexpr std::uint8_t kInvSbox[256] = {
 constexpr std::uint8_t kRcon[11] = {0x00, 0x01, 0x02, 0x04, 0x08, 0x10,
                                     0x20, 0x40, 0x80, 0x1b, 0x36};
 
-// Multiplication by x in GF(2^8) modulo x^8 + x^4 + x^3 + x + 1.
-std::uint8_t xtime(std::uint8_t a) {
-  return static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0x00));
-}
-
-std::uint8_t gmul(std::uint8_t a, std::uint8_t b) {
-  std::uint8_t p = 0;
-  while (b != 0) {
-    if (b & 1) p ^= a;
-    a = xtime(a);
-    b >>= 1;
-  }
-  return p;
-}
-
 // Round key r-1 becomes round key r (forward step of the expansion).
 void NextRoundKey(Block& k, int r) {
   k[0] ^= static_cast<std::uint8_t>(kSbox[k[13]] ^ kRcon[r]);
@@ -73,57 +60,153 @@ void NextRoundKey(Block& k, int r) {
   for (int i = 4; i < 16; ++i) k[i] ^= k[i - 4];
 }
 
-// Round key r becomes round key r-1 (the expansion run backwards).
-void PrevRoundKey(Block& k, int r) {
-  for (int i = 15; i >= 4; --i) k[i] ^= k[i - 4];
-  k[0] ^= static_cast<std::uint8_t>(kSbox[k[13]] ^ kRcon[r]);
-  k[1] ^= kSbox[k[14]];
-  k[2] ^= kSbox[k[15]];
-  k[3] ^= kSbox[k[12]];
-}
-
 void AddRoundKey(Block& s, const Block& k) {
   for (int i = 0; i < 16; ++i) s[i] ^= k[i];
 }
 
 // The state is column-major: byte 4*c + r is row r of column c.
+// ShiftRows moves row r of column (c + r) mod 4 to column c: byte i of the
+// result comes from byte kShifted[i].
+constexpr std::uint8_t kShifted[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
+
 void SubBytesShiftRows(Block& s) {
   Block t;
-  for (int c = 0; c < 4; ++c) {
-    for (int r = 0; r < 4; ++r) t[4 * c + r] = kSbox[s[4 * ((c + r) % 4) + r]];
-  }
+  for (int i = 0; i < 16; ++i) t[i] = kSbox[s[kShifted[i]]];
   std::memcpy(s, t, sizeof t);
 }
 
-void InvShiftRowsSubBytes(Block& s) {
-  Block t;
-  for (int c = 0; c < 4; ++c) {
-    for (int r = 0; r < 4; ++r) t[4 * ((c + r) % 4) + r] = kInvSbox[s[4 * c + r]];
-  }
-  std::memcpy(s, t, sizeof t);
+// A column as one word, row r in bits 8r to 8r+7, whatever the machine's
+// byte order.
+std::uint32_t LoadColumn(const std::uint8_t* col) {
+  return static_cast<std::uint32_t>(col[0]) | (static_cast<std::uint32_t>(col[1]) << 8) |
+         (static_cast<std::uint32_t>(col[2]) << 16) | (static_cast<std::uint32_t>(col[3]) << 24);
+}
+
+void StoreColumn(std::uint8_t* col, std::uint32_t w) {
+  col[0] = static_cast<std::uint8_t>(w);
+  col[1] = static_cast<std::uint8_t>(w >> 8);
+  col[2] = static_cast<std::uint8_t>(w >> 16);
+  col[3] = static_cast<std::uint8_t>(w >> 24);
+}
+
+// xtime of the four bytes of a word at once.
+inline std::uint32_t Xtime4(std::uint32_t w) {
+  return ((w & 0x7f7f7f7fu) << 1) ^ (((w >> 7) & 0x01010101u) * 0x1bu);
+}
+
+// Row r of the result takes row r+n (mod 4) of w.
+inline std::uint32_t RotRows(std::uint32_t w, int n) {
+  return (w >> (8 * n)) | (w << (32 - 8 * n));
+}
+
+// Row r becomes 2·a[r] + 3·a[r+1] + a[r+2] + a[r+3], that is
+// a[r] + (a0+a1+a2+a3) + xtime(a[r] + a[r+1]).
+inline std::uint32_t MixColumn(std::uint32_t a) {
+  const std::uint32_t t = a ^ RotRows(a, 1);
+  return a ^ t ^ RotRows(t, 2) ^ Xtime4(t);
 }
 
 void MixColumns(Block& s) {
-  for (int c = 0; c < 4; ++c) {
-    std::uint8_t* col = s + 4 * c;
-    const std::uint8_t a0 = col[0], a1 = col[1], a2 = col[2], a3 = col[3];
-    const std::uint8_t all = static_cast<std::uint8_t>(a0 ^ a1 ^ a2 ^ a3);
-    col[0] = static_cast<std::uint8_t>(a0 ^ all ^ xtime(static_cast<std::uint8_t>(a0 ^ a1)));
-    col[1] = static_cast<std::uint8_t>(a1 ^ all ^ xtime(static_cast<std::uint8_t>(a1 ^ a2)));
-    col[2] = static_cast<std::uint8_t>(a2 ^ all ^ xtime(static_cast<std::uint8_t>(a2 ^ a3)));
-    col[3] = static_cast<std::uint8_t>(a3 ^ all ^ xtime(static_cast<std::uint8_t>(a3 ^ a0)));
-  }
+  for (int c = 0; c < 4; ++c) StoreColumn(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
 }
 
-void InvMixColumns(Block& s) {
-  for (int c = 0; c < 4; ++c) {
-    std::uint8_t* col = s + 4 * c;
-    const std::uint8_t a0 = col[0], a1 = col[1], a2 = col[2], a3 = col[3];
-    col[0] = static_cast<std::uint8_t>(gmul(a0, 14) ^ gmul(a1, 11) ^ gmul(a2, 13) ^ gmul(a3, 9));
-    col[1] = static_cast<std::uint8_t>(gmul(a0, 9) ^ gmul(a1, 14) ^ gmul(a2, 11) ^ gmul(a3, 13));
-    col[2] = static_cast<std::uint8_t>(gmul(a0, 13) ^ gmul(a1, 9) ^ gmul(a2, 14) ^ gmul(a3, 11));
-    col[3] = static_cast<std::uint8_t>(gmul(a0, 11) ^ gmul(a1, 13) ^ gmul(a2, 9) ^ gmul(a3, 14));
+// Deciphering tables: kInvTable[0][x] is the column that InvMixColumns makes
+// of InvSubBytes(x) standing in row 0 alone; kInvTable[r] is the same for
+// row r, which is kInvTable[0] with its rows turned down by r.
+constexpr std::uint8_t Gmul(std::uint8_t a, std::uint8_t b) {
+  std::uint8_t p = 0;
+  for (; b != 0; b = static_cast<std::uint8_t>(b >> 1)) {
+    if (b & 1) p = static_cast<std::uint8_t>(p ^ a);
+    a = static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0x00));
   }
+  return p;
+}
+constexpr auto kInvTable = [] {
+  std::array<std::array<std::uint32_t, 256>, 4> t{};
+  for (int x = 0; x < 256; ++x) {
+    const std::uint8_t v = kInvSbox[x];
+    const std::uint32_t w = static_cast<std::uint32_t>(Gmul(v, 14)) |
+                            (static_cast<std::uint32_t>(Gmul(v, 9)) << 8) |
+                            (static_cast<std::uint32_t>(Gmul(v, 13)) << 16) |
+                            (static_cast<std::uint32_t>(Gmul(v, 11)) << 24);
+    for (int r = 0; r < 4; ++r)
+      t[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] =
+          r == 0 ? w : (w << (8 * r)) | (w >> (32 - 8 * r));
+  }
+  return t;
+}();
+
+// Round key r becomes round key r-1 (the expansion run backwards), a key
+// held as four column words.
+inline void PrevRoundKeyWords(std::uint32_t (&k)[4], int r) {
+  k[3] ^= k[2];
+  k[2] ^= k[1];
+  k[1] ^= k[0];
+  const std::uint32_t t = RotRows(k[3], 1);
+  k[0] ^= (static_cast<std::uint32_t>(kSbox[t & 0xff]) ^ kRcon[r]) |
+          (static_cast<std::uint32_t>(kSbox[(t >> 8) & 0xff]) << 8) |
+          (static_cast<std::uint32_t>(kSbox[(t >> 16) & 0xff]) << 16) |
+          (static_cast<std::uint32_t>(kSbox[t >> 24]) << 24);
+}
+
+// InvMixColumns of a round key column: kInvTable undoes its own
+// InvSubBytes when given SubBytes of each byte.
+inline std::uint32_t InvMixKeyColumn(std::uint32_t k) {
+  return kInvTable[0][kSbox[k & 0xff]] ^ kInvTable[1][kSbox[(k >> 8) & 0xff]] ^
+         kInvTable[2][kSbox[(k >> 16) & 0xff]] ^ kInvTable[3][kSbox[k >> 24]];
+}
+
+// One column of a deciphering round: row r comes from the column given
+// r-th (InvShiftRows takes row r of column c from column c - r), then
+// InvSubBytes and InvMixColumns by table.
+
+inline std::uint32_t InvRoundColumn(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                                    std::uint32_t d) {
+  return kInvTable[0][a & 0xff] ^ kInvTable[1][(b >> 8) & 0xff] ^ kInvTable[2][(c >> 16) & 0xff] ^
+         kInvTable[3][d >> 24];
+}
+
+inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                                   std::uint32_t d) {
+  return static_cast<std::uint32_t>(kInvSbox[a & 0xff]) |
+         (static_cast<std::uint32_t>(kInvSbox[(b >> 8) & 0xff]) << 8) |
+         (static_cast<std::uint32_t>(kInvSbox[(c >> 16) & 0xff]) << 16) |
+         (static_cast<std::uint32_t>(kInvSbox[d >> 24]) << 24);
+}
+
+// The deciphering schedule of a last round key: InvMixColumns of round
+// keys 9 down to 1, and round key 0 (the cipher key). A receiver deciphers
+// packet after packet under the same few keys, so the schedules of recent
+// keys are kept in a small table, a slot per key chosen by a hash of it; a
+// key finds its own schedule only when all 16 bytes match.
+struct DecryptSchedule {
+  bool made = false;
+  std::uint32_t last[4] = {};
+  std::uint32_t mixed[9][4] = {};
+  std::uint32_t first[4] = {};
+};
+constexpr std::size_t kSchedules = 64;
+DecryptSchedule schedules[kSchedules];
+
+const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
+  const std::uint32_t h = (key[0] ^ key[1] ^ key[2] ^ key[3]) * 0x9E3779B1u;
+  DecryptSchedule& d = schedules[h >> 26];
+  if (d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
+      d.last[3] == key[3]) {
+    return d;
+  }
+  std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
+  for (int r = 10; r >= 2; --r) {
+    PrevRoundKeyWords(k, r);
+    for (int c = 0; c < 4; ++c) d.mixed[10 - r][c] = InvMixKeyColumn(k[c]);
+  }
+  PrevRoundKeyWords(k, 1);
+  for (int c = 0; c < 4; ++c) {
+    d.first[c] = k[c];
+    d.last[c] = key[c];
+  }
+  d.made = true;
+  return d;
 }
 
 }  // namespace
@@ -148,18 +231,29 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
-  Block state, k;
-  std::memcpy(state, in, sizeof state);
-  std::memcpy(k, key, sizeof k);
-  AddRoundKey(state, k);
-  for (int r = 10; r >= 1; --r) {
-    InvShiftRowsSubBytes(state);
-    PrevRoundKey(k, r);
-    AddRoundKey(state, k);
-    if (r != 1) InvMixColumns(state);
+  // State and round keys as column words. InvShiftRows takes row r of
+  // column c from column c - r; each middle round adds InvMixColumns of its
+  // round key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
+  std::uint32_t k[4];
+  for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
+  const DecryptSchedule& d = ScheduleFor(k);
+  std::uint32_t w0 = LoadColumn(in) ^ k[0], w1 = LoadColumn(in + 4) ^ k[1];
+  std::uint32_t w2 = LoadColumn(in + 8) ^ k[2], w3 = LoadColumn(in + 12) ^ k[3];
+  for (const auto& m : d.mixed) {
+    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
+    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
+    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
+    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
+    w0 = t0;
+    w1 = t1;
+    w2 = t2;
+    w3 = t3;
   }
-  std::memcpy(out, state, sizeof state);
-  std::memcpy(o_key, k, sizeof k);
+  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
+  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
+  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
+  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, d.first[c]);
 }
 
 }  // namespace jex

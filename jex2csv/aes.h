@@ -20,7 +20,8 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 // Deciphers the 16 bytes of in into out. key holds the last round key
 // (round 10), as aes_encrypt_128 leaves it; o_key receives the cipher key
 // that the expansion was started from. in and out may be the same buffer;
-// so may key and o_key.
+// so may key and o_key. The expansions of recently used keys are kept in a
+// small table of this unit, so calls must not overlap in several threads.
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace jex {
 namespace {
@@ -87,6 +88,50 @@ TEST(Aes128, RoundTripOfTheKeyConvention) {
     aes_decrypt_128(cipher.data(), back.data(), last.data(), first.data());
     EXPECT_EQ(back, block) << trial;
     EXPECT_EQ(first, key) << trial;
+  }
+}
+
+// Deciphering keeps the schedules of recent keys. Keys whose four words are
+// the same words in another order share a table slot; taking turns, each
+// must still decipher under its own schedule, and so must many keys in a
+// row, more than the table holds, visited twice.
+TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
+  struct Sealed {
+    Bytes16 last, cipher, plain, key;
+  };
+  std::vector<Sealed> sealed;
+  auto seal = [&](const Bytes16& key, int n) {
+    Sealed s{};
+    s.key = key;
+    for (std::size_t i = 0; i < 16; ++i) s.plain[i] = static_cast<std::uint8_t>(n * 13 + i);
+    aes_encrypt_128(s.plain.data(), s.cipher.data(), key.data(), s.last.data());
+    sealed.push_back(s);
+  };
+  for (int n = 0; n < 8; ++n) {
+    Bytes16 a{}, b{};
+    // Last round keys a and b with their words swapped: only a's and b's
+    // cipher keys are found by deciphering, so work back from the last keys.
+    for (std::size_t i = 0; i < 16; ++i) a[i] = static_cast<std::uint8_t>(n * 31 + i * 7 + 1);
+    for (std::size_t i = 0; i < 16; ++i) b[i] = a[(i + 4) % 16];
+    for (const Bytes16* last : {&a, &b}) {
+      Bytes16 scratch{}, key{};
+      aes_decrypt_128(scratch.data(), scratch.data(), last->data(), key.data());
+      seal(key, n);
+    }
+  }
+  for (int n = 0; n < 150; ++n) {
+    Bytes16 key{};
+    for (std::size_t i = 0; i < 16; ++i) key[i] = static_cast<std::uint8_t>(n * 3 + i * i);
+    seal(key, n);
+  }
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < sealed.size(); ++i) {
+      const Sealed& s = sealed[i];
+      Bytes16 out{}, key{};
+      aes_decrypt_128(s.cipher.data(), out.data(), s.last.data(), key.data());
+      ASSERT_EQ(out, s.plain) << "pass " << pass << ", key " << i;
+      ASSERT_EQ(key, s.key) << "pass " << pass << ", key " << i;
+    }
   }
 }
 

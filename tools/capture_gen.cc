@@ -3,18 +3,31 @@
 // mostly clear sensor packets (types 1 to 3), some enciphered ones, the odd
 // pairing and name packet and a few packets of unused types.
 //
-//   jexcapgen [-r records] [-s seed] [-n sensors] [-d start] [OUTFILE]
+//   jexcapgen [-r records] [-s seed] [-n sensors] [-d start] [-k percent [-c TWIN]] [OUTFILE]
 //
 // The capture starts at 'YYYY/MM/DD' or 'YYYY/MM/DD,hh:mm:ss' (years 2000 to
 // 2063, the years the receiver's date-time word holds; default 2015/06/03)
-// and may run on past New Year. Without OUTFILE the capture goes to standard
-// output. The same seed, counts and start always give the same bytes.
+// and may run on past New Year.
+//
+// With -k the capture is one a receiver of paired sensors hears: that share
+// of the sensors (at most 20, the receiver's store) encipher their packets
+// under a 16-byte cipher key of their own. Each of them sends one to three
+// enciphered packets, then its pairing packet (carrying the last round key
+// of its cipher key, the key the receiver stores), then its name packet,
+// then enciphered packets only. The other sensors send in clear. -c writes
+// the clear twin: the same records with every enciphered sensor packet
+// in clear (positive type, clear payload).
+//
+// Without OUTFILE the capture goes to standard output. The same seed and
+// options always give the same bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "jex2csv/aes.h"
 
 namespace {
 
@@ -45,7 +58,20 @@ struct Sensor {
   std::uint16_t pirCounts;
   std::uint16_t swCount;
   bool enciphered;           // paired sensors send enciphered packets
+  // Only with -k:
+  std::uint8_t cipherKey[16];
+  std::uint8_t storedKey[16];  // the last round key of cipherKey, sent when pairing
+  int beforePairing;           // enciphered packets still to send before pairing
+  bool paired;
+  bool named;
 };
+
+// Names that enciphering sensors announce; the receiver keeps letters,
+// digits, blanks and "-" and turns other bytes into "_".
+const char* const kNames[] = {"Office-2A", "Lab #3", "Kitchen", "Stair well", "Plant room",
+                              "Loft", "Bed 1", "Caf\xe9", "Hall", "Store-7"};
+constexpr std::uint32_t kNameCount = sizeof kNames / sizeof kNames[0];
+constexpr unsigned long long kStoreSlots = 20;
 
 bool IsLeap(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
@@ -115,8 +141,69 @@ int LightAt(std::uint64_t seconds, Rng& rng) {
 }
 
 void Usage() {
-  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [-d YYYY/MM/DD[,hh:mm:ss]] [OUTFILE]\n",
+  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [-d YYYY/MM/DD[,hh:mm:ss]]"
+             " [-k percent [-c TWIN]] [OUTFILE]\n",
              stderr);
+}
+
+// Sensor values of s at `now` into the 16 payload bytes v.
+void PutSensorValues(std::uint8_t* v, const Sensor& s, std::uint64_t now, Rng& rng) {
+  v[0] = s.pktId;
+  v[1] = static_cast<std::uint8_t>(s.xmitPwr);
+  PutLE16(v + 2, static_cast<unsigned>(s.battmv));
+  PutLE16(v + 4, static_cast<unsigned>(s.humid256));
+  PutLE16(v + 6, static_cast<std::uint16_t>(static_cast<std::int16_t>(s.tempCx10)));
+  PutLE16(v + 8, static_cast<unsigned>(LightAt(now, rng)));
+  PutLE16(v + 10, s.pirCounts);
+  PutLE16(v + 12, rng.Below(400));
+  PutLE16(v + 14, s.swCount);
+}
+
+// Picks the enciphering sensors of a -k capture, the first `count` of the
+// fleet, and gives every sensor its cipher key and the key it pairs with.
+void PrepareCipherFleet(std::vector<Sensor>& fleet, unsigned long long count, Rng& rng) {
+  for (std::size_t k = 0; k < fleet.size(); ++k) {
+    Sensor& s = fleet[k];
+    for (int i = 0; i < 4; ++i) PutLE32(s.cipherKey + 4 * i, static_cast<std::uint32_t>(rng.Next()));
+    std::uint8_t block[16] = {};
+    jex::aes_encrypt_128(block, block, s.cipherKey, s.storedKey);
+    s.enciphered = k < count;
+    s.beforePairing = rng.Between(1, 3);
+    s.paired = false;
+    s.named = false;
+  }
+}
+
+// One record of a -k capture for sensor s: the capture's packet goes to pkt,
+// its clear twin's to twin (the same bytes unless the packet is enciphered).
+void MakeCipherPacket(Sensor& s, std::uint64_t now, Rng& rng, std::uint8_t* pkt, std::uint8_t* twin) {
+  PutLE32(pkt, s.address);
+  pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));
+  std::uint8_t* v = pkt + 6;
+  int type;
+  if (s.enciphered && !s.paired && s.beforePairing == 0) {
+    type = 0;
+    std::memcpy(v, s.storedKey, 16);
+    s.paired = true;
+  } else if (s.enciphered && s.paired && !s.named) {
+    type = 4;
+    const char* name = kNames[rng.Below(kNameCount)];
+    std::strncpy(reinterpret_cast<char*>(v), name, 16);
+    s.named = true;
+  } else if (rng.Below(1000) >= 996) {
+    type = rng.Below(2) == 0 ? rng.Between(5, 127) : rng.Between(-128, -4);
+    for (int i = 0; i < 16; ++i) v[i] = static_cast<std::uint8_t>(rng.Below(256));
+  } else {
+    type = 1 + static_cast<int>(rng.Below(3));
+    PutSensorValues(v, s, now, rng);
+  }
+  pkt[5] = static_cast<std::uint8_t>(static_cast<std::int8_t>(type));
+  std::memcpy(twin, pkt, 22);
+  if (type >= 1 && type <= 3 && s.enciphered) {
+    jex::aes_encrypt_128(v, v, s.cipherKey, s.storedKey);
+    pkt[5] = static_cast<std::uint8_t>(static_cast<std::int8_t>(-type));
+    if (!s.paired) --s.beforePairing;
+  }
 }
 
 bool ReadNumber(const char* text, unsigned long long& value) {
@@ -125,11 +212,43 @@ bool ReadNumber(const char* text, unsigned long long& value) {
   return end != text && *end == '\0';
 }
 
+// One packet of an ordinary capture for sensor s into pkt: clear sensor
+// packets mostly, enciphered ones from paired sensors, now and then a
+// pairing or name packet or an unused type.
+void MakePacket(Sensor& s, std::uint64_t now, Rng& rng, std::uint8_t* pkt) {
+  const std::uint32_t roll = rng.Below(1000);
+  int type = 1 + static_cast<int>(rng.Below(3));
+  if (s.enciphered && roll < 900) type = -type;
+  if (roll >= 985) type = 0;
+  if (roll >= 990) type = 4;
+  if (roll >= 996) type = rng.Below(2) == 0 ? rng.Between(5, 127) : rng.Between(-128, -4);
+
+  PutLE32(pkt, s.address);
+  pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));
+  pkt[5] = static_cast<std::uint8_t>(static_cast<std::int8_t>(type));
+  std::uint8_t* v = pkt + 6;
+  if (type >= 1 && type <= 3) {
+    PutSensorValues(v, s, now, rng);
+  } else {
+    // Enciphered, key or name payloads look like noise to the converter.
+    for (int i = 0; i < 16; ++i) v[i] = static_cast<std::uint8_t>(rng.Below(256));
+  }
+}
+
+// Writes and empties a block of records; true when there is no stream.
+bool WriteBlock(std::vector<std::uint8_t>& block, std::FILE* out) {
+  const bool ok = out == nullptr || std::fwrite(block.data(), 1, block.size(), out) == block.size();
+  block.clear();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  unsigned long long records = 300, seed = 1, sensors = 12;
+  unsigned long long records = 300, seed = 1, sensors = 12, percent = 0;
+  bool cipherMode = false;
   const char* outName = nullptr;
+  const char* twinName = nullptr;
   Start start;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -140,8 +259,19 @@ int main(int argc, char** argv) {
       }
       continue;
     }
-    unsigned long long* target = arg == "-r" ? &records : arg == "-s" ? &seed : arg == "-n" ? &sensors : nullptr;
-    if (target != nullptr) {
+    unsigned long long* target = arg == "-r"   ? &records
+                                 : arg == "-s" ? &seed
+                                 : arg == "-n" ? &sensors
+                                 : arg == "-k" ? &percent
+                                               : nullptr;
+    cipherMode = cipherMode || arg == "-k";
+    if (arg == "-c") {
+      if (i + 1 >= argc) {
+        Usage();
+        return 1;
+      }
+      twinName = argv[++i];
+    } else if (target != nullptr) {
       if (i + 1 >= argc || !ReadNumber(argv[++i], *target)) {
         Usage();
         return 1;
@@ -157,9 +287,24 @@ int main(int argc, char** argv) {
     std::fputs("jexcapgen: sensors must be 1 to 1000\n", stderr);
     return 1;
   }
+  const unsigned long long cipherSensors = (sensors * percent + 99) / 100;
+  if (cipherMode && (percent > 100 || cipherSensors > kStoreSlots)) {
+    std::fputs("jexcapgen: -k takes 0 to 100 percent of at most 20 sensors\n", stderr);
+    return 1;
+  }
+  if (twinName != nullptr && !cipherMode) {
+    std::fputs("jexcapgen: -c goes with -k\n", stderr);
+    return 1;
+  }
   std::FILE* out = outName != nullptr ? std::fopen(outName, "wb") : stdout;
   if (out == nullptr) {
     std::fprintf(stderr, "jexcapgen: cannot create %s\n", outName);
+    return 1;
+  }
+  std::FILE* twinOut = twinName != nullptr ? std::fopen(twinName, "wb") : nullptr;
+  if (twinName != nullptr && twinOut == nullptr) {
+    std::fprintf(stderr, "jexcapgen: cannot create %s\n", twinName);
+    if (out != stdout) std::fclose(out);
     return 1;
   }
 
@@ -179,8 +324,9 @@ int main(int argc, char** argv) {
     s.enciphered = rng.Below(6) == 0;
     fleet.push_back(s);
   }
+  if (cipherMode) PrepareCipherFleet(fleet, cipherSensors, rng);
 
-  std::vector<std::uint8_t> block;
+  std::vector<std::uint8_t> block, twinBlock;
   block.reserve(32 * 4096);
   std::uint32_t dataNumber = 0;
   bool ok = true;
@@ -201,48 +347,30 @@ int main(int argc, char** argv) {
     if (rng.Below(20) == 0) ++s->swCount;
     ++s->pktId;
 
-    // Packet type: clear sensor packets mostly, enciphered ones from paired
-    // sensors, now and then a pairing or name packet or an unused type.
-    const std::uint32_t roll = rng.Below(1000);
-    int type = 1 + static_cast<int>(rng.Below(3));
-    if (s->enciphered && roll < 900) type = -type;
-    if (roll >= 985) type = 0;
-    if (roll >= 990) type = 4;
-    if (roll >= 996) type = rng.Below(2) == 0 ? rng.Between(5, 127) : rng.Between(-128, -4);
-
     std::uint8_t rec[32] = {};
     PutLE32(rec, dataNumber++ & 0xFFu);
     PutLE32(rec + 4, PackTime(start, now));
-    std::uint8_t* pkt = rec + 9;
-    PutLE32(pkt, s->address);
-    pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));
-    pkt[5] = static_cast<std::uint8_t>(static_cast<std::int8_t>(type));
-    std::uint8_t* v = pkt + 6;
-    if (type >= 1 && type <= 3) {
-      v[0] = s->pktId;
-      v[1] = static_cast<std::uint8_t>(s->xmitPwr);
-      PutLE16(v + 2, static_cast<unsigned>(s->battmv));
-      PutLE16(v + 4, static_cast<unsigned>(s->humid256));
-      PutLE16(v + 6, static_cast<std::uint16_t>(static_cast<std::int16_t>(s->tempCx10)));
-      PutLE16(v + 8, static_cast<unsigned>(LightAt(now, rng)));
-      PutLE16(v + 10, s->pirCounts);
-      PutLE16(v + 12, rng.Below(400));
-      PutLE16(v + 14, s->swCount);
+    if (cipherMode) {
+      std::uint8_t twin[32];
+      std::memcpy(twin, rec, 9);
+      MakeCipherPacket(*s, now, rng, rec + 9, twin + 9);
+      twin[31] = rec[31];
+      block.insert(block.end(), rec, rec + 32);
+      twinBlock.insert(twinBlock.end(), twin, twin + 32);
     } else {
-      // Enciphered, key or name payloads look like noise to the converter.
-      for (int i = 0; i < 16; ++i) v[i] = static_cast<std::uint8_t>(rng.Below(256));
+      MakePacket(*s, now, rng, rec + 9);
+      block.insert(block.end(), rec, rec + 32);
     }
-    block.insert(block.end(), rec, rec + 32);
     if (block.size() >= 32 * 4096) {
-      if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) {
+      if (!WriteBlock(block, out) || !WriteBlock(twinBlock, twinOut)) {
         ok = false;
         break;
       }
-      block.clear();
     }
   }
-  ok = ok && std::fwrite(block.data(), 1, block.size(), out) == block.size();
+  ok = ok && WriteBlock(block, out) && WriteBlock(twinBlock, twinOut);
   ok = (out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0) && ok;
+  ok = (twinOut == nullptr || std::fclose(twinOut) == 0) && ok;
   if (!ok) {
     std::fputs("jexcapgen: write failed\n", stderr);
     return 1;

@@ -1,0 +1,5 @@
+// jexrx: passes capture records through the receiver, deciphering the
+// packets of paired sensors, and writes the capture again.
+#include "jex2csv/JexRxFilter.h"
+
+int main(int argc, char** argv) { return jex::RxMain(argc, argv); }
