@@ -286,6 +286,17 @@ std::int32_t open_files(RunSettings& rs) {
     usrmsg(" Problem opening...", rs.inter.view(), 'W');
     return kExitFailed;
   }
+  // A report reads the log twice from its start: a pipe or a terminal would
+  // give its lines to the first pass only, and the report would come out
+  // empty. Scan-and-list reads it once.
+  if (!is_scan_and_list(action_letter(rs)) && !channel_is_regular_file(rs.iunit)) {
+    usrmsg("The log is not a regular file and cannot be read twice:", rs.inter.view(), 'W');
+    std::int32_t istat = 0;
+    erpfree(rs.iunit, istat);
+    epwait();
+    epagend();
+    return kExitFailed;
+  }
 
   if (!is_scan_and_list(action_letter(rs))) {
     compose_report_name(rs.inter, rs.irepsen, rs.repsen, rs.lfout);

@@ -68,7 +68,10 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
 
 // Opens the log on channel iunit, names and opens the report on iuf (unless
 // the action is scan-and-list), writes " processing..." and checks the action.
-// Returns kRunGoesOn or the exit status 1.
+// A log that is not a regular file (a pipe, a terminal) cannot be read a
+// second time: unless the action is scan-and-list, which reads it once, it is
+// refused with a warning naming it, before any report is made. Returns
+// kRunGoesOn or the exit status 1.
 std::int32_t open_files(RunSettings& rs);
 
 // A sensor index as text: three digits with leading zeros up to 999, every

@@ -4,7 +4,9 @@
 // buffers, so a channel write costs a table look-up and two buffered copies.
 #include "vud_support/console/channels.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -97,6 +99,42 @@ void drop_carriage_return(std::string& line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
 }
 
+const char* mode_of(FileAccess access) {
+  switch (access) {
+    case FileAccess::kRead:
+      return "r";
+    case FileAccess::kOld:
+      return "r+";
+    case FileAccess::kCreate:
+      return "w";
+    case FileAccess::kAppend:
+      return "a";
+  }
+  return "r";
+}
+
+// Opens a file read-only. Opening a pipe for reading would wait for a writer
+// to come along; without waiting, the caller can look at what it got (see
+// channel_is_regular_file) and the reads that follow wait as usual.
+std::FILE* open_for_reading(const std::string& fname) {
+  const int fd = ::open(fname.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return nullptr;
+  }
+  std::FILE* fp = ::fdopen(fd, "r");
+  if (fp == nullptr) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+  }
+  return fp;
+}
+
 void release(Channel& c) {
   std::free(c.line_buf);
   c.line_buf = nullptr;
@@ -172,23 +210,9 @@ std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess acc
   if (c.fp != nullptr) channel_close(ch);
   const std::string fname = file_name(name);
   if (fname.empty()) return ENOENT;
-  const char* how = "r";
-  switch (access) {
-    case FileAccess::kRead:
-      how = "r";
-      break;
-    case FileAccess::kOld:
-      how = "r+";
-      break;
-    case FileAccess::kCreate:
-      how = "w";
-      break;
-    case FileAccess::kAppend:
-      how = "a";
-      break;
-  }
   errno = 0;
-  std::FILE* fp = std::fopen(fname.c_str(), how);
+  std::FILE* fp = access == FileAccess::kRead ? open_for_reading(fname)
+                                              : std::fopen(fname.c_str(), mode_of(access));
   if (fp == nullptr) return errno != 0 ? errno : EIO;
   // A directory opens for reading on this platform but cannot be read as lines.
   struct stat st {};
@@ -231,6 +255,14 @@ std::int32_t channel_close(std::int32_t ch, bool remove_file) {
   return result;
 }
 
+bool channel_is_regular_file(std::int32_t ch) {
+  const Channel* c = find(ch);
+  if (c == nullptr || is_standard(ch)) return false;
+  if (c->fp == nullptr) return c->bound_in != nullptr || c->bound_out != nullptr;
+  struct stat st {};
+  return fstat(fileno(c->fp), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool channel_flush_all() {
   bool ok = true;
   auto flush_one = [&ok](Channel& c) {
@@ -268,6 +300,19 @@ void channel_reset_all() {
   for (Channel& c : g_other) reset_one(c);
   g_other.clear();
   std::clearerr(stdout);
+}
+
+void open_closed_standard_streams() {
+  // In order: each open takes the lowest free descriptor, which is the closed
+  // one, since those below it are open by then.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (got >= 0 && got != fd) {
+      ::dup2(got, fd);
+      ::close(got);
+    }
+  }
 }
 
 void end_program(int status) {

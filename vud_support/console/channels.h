@@ -27,10 +27,10 @@ inline constexpr std::int32_t kReadFailed = 1;
 inline constexpr std::int32_t kReadEnd = 2;
 
 enum class FileAccess {
-  kRead,     // existing file, read from its start
-  kOld,      // existing file, read and write, content kept
-  kCreate,   // new file (an existing one is emptied), write
-  kAppend,   // existing or new file, write at its end
+  kRead,    // existing file, read from its start
+  kOld,     // existing file, read and write, content kept
+  kCreate,  // new file (an existing one is emptied), write
+  kAppend,  // existing or new file, write at its end
 };
 
 // Writes text to channel ch, followed by a line end unless line_end is false
@@ -45,10 +45,17 @@ std::int32_t channel_read_line(std::int32_t ch, std::string& line);
 
 // Opens the named file on channel ch. Returns 0, or a positive error code of
 // the platform when the open fails. Channels 0, 5 and 6 cannot be opened.
+// kRead opens the file read-only and does not wait for a writer when the name
+// is a pipe. Files of 2 GiB and more open and read in every build.
 std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess access);
 
 // True for 0, 5 and 6, and for a file channel that holds an open file.
 bool channel_is_open(std::int32_t ch);
+
+// True when the file open on channel ch is a regular file, which can be read
+// again from its start (a stream bound by a test counts as one); false for a
+// pipe, a terminal or another device, and for a channel without a file.
+bool channel_is_regular_file(std::int32_t ch);
 
 // Closes the file on channel ch (and deletes that file when remove_file is
 // true). A channel that is not open, and the standard channels, are left alone.
@@ -67,6 +74,11 @@ void channel_bind_input(std::int32_t ch, std::istream* in);
 
 // Closes every file channel and removes every binding.
 void channel_reset_all();
+
+// Opens /dev/null on each of the standard input, output and error descriptors
+// that is closed, so that no file opened later lands on one of them and takes
+// the terminal text in its place. Called first thing by a program.
+void open_closed_standard_streams();
 
 // Ends the program: flushes and releases every channel, then exits with status;
 // a status of 0 becomes 1 when buffered output could not be written out.

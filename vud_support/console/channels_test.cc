@@ -1,6 +1,8 @@
 #include "vud_support/console/channels.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -117,6 +119,30 @@ TEST_F(ChannelsTest, OpenFailuresGiveThePlatformCode) {
   EXPECT_FALSE(file_exists(path("std")));
 }
 
+// A log is read twice, so only a regular file will do. Opening a pipe to read
+// must not wait for a writer, so that the caller gets to refuse it.
+TEST_F(ChannelsTest, ReadingOpensWithoutWaitingAndTellsRegularFiles) {
+  const std::string fifo = path("pipe.csv");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string file = path("log.csv");
+  put_file(file, "line\n");
+  std::istringstream bound("bound\n");
+  struct Case {
+    std::string name;
+    bool regular;
+  };
+  const Case cases[] = {{file, true}, {fifo, false}, {"/dev/null", false}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(channel_open(10, c.name, FileAccess::kRead), 0) << c.name;
+    EXPECT_EQ(channel_is_regular_file(10), c.regular) << c.name;
+    EXPECT_EQ(channel_close(10), kIoOk);
+  }
+  EXPECT_FALSE(channel_is_regular_file(10));  // nothing open
+  EXPECT_FALSE(channel_is_regular_file(5));
+  channel_bind_input(10, &bound);
+  EXPECT_TRUE(channel_is_regular_file(10));
+}
+
 TEST_F(ChannelsTest, ClosedChannelsRefuseWork) {
   std::string line = "x";
   EXPECT_FALSE(channel_is_open(33));
@@ -225,6 +251,28 @@ TEST_F(ChannelsDeathTest, EndProgramTurnsALostWriteIntoAFailure) {
         end_program(0);
       },
       ::testing::ExitedWithCode(1), "");
+}
+
+// With standard input and output closed, a file opened next would take their
+// descriptors and receive the terminal text; /dev/null stands in for them.
+TEST_F(ChannelsDeathTest, ClosedStandardStreamsAreOpenedOnDevNull) {
+  const std::string p = path("log.csv");
+  put_file(p, "kept\n");
+  EXPECT_EXIT(
+      {
+        close(0);
+        close(1);
+        open_closed_standard_streams();
+        channel_open(10, p, FileAccess::kRead);
+        channel_write(6, "terminal text");
+        std::fflush(stdout);
+        char target[64] = {};
+        const bool null_out = readlink("/proc/self/fd/1", target, sizeof target - 1) > 0 &&
+                              std::string(target) == "/dev/null";
+        std::exit(null_out && fcntl(0, F_GETFD) != -1 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(slurp(p), "kept\n");
 }
 
 TEST_F(ChannelsDeathTest, StandardStreamsKeepTheirOrderWhenTheyShareOnePlace) {
