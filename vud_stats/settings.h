@@ -46,15 +46,25 @@ struct RunSettings {
 // The first character of act, the letter every later stage looks at.
 inline char action_letter(const RunSettings& rs) { return rs.act(1); }
 
+// Results of partfa.
+inline constexpr std::int32_t kPartfaRead = 0;         // settings read; the run goes on
+inline constexpr std::int32_t kPartfaHelp = 1;         // help shown; the run ends
+inline constexpr std::int32_t kPartfaNameTooLong = 2;  // input name refused; the run ends
+
 // Reads the command line args (the arguments after the program name) into the
 // settings. Every output is set to its default first. Shows the help text and
-// returns true when "-help" is met (the caller ends the run); a value that
-// cannot be read shows "Problem with command line parameter." and stops the
-// parse with the settings read so far. A fifth "-ex" is refused the same way.
-bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
-            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
-            std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
-            Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args);
+// returns kPartfaHelp when "-help" is met; a value that cannot be read shows
+// "Problem with command line parameter." and stops the parse with the settings
+// read so far (kPartfaRead). A fifth "-ex" is refused the same way. An input
+// file name (bare or after "-file") is taken whole, trailing blanks dropped;
+// one longer than the 144 characters of inf is never cut into another name:
+// "ERROR: input file name longer than 144 characters: " and the name are shown
+// and the result is kPartfaNameTooLong.
+std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
+                    std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
+                    std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw,
+                    Text<8>& repsen, std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
+                    std::span<const char* const> args);
 
 // Shows the help text through edisp on the terminal channel (20 lines in the
 // variant build, which leaves out the JEX 1 line and the three -name lines).
@@ -63,7 +73,7 @@ void show_help();
 // Start-up of a run: clearing, terminal channels, partfa, terminal mode, the
 // blank line, the input-file check and " the input file is: ". Returns
 // kRunGoesOn, or the exit status of a run that ends here (help shown: 0; no
-// input file: 1).
+// input file or a refused one: 1).
 std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
 
 // Opens the log on channel iunit, names and opens the report on iuf (unless
@@ -81,8 +91,10 @@ std::string index_text(std::int32_t index);
 // The report file name made from the log name inter (see the naming rules:
 // "site.csv" -> "site.text", index 7 -> "site-007.text", "site.log" ->
 // "site.logtext"). irepsen > 0 restricts by index, else a repsen not
-// beginning with "-" restricts by name.
-void compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
+// beginning with "-" restricts by name; the name goes in without blanks
+// ("-name 2613" gives "site-2613.text"). A name longer than lfout is not cut
+// into another name: lfout is left blank and the result is false.
+bool compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
                          Text<144>& lfout);
 
 // Whether the action letter names something the tool can do: b, B, s, S, u,
