@@ -134,7 +134,7 @@ FreeLine& FreeLine::real(float x) {
 std::int32_t FreeLine::write(std::int32_t ch) {
   std::size_t n = s_.size();
   while (n > 1 && s_[n - 1] == ' ') --n;
-  return channel_write(ch, std::string_view(s_).substr(0, n));
+  return channel_write(ch, terminal_safe(std::string_view(s_).substr(0, n)));
 }
 
 void show_help() {

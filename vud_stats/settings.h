@@ -121,7 +121,8 @@ std::int32_t read_free_real(std::string_view text, float& value);
 // Text items are written as given; an integer is written as one blank and its
 // digits, or right-aligned in a given width; a real as one blank and the
 // shortest text that reads back to the same 4-byte value. Trailing blanks of
-// the line are not written.
+// the line are not written, and control bytes show as "?" (items quote sensor
+// names and stamps from the log, which must not drive the terminal).
 class FreeLine {
  public:
   FreeLine() : s_(1, ' ') {}
