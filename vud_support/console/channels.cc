@@ -17,6 +17,10 @@
 #include <vector>
 
 namespace vud {
+
+// A log of 2 GiB and more must open and read in the 32-bit build too.
+static_assert(sizeof(off_t) == 8, "64-bit file offsets needed (_FILE_OFFSET_BITS=64)");
+
 namespace {
 
 struct Channel {
