@@ -297,21 +297,21 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args) {
 }
 
 std::int32_t open_files(RunSettings& rs) {
+  // A report reads the log twice from its start: a pipe or a terminal would
+  // give its lines to the first pass only, and the report would come out
+  // empty. Told by the name, since opening a pipe waits for a writer.
+  // Scan-and-list reads the log once and takes one.
+  if (!is_scan_and_list(action_letter(rs)) && file_exists(rs.inter.view()) &&
+      !file_is_regular(rs.inter.view())) {
+    usrmsg("The log is not a regular file and cannot be read twice:", rs.inter.view(), 'W');
+    epwait();
+    epagend();
+    return kExitFailed;
+  }
   std::int32_t ier = 0;
   efopseq(rs.iunit, rs.inter, kExistMust, ier);
   if (ier != 0) {
     usrmsg(" Problem opening...", rs.inter.view(), 'W');
-    return kExitFailed;
-  }
-  // A report reads the log twice from its start: a pipe or a terminal would
-  // give its lines to the first pass only, and the report would come out
-  // empty. Scan-and-list reads it once.
-  if (!is_scan_and_list(action_letter(rs)) && !channel_is_regular_file(rs.iunit)) {
-    usrmsg("The log is not a regular file and cannot be read twice:", rs.inter.view(), 'W');
-    std::int32_t istat = 0;
-    erpfree(rs.iunit, istat);
-    epwait();
-    epagend();
     return kExitFailed;
   }
 

@@ -117,28 +117,6 @@ const char* mode_of(FileAccess access) {
   return "r";
 }
 
-// Opens a file read-only. Opening a pipe for reading would wait for a writer
-// to come along; without waiting, the caller can look at what it got (see
-// channel_is_regular_file) and the reads that follow wait as usual.
-std::FILE* open_for_reading(const std::string& fname) {
-  const int fd = ::open(fname.c_str(), O_RDONLY | O_NONBLOCK);
-  if (fd < 0) return nullptr;
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    return nullptr;
-  }
-  std::FILE* fp = ::fdopen(fd, "r");
-  if (fp == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-  }
-  return fp;
-}
-
 void release(Channel& c) {
   std::free(c.line_buf);
   c.line_buf = nullptr;
@@ -215,8 +193,7 @@ std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess acc
   const std::string fname = file_name(name);
   if (fname.empty()) return ENOENT;
   errno = 0;
-  std::FILE* fp = access == FileAccess::kRead ? open_for_reading(fname)
-                                              : std::fopen(fname.c_str(), mode_of(access));
+  std::FILE* fp = std::fopen(fname.c_str(), mode_of(access));
   if (fp == nullptr) return errno != 0 ? errno : EIO;
   // A directory opens for reading on this platform but cannot be read as lines.
   struct stat st {};
@@ -259,14 +236,6 @@ std::int32_t channel_close(std::int32_t ch, bool remove_file) {
   return result;
 }
 
-bool channel_is_regular_file(std::int32_t ch) {
-  const Channel* c = find(ch);
-  if (c == nullptr || is_standard(ch)) return false;
-  if (c->fp == nullptr) return c->bound_in != nullptr || c->bound_out != nullptr;
-  struct stat st {};
-  return fstat(fileno(c->fp), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool channel_flush_all() {
   bool ok = true;
   auto flush_one = [&ok](Channel& c) {
@@ -287,6 +256,12 @@ bool file_exists(std::string_view name) {
   if (fname.empty()) return false;
   struct stat st {};
   return stat(fname.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool file_is_regular(std::string_view name) {
+  const std::string fname = file_name(name);
+  struct stat st {};
+  return !fname.empty() && stat(fname.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void channel_bind_output(std::int32_t ch, std::ostream* out) { find_or_add(ch).bound_out = out; }

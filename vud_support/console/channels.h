@@ -45,17 +45,12 @@ std::int32_t channel_read_line(std::int32_t ch, std::string& line);
 
 // Opens the named file on channel ch. Returns 0, or a positive error code of
 // the platform when the open fails. Channels 0, 5 and 6 cannot be opened.
-// kRead opens the file read-only and does not wait for a writer when the name
-// is a pipe. Files of 2 GiB and more open and read in every build.
+// kRead opens the file read-only. Files of 2 GiB and more open and read in
+// every build.
 std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess access);
 
 // True for 0, 5 and 6, and for a file channel that holds an open file.
 bool channel_is_open(std::int32_t ch);
-
-// True when the file open on channel ch is a regular file, which can be read
-// again from its start (a stream bound by a test counts as one); false for a
-// pipe, a terminal or another device, and for a channel without a file.
-bool channel_is_regular_file(std::int32_t ch);
 
 // Closes the file on channel ch (and deletes that file when remove_file is
 // true). A channel that is not open, and the standard channels, are left alone.
@@ -65,8 +60,13 @@ std::int32_t channel_close(std::int32_t ch, bool remove_file = false);
 // Flushes every open channel; false when any flush failed.
 bool channel_flush_all();
 
-// Whether a file of that name exists.
+// Whether a file of that name exists (a directory does not count).
 bool file_exists(std::string_view name);
+
+// Whether the name is that of a regular file, which can be read again from
+// its start; false for a pipe, a terminal or another device, a directory, and
+// a name that does not exist.
+bool file_is_regular(std::string_view name);
 
 // Binds a stream to a channel in place of its file or standard stream (tests).
 void channel_bind_output(std::int32_t ch, std::ostream* out);
