@@ -103,20 +103,6 @@ void drop_carriage_return(std::string& line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
 }
 
-const char* mode_of(FileAccess access) {
-  switch (access) {
-    case FileAccess::kRead:
-      return "r";
-    case FileAccess::kOld:
-      return "r+";
-    case FileAccess::kCreate:
-      return "w";
-    case FileAccess::kAppend:
-      return "a";
-  }
-  return "r";
-}
-
 void release(Channel& c) {
   std::free(c.line_buf);
   c.line_buf = nullptr;
@@ -192,8 +178,23 @@ std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess acc
   if (c.fp != nullptr) channel_close(ch);
   const std::string fname = file_name(name);
   if (fname.empty()) return ENOENT;
+  const char* how = "r";
+  switch (access) {
+    case FileAccess::kRead:
+      how = "r";
+      break;
+    case FileAccess::kOld:
+      how = "r+";
+      break;
+    case FileAccess::kCreate:
+      how = "w";
+      break;
+    case FileAccess::kAppend:
+      how = "a";
+      break;
+  }
   errno = 0;
-  std::FILE* fp = std::fopen(fname.c_str(), mode_of(access));
+  std::FILE* fp = std::fopen(fname.c_str(), how);
   if (fp == nullptr) return errno != 0 ? errno : EIO;
   // A directory opens for reading on this platform but cannot be read as lines.
   struct stat st {};
