@@ -11,7 +11,8 @@ if(TARGET vudstats AND TARGET vudstats64 AND TARGET jex2csv AND TARGET vudloggen
       ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_molva_test.cc
       ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_cli_test.cc
       ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_builds_test.cc
-      ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_field_data_test.cc)
+      ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_field_data_test.cc
+      ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_files_test.cc)
   if(TARGET vudstats_e2e_test)
     target_compile_definitions(vudstats_e2e_test PRIVATE
       VUDSTATS_BIN="$<TARGET_FILE:vudstats>"

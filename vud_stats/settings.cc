@@ -19,6 +19,7 @@ namespace vud {
 namespace {
 
 constexpr std::string_view kProblem = "Problem with command line parameter.";
+constexpr std::string_view kNameTooLong = "ERROR: input file name longer than 144 characters: ";
 
 // Window geometry handed to epages; only the inert graphic routines use it.
 constexpr std::int32_t kAppW = 570;
@@ -133,7 +134,7 @@ FreeLine& FreeLine::real(float x) {
 std::int32_t FreeLine::write(std::int32_t ch) {
   std::size_t n = s_.size();
   while (n > 1 && s_[n - 1] == ' ') --n;
-  return channel_write(ch, std::string_view(s_).substr(0, n));
+  return channel_write(ch, terminal_safe(std::string_view(s_).substr(0, n)));
 }
 
 void show_help() {
@@ -166,10 +167,11 @@ void show_help() {
   edisp(iu, " [-help  this message");
 }
 
-bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
-            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
-            std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
-            Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args) {
+std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
+                    std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
+                    std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw,
+                    Text<8>& repsen, std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
+                    std::span<const char* const> args) {
   // Graph mode only where a graphical interface reports itself available
   // (never in this system), else text.
   termtype = ixavail() != 0 ? 8 : -1;
@@ -188,11 +190,21 @@ bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t&
     ++i;
     return i < m ? std::string_view(args[i]) : std::string_view();
   };
+  // An input file name goes whole into inf or not at all.
+  auto take_name = [&](std::string_view name) {
+    name = trimmed(name);
+    if (name.size() > inf.view().size()) {
+      edisp(outin.iuout, std::string(kNameTooLong).append(name));
+      return false;
+    }
+    inf = name;
+    return true;
+  };
   for (std::size_t i = 0; i < m; ++i) {
     const Text<72> argument(args[i]);
     if (matches(argument, "-help")) {
       show_help();
-      return true;
+      return kPartfaHelp;
     } else if (matches(argument, "-mode")) {
       const Text<72> v(value(i));
       if (matches(v, "text")) {
@@ -205,14 +217,14 @@ bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t&
         termtype = -6;
       }
     } else if (matches(argument, "-file")) {
-      inf = value(i);
+      if (!take_name(value(i))) return kPartfaNameTooLong;
     } else if (matches(argument, "-act ")) {
       act = value(i);
     } else if (matches(argument, "-tol ") || matches(argument, "-sen ")) {
       std::int32_t& target = matches(argument, "-tol ") ? itol : irepsen;
       if (read_free_int(value(i), target) == kFreeBad) {
         edisp(outin.iuout, kProblem);
-        return false;
+        return kPartfaRead;
       }
     } else if (matches(argument, "-name")) {
       read_free_text(value(i), repsen);
@@ -230,15 +242,15 @@ bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t&
       // ixsen has room for four names; a fifth is refused, not stored.
       if (nbixsen >= kMaxExcluded) {
         edisp(outin.iuout, kProblem);
-        return false;
+        return kPartfaRead;
       }
       ++nbixsen;
       read_free_text(value(i), ixsen(nbixsen));
-    } else {
-      inf = argument.trimmed();
+    } else if (!take_name(args[i])) {
+      return kPartfaNameTooLong;
     }
   }
-  return false;
+  return kPartfaRead;
 }
 
 std::int32_t start_up(RunSettings& rs, std::span<const char* const> args) {
@@ -250,9 +262,14 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args) {
   rs = RunSettings{};
   rs.inter.blank();
 
-  if (partfa(rs.modl, rs.inf, rs.act, rs.itol, rs.irepsen, rs.incdbt, rs.incrh, rs.inclux,
-             rs.incpir, rs.incsw, rs.repsen, rs.nbixsen, rs.ixsen, args)) {
-    return kExitDone;
+  switch (partfa(rs.modl, rs.inf, rs.act, rs.itol, rs.irepsen, rs.incdbt, rs.incrh, rs.inclux,
+                 rs.incpir, rs.incsw, rs.repsen, rs.nbixsen, rs.ixsen, args)) {
+    case kPartfaHelp:
+      return kExitDone;
+    case kPartfaNameTooLong:
+      return kExitFailed;
+    default:
+      break;
   }
   rs.restrictreport = rs.irepsen > 0 || rs.repsen(1) != '-';
 
@@ -280,6 +297,17 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args) {
 }
 
 std::int32_t open_files(RunSettings& rs) {
+  // A report reads the log twice from its start: a pipe or a terminal would
+  // give its lines to the first pass only, and the report would come out
+  // empty. Told by the name, since opening a pipe waits for a writer.
+  // Scan-and-list reads the log once and takes one.
+  if (!is_scan_and_list(action_letter(rs)) && file_exists(rs.inter.view()) &&
+      !file_is_regular(rs.inter.view())) {
+    usrmsg("The log is not a regular file and cannot be read twice:", rs.inter.view(), 'W');
+    epwait();
+    epagend();
+    return kExitFailed;
+  }
   std::int32_t ier = 0;
   efopseq(rs.iunit, rs.inter, kExistMust, ier);
   if (ier != 0) {
@@ -288,7 +316,16 @@ std::int32_t open_files(RunSettings& rs) {
   }
 
   if (!is_scan_and_list(action_letter(rs))) {
-    compose_report_name(rs.inter, rs.irepsen, rs.repsen, rs.lfout);
+    if (!compose_report_name(rs.inter, rs.irepsen, rs.repsen, rs.lfout)) {
+      // Cut to its field, the name would be that of another file.
+      edisp(outin.iuout,
+            "ERROR: the report name made from this log name would be longer than 144 characters");
+      std::int32_t istat = 0;
+      erpfree(rs.iunit, istat);
+      epwait();
+      epagend();
+      return kExitFailed;
+    }
     FreeLine().text(" reporting to > ").text(rs.lfout.trimmed()).write(outin.iuout);
     ier = 0;
     efopseq(rs.iuf, rs.lfout, kExistAskOverwrite, ier);
@@ -322,7 +359,7 @@ std::string index_text(std::int32_t index) {
   return b;
 }
 
-void compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
+bool compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
                          Text<144>& lfout) {
   const std::string_view name = trimmed(inter);
   const std::size_t n = name.size();
@@ -334,15 +371,22 @@ void compose_report_name(std::string_view inter, std::int32_t irepsen, const Tex
         .append(index_text(irepsen))
         .append(".text");
   } else if (repsen(1) != '-') {
-    out.append(csv ? name.substr(0, n - 4) : name)
-        .append("-")
-        .append(repsen.view())
-        .append(".text");
+    out.append(csv ? name.substr(0, n - 4) : name).append("-");
+    // A file name with blanks in it is awkward in every shell.
+    for (char c : repsen.view()) {
+      if (c != ' ') out.push_back(c);
+    }
+    out.append(".text");
   } else {
     // Unrestricted: "text" takes the place of "csv" after the dot, or is added.
     out.append(csv ? name.substr(0, n - 3) : name).append("text");
   }
+  if (out.size() > lfout.view().size()) {
+    lfout.blank();
+    return false;
+  }
   lfout = out;
+  return true;
 }
 
 bool is_usable_action(char letter) {

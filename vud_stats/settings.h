@@ -46,15 +46,25 @@ struct RunSettings {
 // The first character of act, the letter every later stage looks at.
 inline char action_letter(const RunSettings& rs) { return rs.act(1); }
 
+// Results of partfa.
+inline constexpr std::int32_t kPartfaRead = 0;         // settings read; the run goes on
+inline constexpr std::int32_t kPartfaHelp = 1;         // help shown; the run ends
+inline constexpr std::int32_t kPartfaNameTooLong = 2;  // input name refused; the run ends
+
 // Reads the command line args (the arguments after the program name) into the
 // settings. Every output is set to its default first. Shows the help text and
-// returns true when "-help" is met (the caller ends the run); a value that
-// cannot be read shows "Problem with command line parameter." and stops the
-// parse with the settings read so far. A fifth "-ex" is refused the same way.
-bool partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
-            std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh, std::int32_t& inclux,
-            std::int32_t& incpir, std::int32_t& incsw, Text<8>& repsen, std::int32_t& nbixsen,
-            Table<Text<8>, kMaxExcluded>& ixsen, std::span<const char* const> args);
+// returns kPartfaHelp when "-help" is met; a value that cannot be read shows
+// "Problem with command line parameter." and stops the parse with the settings
+// read so far (kPartfaRead). A fifth "-ex" is refused the same way. An input
+// file name (bare or after "-file") is taken whole, trailing blanks dropped;
+// one longer than the 144 characters of inf is never cut into another name:
+// "ERROR: input file name longer than 144 characters: " and the name are shown
+// and the result is kPartfaNameTooLong.
+std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::int32_t& itol,
+                    std::int32_t& irepsen, std::int32_t& incdbt, std::int32_t& incrh,
+                    std::int32_t& inclux, std::int32_t& incpir, std::int32_t& incsw,
+                    Text<8>& repsen, std::int32_t& nbixsen, Table<Text<8>, kMaxExcluded>& ixsen,
+                    std::span<const char* const> args);
 
 // Shows the help text through edisp on the terminal channel (20 lines in the
 // variant build, which leaves out the JEX 1 line and the three -name lines).
@@ -63,12 +73,15 @@ void show_help();
 // Start-up of a run: clearing, terminal channels, partfa, terminal mode, the
 // blank line, the input-file check and " the input file is: ". Returns
 // kRunGoesOn, or the exit status of a run that ends here (help shown: 0; no
-// input file: 1).
+// input file or a refused one: 1).
 std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
 
 // Opens the log on channel iunit, names and opens the report on iuf (unless
 // the action is scan-and-list), writes " processing..." and checks the action.
-// Returns kRunGoesOn or the exit status 1.
+// A log that is not a regular file (a pipe, a terminal) cannot be read a
+// second time: unless the action is scan-and-list, which reads it once, it is
+// refused with a warning naming it, before any report is made. Returns
+// kRunGoesOn or the exit status 1.
 std::int32_t open_files(RunSettings& rs);
 
 // A sensor index as text: three digits with leading zeros up to 999, every
@@ -78,8 +91,10 @@ std::string index_text(std::int32_t index);
 // The report file name made from the log name inter (see the naming rules:
 // "site.csv" -> "site.text", index 7 -> "site-007.text", "site.log" ->
 // "site.logtext"). irepsen > 0 restricts by index, else a repsen not
-// beginning with "-" restricts by name.
-void compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
+// beginning with "-" restricts by name; the name goes in without blanks
+// ("-name 2613" gives "site-2613.text"). A name longer than lfout is not cut
+// into another name: lfout is left blank and the result is false.
+bool compose_report_name(std::string_view inter, std::int32_t irepsen, const Text<8>& repsen,
                          Text<144>& lfout);
 
 // Whether the action letter names something the tool can do: b, B, s, S, u,
@@ -106,7 +121,8 @@ std::int32_t read_free_real(std::string_view text, float& value);
 // Text items are written as given; an integer is written as one blank and its
 // digits, or right-aligned in a given width; a real as one blank and the
 // shortest text that reads back to the same 4-byte value. Trailing blanks of
-// the line are not written.
+// the line are not written, and control bytes show as "?" (items quote sensor
+// names and stamps from the log, which must not drive the terminal).
 class FreeLine {
  public:
   FreeLine() : s_(1, ' ') {}

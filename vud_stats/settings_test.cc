@@ -12,8 +12,8 @@ namespace {
 
 class Settings : public StatsTest {
  protected:
-  // Parses args into rs_; returns whether help was shown.
-  bool parse(const std::vector<const char*>& args) {
+  // Parses args into rs_; returns the result of partfa.
+  std::int32_t parse(const std::vector<const char*>& args) {
     return partfa(rs_.modl, rs_.inf, rs_.act, rs_.itol, rs_.irepsen, rs_.incdbt, rs_.incrh,
                   rs_.inclux, rs_.incpir, rs_.incsw, rs_.repsen, rs_.nbixsen, rs_.ixsen,
                   std::span<const char* const>(args.data(), args.size()));
@@ -30,14 +30,13 @@ TEST_F(Settings, PartfaReadsOptionsInOrder) {
     std::int32_t incdbt, incpir, modl;
     std::string_view shown;
   };
-  // A bare name is cut to its 72-character argument field; a -file value
-  // goes straight into the 144-character inf.
-  const std::string long_name = std::string(70, 'd') + "/site.csv";
-  const std::string cut_name = long_name.substr(0, 72);
+  // A name fills the 144-character inf whole, bare or after -file.
+  const std::string long_name = std::string(135, 'd') + "/site.csv";
   const Case cases[] = {
       {{}, "UNKNOWN", "NONE", 30, 0, "-", 1, 1, -1, ""},
-      {{long_name.c_str()}, cut_name, "NONE", 30, 0, "-", 1, 1, -1, ""},
+      {{long_name.c_str()}, long_name, "NONE", 30, 0, "-", 1, 1, -1, ""},
       {{"-file", long_name.c_str()}, long_name, "NONE", 30, 0, "-", 1, 1, -1, ""},
+      {{"site.csv  "}, "site.csv", "NONE", 30, 0, "-", 1, 1, -1, ""},
       // "-tol" and "-sen" stand alone: longer words are file names.
       {{"-sen", "3", "-tolx", "-senx"}, "-senx", "NONE", 30, 3, "-", 1, 1, -1, ""},
       {{"site.csv", "-act", "2"}, "site.csv", "2", 30, 0, "-", 1, 1, -1, ""},
@@ -88,7 +87,7 @@ TEST_F(Settings, PartfaReadsOptionsInOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
-    EXPECT_FALSE(parse(c.args));
+    EXPECT_EQ(parse(c.args), kPartfaRead);
     EXPECT_EQ(rs_.inf.view(), Text<144>(c.inf).view());
     EXPECT_EQ(rs_.act.view(), Text<16>(c.act).view());
     EXPECT_EQ(rs_.itol, c.itol);
@@ -102,27 +101,44 @@ TEST_F(Settings, PartfaReadsOptionsInOrder) {
 }
 
 TEST_F(Settings, ExcludedNamesFillFourEntriesAndRefuseAFifth) {
-  EXPECT_FALSE(parse({"-ex", "A1", "-exclude", "B2", "-ex", "C3"}));
+  EXPECT_EQ(parse({"-ex", "A1", "-exclude", "B2", "-ex", "C3"}), kPartfaRead);
   EXPECT_EQ(rs_.nbixsen, 3);
   EXPECT_EQ(rs_.ixsen(1).view(), "A1      ");
   EXPECT_EQ(rs_.ixsen(2).view(), "B2      ");
   EXPECT_EQ(rs_.ixsen(3).view(), "C3      ");
   EXPECT_EQ(rs_.ixsen(4).view(), "        ");
 
-  EXPECT_FALSE(parse({"-ex", "A", "-ex", "B", "-ex", "C", "-ex", "D", "-ex", "E", "f.csv"}));
+  EXPECT_EQ(parse({"-ex", "A", "-ex", "B", "-ex", "C", "-ex", "D", "-ex", "E", "f.csv"}),
+            kPartfaRead);
   EXPECT_EQ(rs_.nbixsen, 4);
   EXPECT_EQ(rs_.ixsen(4).view(), "D       ");
   EXPECT_EQ(rs_.inf.view(), Text<144>("UNKNOWN").view());
   EXPECT_EQ(shown(), "Problem with command line parameter.\n");
 
   // -ex at the end still counts an entry, which stays blank.
-  EXPECT_FALSE(parse({"-ex"}));
+  EXPECT_EQ(parse({"-ex"}), kPartfaRead);
   EXPECT_EQ(rs_.nbixsen, 1);
   EXPECT_TRUE(rs_.ixsen(1).is_blank());
 }
 
+// A name of 145 characters or more would not fit inf: it is refused, not cut
+// into the name of another file, and the run ends.
+TEST_F(Settings, AnInputNameLongerThanItsFieldIsRefused) {
+  const std::string too_long = std::string(136, 'd') + "/site.csv";
+  ASSERT_EQ(too_long.size(), 145u);
+  for (const std::vector<const char*>& args :
+       {std::vector<const char*>{"-act", "2", too_long.c_str(), "-nopir"},
+        std::vector<const char*>{"ok.csv", "-file", too_long.c_str()}}) {
+    EXPECT_EQ(parse(args), kPartfaNameTooLong);
+    EXPECT_EQ(shown(), "ERROR: input file name longer than 144 characters: " + too_long + "\n");
+    EXPECT_EQ(rs_.incpir, 1) << "the parse stops at the name";
+  }
+  EXPECT_EQ(run({"-act", "2", too_long}), 1);
+  EXPECT_EQ(shown(), "ERROR: input file name longer than 144 characters: " + too_long + "\n");
+}
+
 TEST_F(Settings, HelpAnywhereShowsTheHelpTextAndStops) {
-  EXPECT_TRUE(parse({"-act", "2", "-help", "x.csv"}));
+  EXPECT_EQ(parse({"-act", "2", "-help", "x.csv"}), kPartfaHelp);
   EXPECT_EQ(shown(), kHelpText);
   EXPECT_EQ(rs_.inf.view(), Text<144>("UNKNOWN").view());
   EXPECT_EQ(run({"site.csv", "-help"}), 0);
@@ -140,7 +156,9 @@ TEST_F(Settings, ReportNames) {
       {"site.csv", 7, "-", "site-007.text"},
       {"site.csv", 12, "B0000001", "site-012.text"},
       {"site.csv", 0, "B0000001", "site-B0000001.text"},
-      {"site.csv", 0, "AB", "site-AB      .text"},
+      // A name is put in without its padding blanks.
+      {"site.csv", 0, "2613", "site-2613.text"},
+      {"site.log", 0, "A B", "site.log-AB.text"},
       {"site.log", 0, "-", "site.logtext"},
       {"site.log", 7, "-", "site.log-007.text"},
       {"site.CSV", 0, "-", "site.CSVtext"},
@@ -151,10 +169,20 @@ TEST_F(Settings, ReportNames) {
   };
   for (const Case& c : cases) {
     Text<144> lfout;
-    compose_report_name(Text<144>(c.inter), c.irepsen, Text<8>(c.repsen), lfout);
+    EXPECT_TRUE(compose_report_name(Text<144>(c.inter), c.irepsen, Text<8>(c.repsen), lfout));
     EXPECT_EQ(lfout.view(), Text<144>(c.lfout).view()) << c.inter << " " << c.irepsen;
   }
+  // A report name that would not fit is refused, not cut: "x.csv" of 144
+  // characters would make "x.text" of 145, cut back to "x.tex".
+  const std::string longest = std::string(139, 'd') + ".csv";
+  Text<144> lfout("stale");
+  EXPECT_TRUE(compose_report_name(Text<144>(longest), 0, Text<8>("-"), lfout));
+  EXPECT_EQ(lfout.trimmed(), longest.substr(0, 140) + "text");
+  EXPECT_FALSE(compose_report_name(Text<144>("d" + longest), 0, Text<8>("-"), lfout));
+  EXPECT_TRUE(lfout.is_blank());
 }
+
+
 
 TEST_F(Settings, FreeFormReaders) {
   struct Case {

@@ -57,7 +57,7 @@ class StatsTest : public ::testing::Test {
     channel_bind_output(kOutputChannel, &out_);
     channel_bind_input(kInputChannel, &in_);
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    // Short names: a bare file name on the command line holds at most 72 characters.
+    // Short names, so that every name made from them stays well within a file name field.
     const std::size_t h =
         std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
     dir_ = std::filesystem::path(::testing::TempDir()) /

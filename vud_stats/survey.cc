@@ -103,7 +103,7 @@ std::string comma_list(const Text<kListWidth>& list) {
   return std::string(delimited.trimmed());
 }
 
-void write_line(std::string_view text) { channel_write(outin.iuout, text); }
+void write_line(std::string_view text) { channel_write(outin.iuout, terminal_safe(text)); }
 
 }  // namespace
 
@@ -230,7 +230,7 @@ std::int32_t show_survey(RunState& r) {
     for (std::int32_t i = 1; i <= st.howmany; ++i) {
       names.append(st.envname(i).view()).push_back(' ');
     }
-    channel_write(outin.iuout, names);
+    channel_write(outin.iuout, terminal_safe(names));
   } else {
     FreeLine line;
     line.text("how many sensors found ").num(st.howmany);

@@ -4,7 +4,9 @@
 // buffers, so a channel write costs a table look-up and two buffered copies.
 #include "vud_support/console/channels.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +17,10 @@
 #include <vector>
 
 namespace vud {
+
+// A log of 2 GiB and more must open and read in the 32-bit build too.
+static_assert(sizeof(off_t) == 8, "64-bit file offsets needed (_FILE_OFFSET_BITS=64)");
+
 namespace {
 
 struct Channel {
@@ -253,6 +259,12 @@ bool file_exists(std::string_view name) {
   return stat(fname.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool file_is_regular(std::string_view name) {
+  const std::string fname = file_name(name);
+  struct stat st {};
+  return !fname.empty() && stat(fname.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void channel_bind_output(std::int32_t ch, std::ostream* out) { find_or_add(ch).bound_out = out; }
 
 void channel_bind_input(std::int32_t ch, std::istream* in) { find_or_add(ch).bound_in = in; }
@@ -268,6 +280,19 @@ void channel_reset_all() {
   for (Channel& c : g_other) reset_one(c);
   g_other.clear();
   std::clearerr(stdout);
+}
+
+void open_closed_standard_streams() {
+  // In order: each open takes the lowest free descriptor, which is the closed
+  // one, since those below it are open by then.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (got >= 0 && got != fd) {
+      ::dup2(got, fd);
+      ::close(got);
+    }
+  }
 }
 
 void end_program(int status) {

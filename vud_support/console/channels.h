@@ -45,6 +45,8 @@ std::int32_t channel_read_line(std::int32_t ch, std::string& line);
 
 // Opens the named file on channel ch. Returns 0, or a positive error code of
 // the platform when the open fails. Channels 0, 5 and 6 cannot be opened.
+// kRead opens the file read-only. Files of 2 GiB and more open and read in
+// every build.
 std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess access);
 
 // True for 0, 5 and 6, and for a file channel that holds an open file.
@@ -58,8 +60,13 @@ std::int32_t channel_close(std::int32_t ch, bool remove_file = false);
 // Flushes every open channel; false when any flush failed.
 bool channel_flush_all();
 
-// Whether a file of that name exists.
+// Whether a file of that name exists (a directory does not count).
 bool file_exists(std::string_view name);
+
+// Whether the name is that of a regular file, which can be read again from
+// its start; false for a pipe, a terminal or another device, a directory, and
+// a name that does not exist.
+bool file_is_regular(std::string_view name);
 
 // Binds a stream to a channel in place of its file or standard stream (tests).
 void channel_bind_output(std::int32_t ch, std::ostream* out);
@@ -67,6 +74,11 @@ void channel_bind_input(std::int32_t ch, std::istream* in);
 
 // Closes every file channel and removes every binding.
 void channel_reset_all();
+
+// Opens /dev/null on each of the standard input, output and error descriptors
+// that is closed, so that no file opened later lands on one of them and takes
+// the terminal text in its place. Called first thing by a program.
+void open_closed_standard_streams();
 
 // Ends the program: flushes and releases every channel, then exits with status;
 // a status of 0 becomes 1 when buffered output could not be written out.

@@ -1,6 +1,8 @@
 #include "vud_support/console/channels.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -117,6 +119,19 @@ TEST_F(ChannelsTest, OpenFailuresGiveThePlatformCode) {
   EXPECT_FALSE(file_exists(path("std")));
 }
 
+// A log is read twice, so only a regular file will do; the name tells,
+// without opening a pipe (which would wait for a writer).
+TEST_F(ChannelsTest, RegularFilesAreToldByName) {
+  ASSERT_EQ(mkfifo(path("pipe.csv").c_str(), 0600), 0);
+  put_file(path("log.csv"), "line\n");
+  EXPECT_TRUE(file_is_regular(path("log.csv") + "   "));
+  for (const std::string& name : {path("pipe.csv"), std::string("/dev/null"), dir_,
+                                  path("missing.csv"), std::string("  ")}) {
+    EXPECT_FALSE(file_is_regular(name)) << name;
+  }
+  EXPECT_TRUE(file_exists(path("pipe.csv")));  // a pipe is there, and refused by the caller
+}
+
 TEST_F(ChannelsTest, ClosedChannelsRefuseWork) {
   std::string line = "x";
   EXPECT_FALSE(channel_is_open(33));
@@ -225,6 +240,28 @@ TEST_F(ChannelsDeathTest, EndProgramTurnsALostWriteIntoAFailure) {
         end_program(0);
       },
       ::testing::ExitedWithCode(1), "");
+}
+
+// With standard input and output closed, a file opened next would take their
+// descriptors and receive the terminal text; /dev/null stands in for them.
+TEST_F(ChannelsDeathTest, ClosedStandardStreamsAreOpenedOnDevNull) {
+  const std::string p = path("log.csv");
+  put_file(p, "kept\n");
+  EXPECT_EXIT(
+      {
+        close(0);
+        close(1);
+        open_closed_standard_streams();
+        channel_open(10, p, FileAccess::kRead);
+        channel_write(6, "terminal text");
+        std::fflush(stdout);
+        char target[64] = {};
+        const bool null_out = readlink("/proc/self/fd/1", target, sizeof target - 1) > 0 &&
+                              std::string(target) == "/dev/null";
+        std::exit(null_out && fcntl(0, F_GETFD) != -1 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(slurp(p), "kept\n");
 }
 
 TEST_F(ChannelsDeathTest, StandardStreamsKeepTheirOrderWhenTheyShareOnePlace) {

@@ -322,6 +322,15 @@ void lusrmsg(std::string_view msg1, Field msg2, char level) {
   two_part(msg1, msg2, level, true);
 }
 
+std::string terminal_safe(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u < 0x20 && c != '\t') || u == 0x7F) c = '?';
+  }
+  return shown;
+}
+
 void isunix(bool& yes) { yes = true; }
 
 bool isunix() {

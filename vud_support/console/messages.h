@@ -5,6 +5,7 @@
 #define VUD_SUPPORT_CONSOLE_MESSAGES_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "vud_support/text/fixed_text.h"
@@ -34,6 +35,11 @@ std::int32_t iprevblnk(std::string_view string, std::int32_t ipos);
 // that is its last blank before a word; the trimmed length when there is none.
 // Past the width and past the text, and at a control character, as iprevblnk.
 std::int32_t inextblnk(std::string_view string, std::int32_t ipos);
+
+// The text as it may be shown on the terminal: every control byte (below 0x20
+// other than the tab, and 0x7F) becomes "?", so that text quoted from a
+// damaged or hostile file cannot drive the user's terminal. The length stays.
+std::string terminal_safe(std::string_view text);
 
 // Two-part message of kind level: "-", "P", "W", "F" (ends the program with
 // status 1), "?" (a prompt without line end). A second part beginning with "-"

@@ -243,6 +243,20 @@ TEST_F(MessagesTest, Edisp248KeepsWithinSixLinesOf144OnArbitraryText) {
 
 // ---------------------------------------------------- usrmsg and lusrmsg
 
+TEST(TerminalSafe, ShowsControlBytesAsQuestionMarks) {
+  struct Case {
+    std::string_view text, shown;
+  };
+  static constexpr Case kCases[] = {
+      {"plain text, 20.5", "plain text, 20.5"},
+      {"\x1b[2J\x1b]0;title\x07", "?[2J?]0;title?"},
+      {"a\tb", "a\tb"},  // the tab is a separator of log fields, not a control
+      {std::string_view("\0\r\n\x1f\x7f", 5), "?????"},
+      {"\xc3\xa9\x9b", "\xc3\xa9\x9b"},  // bytes from 0x80 on are left alone
+  };
+  for (const Case& c : kCases) EXPECT_EQ(terminal_safe(c.text), c.shown) << c.shown;
+}
+
 TEST_F(MessagesTest, UsrmsgShowsEachKind) {
   struct Case {
     std::string_view msg1, msg2;

@@ -14,7 +14,9 @@ namespace vud {
 namespace {
 
 constexpr std::int32_t kGraphMode = 8;
-constexpr std::int32_t kAnswerWidth = 96;
+// Answers are read into a field as wide as the library's long texts, room
+// for a whole file name and more.
+constexpr std::int32_t kAnswerWidth = 248;
 
 // Appends s to a composition field after its first `used` characters; the
 // field keeps its width and `used` never passes it.

@@ -42,7 +42,7 @@ inline constexpr std::int32_t kIerEasksPermission = 2;
 
 // A text value. Shows the current value ("(currently blank)" or
 // "(currently: " + value + ")", the value cut to 111 characters), then promp1
-// and promp2 as a prompt (usrmsg kind '?'), and reads a line (its first 96
+// and promp2 as a prompt (usrmsg kind '?'), and reads a line (its first 248
 // characters) as the answer:
 //   - "d"/"D" alone: "The default is `" + trimmed dstr + "`." and askok
 //     "Is this ok?"; yes sets strval to trimmed dstr, no asks again;
@@ -52,7 +52,7 @@ inline constexpr std::int32_t kIerEasksPermission = 2;
 //     " The existing string (" + value + ") will be used."; when it was blank
 //     too, warns " The current string is blank!" / " Please re-enter." and
 //     asks again;
-//   - anything else: strval = its first istrw characters (istrw at most 96),
+//   - anything else: strval = its first istrw characters (istrw at most 248),
 //     blank-padded to the width of strval.
 // A current value that begins with "UNKNOWN", "unknown" or "Unknown" and is
 // longer than six characters is shown as blank but kept for an empty answer.

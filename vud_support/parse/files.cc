@@ -103,7 +103,8 @@ void efopseq(std::int32_t iun, Field sfile, std::int32_t iexist, std::int32_t& i
           ier = kIerNoFile;
           return;
         }
-        code = open_old(iun, full);
+        // The file is only read: opened read-only, even when it is writable.
+        code = channel_open(iun, full, FileAccess::kRead);
         break;
       case kExistMustNot:
         if (exists) {

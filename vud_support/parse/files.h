@@ -31,11 +31,13 @@ inline constexpr std::int32_t kFullNameWidth = 144;
 // A name whose first two characters are blank, or that begins "UNKN" or
 // "unkn", gives ier -301 at once. Otherwise the full name comes from addpath,
 // iun (unless 0) is released first, and the mode decides:
-//   0: exists -> opened; missing -> ier -301, nothing shown.
-//   1: exists -> opened; missing -> warning "Could not find" + full name, -301.
+//   0: exists -> opened read-only; missing -> ier -301, nothing shown.
+//   1: exists -> opened read-only; missing -> warning "Could not find" + full
+//      name, -301.
 //   2: exists -> warning full name + "already exists (and should not)!", -300;
 //      missing -> created.
-//   3: exists -> opened, content kept; missing -> created.
+//   3: exists -> opened for reading and writing, content kept (read-only
+//      when it may only be read); missing -> created.
 //   4: missing -> created; exists -> the overwrite dialogue, which creates it
 //      anew or hands back a revised name that is tried from the release on;
 //      when the dialogue can get no answer, ier -302, the file is untouched and

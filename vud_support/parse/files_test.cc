@@ -1,5 +1,6 @@
 #include "vud_support/parse/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -112,6 +113,44 @@ TEST_F(FilesTest, OpenedFilesReadAndWrite) {
   std::int32_t istat = -1;
   erpfree(12, istat);
   EXPECT_EQ(content("report.txt"), "row 1\n");
+}
+
+// The access mode of the descriptor that holds the named file, or -1.
+int access_mode_of(const std::string& name) {
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    if (fs::read_symlink(e.path(), ec) == fs::path(name)) {
+      const int flags = fcntl(std::stoi(e.path().filename().string()), F_GETFL);
+      return flags == -1 ? -1 : (flags & O_ACCMODE);
+    }
+  }
+  return -1;
+}
+
+// Modes 0 and 1 open a file to be read: read-only, even when it is writable,
+// so that nothing written to the channel by mistake can reach the file.
+TEST_F(FilesTest, FilesThatMustExistAreOpenedReadOnly) {
+  struct Case {
+    std::int32_t mode;
+    int access;
+  };
+  static constexpr Case kCases[] = {{0, O_RDONLY}, {1, O_RDONLY}, {3, O_RDWR}};
+  for (const Case& c : kCases) {
+    make("log.txt", "first\n");
+    Text<80> name(path("log.txt"));
+    std::int32_t ier = 0;
+    efopseq(kChan, name, c.mode, ier);
+    ASSERT_EQ(ier, 0) << c.mode;
+    EXPECT_EQ(access_mode_of(path("log.txt")), c.access) << c.mode;
+    if (c.access == O_RDONLY) {
+      EXPECT_EQ(channel_write(kChan, "stray text"), kIoFailed) << c.mode;
+      std::int32_t istat = -1;
+      erpfree(kChan, istat);
+      EXPECT_EQ(content("log.txt"), "first\n") << c.mode;
+    }
+    std::int32_t istat = -1;
+    erpfree(kChan, istat);
+  }
 }
 
 TEST_F(FilesTest, ReadOnlyFileStillOpensForReading) {

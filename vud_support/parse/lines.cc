@@ -54,10 +54,9 @@ void append_int(std::string& out, std::int32_t v, int width) {
   }
 }
 
-// The first 247 characters of the trimmed text of s.
-std::string_view echo_of(std::string_view s) {
-  return trimmed(s).substr(0, kEchoWidth);
-}
+// The first 247 characters of the trimmed text of s, as the terminal may
+// show them.
+std::string echo_of(std::string_view s) { return terminal_safe(trimmed(s).substr(0, kEchoWidth)); }
 
 // Starts a report: " In <file>" followed by with_file when a current file is
 // set (its first two characters not blank), else without_file.

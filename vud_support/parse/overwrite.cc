@@ -60,16 +60,25 @@ OverwriteOutcome overwrite_dialogue(std::int32_t iun, Field sfile, Text<144>& lo
     return OverwriteOutcome::kCreated;
   }
 
-  Text<72> lfil;
+  // One character wider than a full name, so that a longer answer is seen
+  // and refused rather than cut into the name of another file.
+  Text<kFullNameWidth + 1> lfil;
   std::int32_t nrename = 0;
-  do {
+  for (;;) {
     erpfree(iun, istat);
     nrename = set_help(kRenameHelp);
     lfil = sfile.trimmed();
-    if (!easks(lfil, "Revised file name?", " ", 72, " ", "revised file name", ier, nrename)) {
+    if (!easks(lfil, "Revised file name?", " ", lfil.width(), " ", "revised file name", ier,
+               nrename)) {
       return refuse(iun);
     }
-  } while (lfil.is_blank());
+    if (lfil.trimmed_length() > kFullNameWidth) {
+      edisp(outin.iuout,
+            "EFOPSEQ: a file name holds at most 144 characters, please give a shorter one.");
+      continue;
+    }
+    if (!lfil.is_blank()) break;
+  }
 
   bool concat = false;
   addpath(lfil, longtfile, concat);

@@ -23,8 +23,11 @@ enum class OverwriteOutcome {
 //
 // The name question starts from the caller's name: an empty answer keeps it
 // (" The existing string (...) will be used.") and that name is then tested
-// again, so its overwrite question comes back. Only a name that comes back
-// blank (the blank default, confirmed) asks for the name again at once.
+// again, so its overwrite question comes back. A name that comes back blank
+// (the blank default, confirmed) asks for the name again at once; so does one
+// longer than the 144 characters of a full name, after "EFOPSEQ: a file name
+// holds at most 144 characters, please give a shorter one.". A remembered
+// name goes into sfile whole.
 // At the end of the terminal input nothing is written over the file: the
 // channel is freed, one line says so, and the outcome is kRefused.
 OverwriteOutcome overwrite_dialogue(std::int32_t iun, Field sfile, Text<144>& longtfile,

@@ -197,6 +197,53 @@ TEST_F(OverwriteTest, EndOfInputLeavesEverythingUntouched) {
   }
 }
 
+// Names fill the 144 characters of a full name whole: kept with an empty
+// answer, typed as the revised name, and remembered. A longer answer is
+// refused, never cut into the name of another file.
+TEST_F(OverwriteTest, RevisedNamesHoldAWholeFullName) {
+  auto name_of = [&](char fill) {
+    const std::string head = dir_.string() + "/";
+    return head + std::string(kFullNameWidth - head.size() - 5, fill) + ".text";
+  };
+  const std::string kept = name_of('k');
+  const std::string typed = name_of('t');
+  ASSERT_EQ(kept.size(), 144u);
+  std::ofstream(kept) << "old report\n";
+  Text<144> sfile(kept);
+
+  // No, the name kept with an empty answer and remembered: asked about again,
+  // then overwritten in its place.
+  in_.str("n\n\ny\ny\n");
+  out_.str("");
+  ier_ = 0;
+  efopseq(kChannel, sfile, kExistAskOverwrite, ier_);
+  EXPECT_EQ(ier_, 0);
+  write_and_close("new");
+  EXPECT_EQ(read_file(kept), "new\n");
+  EXPECT_EQ(sfile.trimmed(), kept);
+
+  // A revised name one character too long, then one of 144 characters.
+  const std::string too_long = typed + "x";
+  in_.str("n\n" + too_long + "\n" + typed + "\ny\n");
+  in_.clear();
+  out_.str("");
+  efopseq(kChannel, sfile, kExistAskOverwrite, ier_);
+  EXPECT_EQ(ier_, 0);
+  write_and_close("newer");
+  EXPECT_EQ(read_file(kept), "new\n");
+  EXPECT_EQ(read_file(typed), "newer\n");
+  EXPECT_EQ(sfile.trimmed(), typed);
+  EXPECT_FALSE(fs::exists(too_long));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++files;
+  EXPECT_EQ(files, 3u) << "a.txt and the two reports, nothing else";
+  const std::string asked = "(currently: " + kept.substr(0, 111) + ")\nRevised file name? ";
+  EXPECT_EQ(out_.str(), kept + "\n" + std::string(kOverwrite) + asked +
+                            "EFOPSEQ: a file name holds at most 144 characters, please give a "
+                            "shorter one.\n" +
+                            asked + std::string(kRemember));
+}
+
 TEST_F(OverwriteTest, AMissingFileIsCreatedWithoutAQuestion) {
   sfile_ = b_;
   open("n\n");

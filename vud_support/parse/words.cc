@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
@@ -95,12 +96,14 @@ Scan scan_item(std::string_view string, std::int32_t& k, Field out, Skip skip, S
   return Scan::kDone;
 }
 
-// The second line of the past-the-end message: the whole input line.
+// The second line of the past-the-end message: the whole input line, its
+// control bytes shown as "?" like every echo of a line or word.
 void show_line(std::string_view string) {
-  if (trimmed_length(string) > kLongLine) {
-    edisp248(outin.iuout, string, kWrapWidth);
+  const std::string shown = terminal_safe(string);
+  if (trimmed_length(shown) > kLongLine) {
+    edisp248(outin.iuout, shown, kWrapWidth);
   } else {
-    edisp(outin.iuout, string);
+    edisp(outin.iuout, shown);
   }
 }
 
@@ -125,7 +128,7 @@ void conversion_message(std::string_view msg, std::string_view word) {
   } else {
     line << " Failed: conversion of ";
   }
-  line << label_text(msg) << " value in " << word;
+  line << label_text(msg) << " value in " << terminal_safe(word);
   line.show();
 }
 
@@ -155,7 +158,7 @@ void range_message(std::string_view string, std::int32_t echo_max, char act, std
   } else {
     where << (failure ? " FAILURE in: " : " WARNING in: ");
   }
-  where << sub1(string, 1, echo);
+  where << terminal_safe(sub1(string, 1, echo));
   where.show();
   std::string_view phrase;
   if (failure) {

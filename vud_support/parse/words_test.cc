@@ -163,6 +163,24 @@ TEST_F(Egetw, PastTheEndMessages) {
   }
 }
 
+// A line or word quoted in a message shows its control bytes as "?", so that
+// a damaged or hostile file cannot drive the terminal; tabs stay.
+TEST_F(WordsTest, EchoedLinesAndWordsShowControlBytesAsQuestionMarks) {
+  const Text<24> line("\x1b]0;x\x07\t7\x7f \x1b[2J");
+  std::int32_t k = 0, ier = 0, iv = 0;
+  egetwi(line, k, iv, 0, 10, 'W', "count", ier);  // the first word is no number
+  EXPECT_EQ(ier, kIerNotNumber);
+  k = 0;
+  egetwi(Text<16>("99 \x1b[2J"), k, iv, 0, 10, 'W', "count", ier);  // out of range
+  Text<8> word;
+  k = 16;
+  egetw(line, k, word, 'W', "name", ier);  // past the end
+  EXPECT_EQ(shown(),
+            " Failed: conversion of count value in ?]0;x?\n"
+            " \n WARNING in: 99 ?[2J\n the count value (99) > normal maximum 10!\n"
+            "WARNING: Past end of line for name (word) in...\n?]0;x?\t7? ?[2J\n");
+}
+
 TEST_F(Egetw, BlankLineAndBlankLabel) {
   const Text<30> line;
   std::int32_t k = 0, ier = 0;
