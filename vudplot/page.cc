@@ -16,7 +16,7 @@ constexpr const char* kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
 
 // At most this many time ticks: labels need about 70 pixels each.
 constexpr int kMostTimeTicks = kColumns / 70 + 1;
-constexpr int kMostValueSteps = 6;
+constexpr int kMostValueSteps = 8;
 
 constexpr const char* kStyle =
     "body{font:14px/1.4 sans-serif;margin:16px 24px;color:#222;background:#fff}"
@@ -157,7 +157,7 @@ void write_chart(std::string& out, const Plot& plot, const Chart& chart, int num
 
   out += "<section class=\"measure\">\n<h2>";
   append_escaped(out, heading_of(chart.measurement));
-  out += "</h2>\n<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\"";
+  out += "</h2>\n<svg class=\"chart\"";
   append_attr(out, "id", "chart" + std::to_string(number));
   append_attr(out, "width", std::to_string(kChartWidth));
   append_attr(out, "height", std::to_string(kChartHeight));

@@ -139,7 +139,7 @@ bool parse_row_start(std::string_view line, std::int64_t& t, std::string_view& v
   // "YYYY/MM/DD,hh:mm," or "YYYY-MM-DD hh:mm,".
   const std::string_view s = rest;
   int y, mo, d, h, mi;
-  if (!digits(s, 0, 4, y) || (s.size() < 17) || (s[4] != '/' && s[4] != '-') || s[7] != s[4] ||
+  if (!digits(s, 0, 4, y) || s.size() < 16 || (s[4] != '/' && s[4] != '-') || s[7] != s[4] ||
       !digits(s, 5, 2, mo) || !digits(s, 8, 2, d) || (s[10] != ',' && s[10] != ' ') ||
       !digits(s, 11, 2, h) || s[13] != ':' || !digits(s, 14, 2, mi))
     return false;
@@ -169,11 +169,10 @@ bool parse_value(std::string_view text, float& v) {
   const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), v);
   if (end != body.data() + body.size()) return false;
   if (ec == std::errc::result_out_of_range) {
-    // Past the range of a 4-byte real: as large (or as small) as it can be.
-    v = std::numeric_limits<float>::infinity();
-    double d = 0;
-    std::from_chars(body.data(), body.data() + body.size(), d);
-    if (std::fabs(d) < 1) v = 0;
+    // Past the range of a 4-byte real: too large is infinite, too small is 0.
+    const std::size_t e = body.find_first_of("eE");
+    const bool tiny = e != std::string_view::npos && e + 1 < body.size() && body[e + 1] == '-';
+    v = tiny ? 0.0f : std::numeric_limits<float>::infinity();
   } else if (ec != std::errc()) {
     return false;
   }
