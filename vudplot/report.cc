@@ -186,8 +186,12 @@ LineStatus read_row(LineReader& in, std::string& row, bool& ended) {
   row.assign(line);
   ended = in.ended();
   if (st != LineStatus::kLine) return st;
-  std::string_view more;
-  while (in.peek(more) == LineStatus::kLine && !more.empty() && more.front() == ' ') {
+  // A continuation begins with a blank, but so does a row whose day number is
+  // below 100: only a line that is no row continues one.
+  std::string_view more, values;
+  std::int64_t t;
+  while (in.peek(more) == LineStatus::kLine && !more.empty() && more.front() == ' ' &&
+         !parse_row_start(more, t, values) && row.size() < LineReader::kDefaultCap) {
     in.next(more);
     if (!row.empty() && row.back() != ',') row += ',';
     row.append(more.substr(1));

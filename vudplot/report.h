@@ -69,7 +69,8 @@ bool parse_value(std::string_view text, float& v);
 bool next_field(std::string_view& rest, std::string_view& field);
 
 // Reads one whole row: a row too long for one line of the report continues on
-// lines that begin with a blank, which are joined to it here. `row` is reused.
+// lines that begin with a blank, which are joined to it here. (A row whose day
+// number is below 100 also begins with blanks; it is a row of its own.) `row` is reused.
 // Returns the status of the first line read; `ended` tells whether the row's
 // last line ended with a line end.
 LineStatus read_row(LineReader& in, std::string& row, bool& ended);

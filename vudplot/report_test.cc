@@ -170,17 +170,18 @@ TEST(ParseValue, ReadsEveryNumberTextOfAReport) {
 }
 
 TEST(ReadRow, JoinsTheContinuationLinesOfALongRow) {
-  MemFile f("1.000000,2014/12/22,13:00,1.5000,2.5000,\n 3.5000,4.5000,\n 5.5000\n"
-            "1.003472,2014/12/22,13:05,7.0000\n# end");
+  // Day numbers below 100 begin with blanks: those lines are rows of their own.
+  MemFile f("  1.000000,2014/12/22,13:00,1.5000,2.5000,\n 3.5000,4.5000,\n 5.5000\n"
+            "  1.003472,2014/12/22,13:05,7.0000\n# end");
   LineReader in(f.get());
   std::string row;
   bool ended = false;
   ASSERT_EQ(read_row(in, row, ended), LineStatus::kLine);
-  EXPECT_EQ(row, "1.000000,2014/12/22,13:00,1.5000,2.5000,3.5000,4.5000,5.5000");
+  EXPECT_EQ(row, "  1.000000,2014/12/22,13:00,1.5000,2.5000,3.5000,4.5000,5.5000");
   EXPECT_TRUE(ended);
   EXPECT_EQ(in.number(), 3);
   ASSERT_EQ(read_row(in, row, ended), LineStatus::kLine);
-  EXPECT_EQ(row, "1.003472,2014/12/22,13:05,7.0000");
+  EXPECT_EQ(row, "  1.003472,2014/12/22,13:05,7.0000");
   ASSERT_EQ(read_row(in, row, ended), LineStatus::kLine);
   EXPECT_EQ(row, "# end");
   EXPECT_FALSE(ended);  // the file's last line has no line end

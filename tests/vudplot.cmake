@@ -1,0 +1,16 @@
+# The browser test of vudplot: headless Chromium opens pages made from
+# generated reports and takes screenshots. Without Chromium it reports itself
+# skipped (status 77), never passed.
+if(VUD_BUILD_TESTS AND TARGET vudplot AND TARGET vudstats AND TARGET vudstats64 AND TARGET vudloggen)
+  add_executable(vudplot_browser_test
+    ${CMAKE_CURRENT_SOURCE_DIR}/vudplot_browser_test.cc
+    ${CMAKE_CURRENT_SOURCE_DIR}/png_image.cc)
+  target_include_directories(vudplot_browser_test PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(vudplot_browser_test PRIVATE vud_warnings)
+  add_dependencies(vudplot_browser_test vudplot vudstats vudstats64 vudloggen)
+  add_test(NAME vudplot_browser_test
+    COMMAND vudplot_browser_test ${CMAKE_CURRENT_BINARY_DIR}/vudplot_browser
+            $<TARGET_FILE:vudloggen> $<TARGET_FILE:vudstats> $<TARGET_FILE:vudstats64>
+            $<TARGET_FILE:vudplot>)
+  set_tests_properties(vudplot_browser_test PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
+endif()
