@@ -14,3 +14,20 @@ if(VUD_BUILD_TESTS AND TARGET vudplot AND TARGET vudstats AND TARGET vudstats64 
             $<TARGET_FILE:vudplot>)
   set_tests_properties(vudplot_browser_test PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
 endif()
+
+# Whole-program tests of vudplot on reports of the built vudstats and vudstats64.
+if(TARGET vudplot AND TARGET vudstats AND TARGET vudstats64 AND TARGET jex2csv AND TARGET vudloggen)
+  vud_add_test(vudplot_e2e_test
+    SOURCES
+      ${CMAKE_CURRENT_SOURCE_DIR}/vudstats_e2e.cc
+      ${CMAKE_CURRENT_SOURCE_DIR}/vudplot_e2e_test.cc)
+  if(TARGET vudplot_e2e_test)
+    target_compile_definitions(vudplot_e2e_test PRIVATE
+      VUDSTATS_BIN="$<TARGET_FILE:vudstats>"
+      VUDSTATS64_BIN="$<TARGET_FILE:vudstats64>"
+      JEX2CSV_BIN="$<TARGET_FILE:jex2csv>"
+      VUDLOGGEN_BIN="$<TARGET_FILE:vudloggen>"
+      VUDPLOT_BIN="$<TARGET_FILE:vudplot>")
+    add_dependencies(vudplot_e2e_test vudplot vudstats vudstats64 jex2csv vudloggen)
+  endif()
+endif()
