@@ -73,13 +73,14 @@ struct Huffman {
   }
 };
 
-constexpr std::uint16_t kLenBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::uint16_t kLenBase[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::uint8_t kLenExtra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::uint16_t kDistBase[] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                       33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                       1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint16_t kDistBase[] = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::uint8_t kDistExtra[] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                        6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
@@ -145,7 +146,7 @@ bool inflate_zlib(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t>
     } else if (type == 2) {
       std::uint32_t hlit, hdist, hclen;
       if (!b.take(5, hlit) || !b.take(5, hdist) || !b.take(4, hclen)) return false;
-      static constexpr int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+      static constexpr int kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                          11, 4,  12, 3, 13, 2, 14, 1, 15};
       std::uint8_t cl[19] = {};
       for (std::uint32_t i = 0; i < hclen + 4; ++i) {
@@ -241,10 +242,18 @@ bool decode_png(const std::string& bytes, Image& img, std::string& why) {
       const int a = i >= bpp ? cur[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
       int pred = 0;
       switch (filter) {
-        case 0: pred = 0; break;
-        case 1: pred = a; break;
-        case 2: pred = b; break;
-        case 3: pred = (a + b) / 2; break;
+        case 0:
+          pred = 0;
+          break;
+        case 1:
+          pred = a;
+          break;
+        case 2:
+          pred = b;
+          break;
+        case 3:
+          pred = (a + b) / 2;
+          break;
         case 4: {
           const int pp = a + b - c, pa = std::abs(pp - a), pb = std::abs(pp - b),
                     pc = std::abs(pp - c);
@@ -260,7 +269,9 @@ bool decode_png(const std::string& bytes, Image& img, std::string& why) {
     for (int x = 0; x < img.width; ++x)
       for (int k = 0; k < 3; ++k)
         img.rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(img.width) +
-                 static_cast<std::size_t>(x)) * 3 + static_cast<std::size_t>(k)] =
+                 static_cast<std::size_t>(x)) *
+                    3 +
+                static_cast<std::size_t>(k)] =
             cur[static_cast<std::size_t>(x) * bpp + static_cast<std::size_t>(k)];
     std::swap(prev, cur);
   }

@@ -15,7 +15,8 @@ struct Image {
 
   const std::uint8_t* at(int x, int y) const {
     return rgb.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                         static_cast<std::size_t>(x)) * 3;
+                         static_cast<std::size_t>(x)) *
+                            3;
   }
 };
 

@@ -52,8 +52,7 @@ bool sh(const std::string& cmd) {
 }
 
 std::string find_chromium() {
-  if (const char* env = std::getenv("VUDPLOT_CHROMIUM"); env != nullptr && *env != '\0')
-    return env;
+  if (const char* env = std::getenv("VUDPLOT_CHROMIUM"); env != nullptr && *env != '\0') return env;
   const char* path = std::getenv("PATH");
   std::stringstream dirs(path ? path : "/usr/bin:/bin");
   std::string dir;
@@ -107,8 +106,8 @@ int pixels_of(const png_test::Image& img, const Chart& c, const std::string& hex
   for (int y = c.y + 1; y < c.y + c.h - 1 && y < img.height; ++y)
     for (int x = c.x + 1; x < c.x + c.w - 1 && x < img.width; ++x) {
       const std::uint8_t* p = img.at(x, y);
-      if (std::abs(p[0] - static_cast<int>(r)) <= 12 && std::abs(p[1] - static_cast<int>(g)) <= 12 &&
-          std::abs(p[2] - static_cast<int>(b)) <= 12)
+      if (std::abs(p[0] - static_cast<int>(r)) <= 12 &&
+          std::abs(p[1] - static_cast<int>(g)) <= 12 && std::abs(p[2] - static_cast<int>(b)) <= 12)
         ++n;
     }
   return n;
@@ -122,16 +121,17 @@ struct Browser {
     return "timeout 180 " + quote(bin) +
            " --headless --no-sandbox --disable-gpu --disable-dev-shm-usage --no-first-run"
            " --no-default-browser-check --disable-extensions --hide-scrollbars"
-           " --force-device-scale-factor=1 --user-data-dir=" + quote(profile) +
-           " --enable-logging=stderr --v=0 " + what + " " + quote(url) + " < /dev/null";
+           " --force-device-scale-factor=1 --user-data-dir=" +
+           quote(profile) + " --enable-logging=stderr --v=0 " + what + " " + quote(url) +
+           " < /dev/null";
   }
 };
 
 struct PageCase {
-  std::string name;    // also the page's file name
-  std::string report;  // the report, in the work directory
-  std::size_t charts;  // charts expected
-  std::size_t sensors; // paths expected in each chart
+  std::string name;     // also the page's file name
+  std::string report;   // the report, in the work directory
+  std::size_t charts;   // charts expected
+  std::size_t sensors;  // paths expected in each chart
 };
 
 void check_page(const Browser& br, const std::string& vudplot, const PageCase& pc) {
@@ -143,7 +143,8 @@ void check_page(const Browser& br, const std::string& vudplot, const PageCase& p
     return;
   }
   const std::string url = "file://" + page;
-  const std::string dom_file = dir + "/" + pc.name + ".dom", log_file = dir + "/" + pc.name + ".log";
+  const std::string dom_file = dir + "/" + pc.name + ".dom",
+                    log_file = dir + "/" + pc.name + ".log";
   if (!sh(br.command(url, "--dump-dom") + " > " + quote(dom_file) + " 2> " + quote(log_file))) {
     fail(pc.name, "chromium --dump-dom failed; its log is " + log_file);
     return;
@@ -155,7 +156,8 @@ void check_page(const Browser& br, const std::string& vudplot, const PageCase& p
   for (std::string line; std::getline(lines, line);)
     if (line.find(":CONSOLE") != std::string::npos) fail(pc.name, "console: " + line);
   const std::size_t body = dom.find("<body");
-  const int height = body == std::string::npos ? 0 : std::atoi(attr(dom, body, "data-height").c_str());
+  const int height =
+      body == std::string::npos ? 0 : std::atoi(attr(dom, body, "data-height").c_str());
   if (height <= 0) fail(pc.name, "the page's script did not run to its end (no data-height)");
 
   const std::vector<Chart> charts = charts_of(dom);
@@ -197,8 +199,8 @@ void check_page(const Browser& br, const std::string& vudplot, const PageCase& p
       }
     }
     if (seen == 0) fail(pc.name, c.measurement + ": no sensor's colour drawn in " + shot);
-    summary += " " + c.measurement + " " + std::to_string(seen) + "/" +
-               std::to_string(c.colours.size());
+    summary +=
+        " " + c.measurement + " " + std::to_string(seen) + "/" + std::to_string(c.colours.size());
   }
   std::printf("page %s: %zu charts, colours seen:%s (%s)\n", pc.name.c_str(), charts.size(),
               summary.c_str(), shot.c_str());
@@ -217,7 +219,8 @@ std::string first_sensor(const std::string& report) {
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fprintf(stderr, "usage: vudplot_browser_test WORKDIR VUDLOGGEN VUDSTATS VUDSTATS64 VUDPLOT\n");
+    std::fprintf(stderr,
+                 "usage: vudplot_browser_test WORKDIR VUDLOGGEN VUDSTATS VUDSTATS64 VUDPLOT\n");
     return 2;
   }
   auto full = [](const char* p) { return std::filesystem::absolute(p).string(); };
@@ -226,8 +229,9 @@ int main(int argc, char** argv) {
   Browser br;
   br.bin = find_chromium();
   if (br.bin.empty()) {
-    std::printf("SKIPPED: Chromium is not installed (Debian package 'chromium'), so the browser "
-                "test of vudplot did not run.\n");
+    std::printf(
+        "SKIPPED: Chromium is not installed (Debian package 'chromium'), so the browser "
+        "test of vudplot did not run.\n");
     return kSkipped;
   }
   std::printf("browser: %s\n", br.bin.c_str());
@@ -235,7 +239,8 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(work, ec);
   std::filesystem::create_directories(work);
   br.work = work;
-  std::string profile = (std::filesystem::temp_directory_path() / "vudplot-chromium.XXXXXX").string();
+  std::string profile =
+      (std::filesystem::temp_directory_path() / "vudplot-chromium.XXXXXX").string();
   if (mkdtemp(profile.data()) == nullptr) {
     std::printf("FAIL: cannot make a profile directory\n");
     return 1;
@@ -277,12 +282,9 @@ int main(int argc, char** argv) {
   std::snprintf(mfile, sizeof mfile, "mday.log-%03d.text", std::atoi(mindex.c_str()));
 
   const PageCase kPages[] = {
-      {"qtv2-day-12", "qday.text", 5, 12},
-      {"qtv2-day-1", "qday-" + qname + ".text", 4, 1},
-      {"qtv2-year-12", "qyear.text", 5, 12},
-      {"molva-day-12", "mday.logtext", 5, 12},
-      {"molva-day-1", mfile, 5, 1},
-      {"molva-year-12", "myear.logtext", 5, 12},
+      {"qtv2-day-12", "qday.text", 5, 12},   {"qtv2-day-1", "qday-" + qname + ".text", 4, 1},
+      {"qtv2-year-12", "qyear.text", 5, 12}, {"molva-day-12", "mday.logtext", 5, 12},
+      {"molva-day-1", mfile, 5, 1},          {"molva-year-12", "myear.logtext", 5, 12},
   };
   for (const PageCase& pc : kPages) check_page(br, vudplot, pc);
 

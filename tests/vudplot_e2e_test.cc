@@ -45,8 +45,10 @@ class VudplotE2eTest : public E2eTest {
 
 TEST_F(VudplotE2eTest, DrawsEveryKindOfReport) {
   generate("q.csv", {"-sensors", "3", "-interval", "60", "-span", "7200", "-kind2", "3"});
-  generate("m.log", {"-layout", "molva_short", "-sensors", "3", "-interval", "60", "-span", "7200"});
-  generate("u.log", {"-layout", "molva_units", "-sensors", "2", "-interval", "120", "-span", "7200"});
+  generate("m.log",
+           {"-layout", "molva_short", "-sensors", "3", "-interval", "60", "-span", "7200"});
+  generate("u.log",
+           {"-layout", "molva_units", "-sensors", "2", "-interval", "120", "-span", "7200"});
   report(vudstats_bin(), {"-act", "2", "-nopir", "q.csv"});
   report(vudstats64_bin(), {"-act", "s", "m.log"});
   report(vudstats_bin(), {"-act", "u", "u.log"});
@@ -125,8 +127,8 @@ TEST_F(VudplotE2eTest, SaysWhatItCannotDraw) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("vudplot: m.log: is not a vudstats report", 0), 0u) << r.err;
   EXPECT_FALSE(exists("m.html.tmp"));
-  EXPECT_EQ(files(), (std::vector<std::string>{"cut.html", "cut.text", "m.html", "m.log",
-                                                "m.logtext"}));
+  EXPECT_EQ(files(),
+            (std::vector<std::string>{"cut.html", "cut.text", "m.html", "m.log", "m.logtext"}));
 }
 
 }  // namespace

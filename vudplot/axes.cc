@@ -20,14 +20,12 @@ struct Step {
 };
 
 constexpr Step kSteps[] = {
-    {Unit::kSecond, 60},    {Unit::kSecond, 120},   {Unit::kSecond, 300},
-    {Unit::kSecond, 600},   {Unit::kSecond, 900},   {Unit::kSecond, 1800},
-    {Unit::kSecond, 3600},  {Unit::kSecond, 7200},  {Unit::kSecond, 10800},
-    {Unit::kSecond, 21600}, {Unit::kSecond, 43200}, {Unit::kDay, 1},
-    {Unit::kDay, 2},        {Unit::kDay, 5},        {Unit::kDay, 10},
-    {Unit::kMonth, 1},      {Unit::kMonth, 2},      {Unit::kMonth, 3},
-    {Unit::kMonth, 6},      {Unit::kYear, 1},       {Unit::kYear, 2},
-    {Unit::kYear, 5},       {Unit::kYear, 10},      {Unit::kYear, 20},
+    {Unit::kSecond, 60},    {Unit::kSecond, 120},   {Unit::kSecond, 300},   {Unit::kSecond, 600},
+    {Unit::kSecond, 900},   {Unit::kSecond, 1800},  {Unit::kSecond, 3600},  {Unit::kSecond, 7200},
+    {Unit::kSecond, 10800}, {Unit::kSecond, 21600}, {Unit::kSecond, 43200}, {Unit::kDay, 1},
+    {Unit::kDay, 2},        {Unit::kDay, 5},        {Unit::kDay, 10},       {Unit::kMonth, 1},
+    {Unit::kMonth, 2},      {Unit::kMonth, 3},      {Unit::kMonth, 6},      {Unit::kYear, 1},
+    {Unit::kYear, 2},       {Unit::kYear, 5},       {Unit::kYear, 10},      {Unit::kYear, 20},
     {Unit::kYear, 50},      {Unit::kYear, 100},     {Unit::kYear, 1000},
 };
 

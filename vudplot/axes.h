@@ -26,10 +26,10 @@ struct TimeTick {
 std::vector<TimeTick> time_ticks(std::int64_t t0, std::int64_t t1, int most);
 
 struct ValueAxis {
-  double lo = 0, hi = 1;       // the axis range, both on ticks
-  double step = 1;             // distance between ticks
-  std::vector<double> ticks;   // lo, lo + step, ... hi
-  int decimals = 0;            // decimals that tell the ticks apart
+  double lo = 0, hi = 1;      // the axis range, both on ticks
+  double step = 1;            // distance between ticks
+  std::vector<double> ticks;  // lo, lo + step, ... hi
+  int decimals = 0;           // decimals that tell the ticks apart
 };
 
 // A value axis over the values from vmin to vmax: round ticks (1, 2 or 5 times

@@ -35,26 +35,22 @@ TEST(TimeTicks, FitTheSpanOnCalendarMarks) {
        "13:00/22 Dec 2014 13:05 13:10 13:15 13:20 13:25 13:30 13:35 13:40 13:45 13:50 13:55 "
        "14:00"},
       {"an hour from an odd minute: every 10 minutes", civil_seconds(2014, 12, 22, 13, 3),
-       civil_seconds(2014, 12, 22, 14, 3), 7,
-       "13:10/22 Dec 2014 13:20 13:30 13:40 13:50 14:00"},
+       civil_seconds(2014, 12, 22, 14, 3), 7, "13:10/22 Dec 2014 13:20 13:30 13:40 13:50 14:00"},
       {"a day: every 2 hours, the date under midnight", civil_seconds(2015, 6, 3, 0, 0),
        civil_seconds(2015, 6, 4, 0, 0), 14,
        "00:00/3 Jun 2015 02:00 04:00 06:00 08:00 10:00 12:00 14:00 16:00 18:00 20:00 22:00 "
        "00:00/4 Jun"},
       {"a day across a year end", civil_seconds(2014, 12, 31, 12, 0),
-       civil_seconds(2015, 1, 1, 12, 0), 5,
-       "12:00/31 Dec 2014 18:00 00:00/1 Jan 2015 06:00 12:00"},
+       civil_seconds(2015, 1, 1, 12, 0), 5, "12:00/31 Dec 2014 18:00 00:00/1 Jan 2015 06:00 12:00"},
       {"a month: days 1, 6, 11, ...", civil_seconds(2015, 6, 1, 0, 0),
-       civil_seconds(2015, 7, 1, 0, 0), 14,
-       "1 Jun/2015 6 Jun 11 Jun 16 Jun 21 Jun 26 Jun 1 Jul"},
+       civil_seconds(2015, 7, 1, 0, 0), 14, "1 Jun/2015 6 Jun 11 Jun 16 Jun 21 Jun 26 Jun 1 Jul"},
       {"a month ending on the 31st: no tick crowds the 1st", civil_seconds(2015, 7, 3, 0, 0),
-       civil_seconds(2015, 8, 2, 0, 0), 7,
-       "6 Jul/2015 11 Jul 16 Jul 21 Jul 26 Jul 1 Aug"},
+       civil_seconds(2015, 8, 2, 0, 0), 7, "6 Jul/2015 11 Jul 16 Jul 21 Jul 26 Jul 1 Aug"},
       {"a year: every month, the year under January", civil_seconds(2014, 1, 1, 0, 0),
        civil_seconds(2014, 12, 31, 23, 55), 14,
        "Jan/2014 Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec"},
-      {"a year from June: every other month from January, the next year under its January", civil_seconds(2014, 6, 15, 0, 0),
-       civil_seconds(2015, 6, 14, 0, 0), 7,
+      {"a year from June: every other month from January, the next year under its January",
+       civil_seconds(2014, 6, 15, 0, 0), civil_seconds(2015, 6, 14, 0, 0), 7,
        "Jul/2014 Sep Nov Jan/2015 Mar May"},
       {"ten years", civil_seconds(2010, 1, 1, 0, 0), civil_seconds(2020, 1, 1, 0, 0), 14,
        "2010 2011 2012 2013 2014 2015 2016 2017 2018 2019 2020"},
@@ -77,10 +73,10 @@ TEST(ValueAxis, CoversTheValuesWithRoundTicks) {
     int decimals;
   };
   const Case kCases[] = {
-      {14.8, 27.0, 10, 30, 5, 0},      {0, 20, 0, 20, 5, 0},
-      {35.9, 63.4, 35, 65, 5, 0},      {0.12, 0.47, 0.1, 0.5, 0.1, 1},
-      {-3.2, 4.1, -4, 6, 2, 0},        {285, 285, 240, 320, 20, 0},
-      {0, 0, -1, 1, 0.5, 1},           {0, 120000, 0, 120000, 20000, 0},
+      {14.8, 27.0, 10, 30, 5, 0}, {0, 20, 0, 20, 5, 0},
+      {35.9, 63.4, 35, 65, 5, 0}, {0.12, 0.47, 0.1, 0.5, 0.1, 1},
+      {-3.2, 4.1, -4, 6, 2, 0},   {285, 285, 240, 320, 20, 0},
+      {0, 0, -1, 1, 0.5, 1},      {0, 120000, 0, 120000, 20000, 0},
       {60.5, 66.2, 60, 68, 2, 0},
   };
   for (const Case& c : kCases) {

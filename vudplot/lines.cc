@@ -24,8 +24,8 @@ LineStatus LineReader::read_line(std::string& into, bool& ended) {
     }
     const char* start = block_.data() + pos_;
     const void* nl = std::memchr(start, '\n', len_ - pos_);
-    const std::size_t n = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start)
-                             : len_ - pos_;
+    const std::size_t n =
+        nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) : len_ - pos_;
     if (into.size() + n > cap_) return LineStatus::kTooLong;
     into.append(start, n);
     pos_ += n;

@@ -59,9 +59,14 @@ struct Measure {
   std::string_view suffix, name, unit;
 };
 constexpr Measure kMeasures[] = {
-    {"degC", "Temperature", "\xC2\xB0" "C"}, {"Lux", "Light", "lux"},
-    {"RH", "Relative humidity", "%"},         {"PIR", "PIR", ""},
-    {"SW", "Switch count", ""},               {"dbA", "Audio", "dBA"},
+    {"degC", "Temperature",
+     "\xC2\xB0"
+     "C"},
+    {"Lux", "Light", "lux"},
+    {"RH", "Relative humidity", "%"},
+    {"PIR", "PIR", ""},
+    {"SW", "Switch count", ""},
+    {"dbA", "Audio", "dBA"},
 };
 
 const Measure* measure_of(std::string_view suffix) {
@@ -161,8 +166,8 @@ void write_chart(std::string& out, const Plot& plot, const Chart& chart, int num
   append_attr(out, "id", "chart" + std::to_string(number));
   append_attr(out, "width", std::to_string(kChartWidth));
   append_attr(out, "height", std::to_string(kChartHeight));
-  append_attr(out, "viewBox", "0 0 " + std::to_string(kChartWidth) + " " +
-                                  std::to_string(kChartHeight));
+  append_attr(out, "viewBox",
+              "0 0 " + std::to_string(kChartWidth) + " " + std::to_string(kChartHeight));
   append_attr(out, "data-measurement", chart.measurement);
   append_attr(out, "data-t0", std::to_string(plot.t0));
   append_attr(out, "data-t1", std::to_string(plot.t1));
@@ -188,8 +193,9 @@ void write_chart(std::string& out, const Plot& plot, const Chart& chart, int num
   }
   std::vector<double> tick_x;
   for (const TimeTick& k : ticks) {
-    const double x = kLeft + (static_cast<double>(k.t - plot.t0) /
-                              static_cast<double>(plot.t1 - plot.t0)) * kColumns;
+    const double x =
+        kLeft +
+        (static_cast<double>(k.t - plot.t0) / static_cast<double>(plot.t1 - plot.t0)) * kColumns;
     tick_x.push_back(x);
     out += 'M';
     append_tenths(out, x);
@@ -299,12 +305,18 @@ std::string colour_of(int n) {
   const double c = (1 - std::fabs(2 * l - 1)) * s, hp = h / 60;
   const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
   double r = 0, g = 0, b = 0;
-  if (hp < 1) r = c, g = x;
-  else if (hp < 2) r = x, g = c;
-  else if (hp < 3) g = c, b = x;
-  else if (hp < 4) g = x, b = c;
-  else if (hp < 5) r = x, b = c;
-  else r = c, b = x;
+  if (hp < 1)
+    r = c, g = x;
+  else if (hp < 2)
+    r = x, g = c;
+  else if (hp < 3)
+    g = c, b = x;
+  else if (hp < 4)
+    g = x, b = c;
+  else if (hp < 5)
+    r = x, b = c;
+  else
+    r = c, b = x;
   const double mm = l - c / 2;
   char buf[8];
   std::snprintf(buf, sizeof buf, "#%02x%02x%02x", static_cast<int>(std::lround((r + mm) * 255)),
@@ -316,15 +328,27 @@ std::string colour_of(int n) {
 void append_escaped(std::string& out, std::string_view s) {
   for (char ch : s) {
     switch (ch) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
       default:
         // Control characters have no place in a page.
-        if (static_cast<unsigned char>(ch) < 32) out += ' ';
-        else out += ch;
+        if (static_cast<unsigned char>(ch) < 32)
+          out += ' ';
+        else
+          out += ch;
     }
   }
 }

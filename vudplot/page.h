@@ -38,9 +38,9 @@ struct Chart {
 
 // What the page shows.
 struct Plot {
-  std::string name;               // the report's file name, as the title
+  std::string name;  // the report's file name, as the title
   ReportHead head;
-  std::int64_t t0 = 0, t1 = 0;    // the time axis (civil seconds)
+  std::int64_t t0 = 0, t1 = 0;       // the time axis (civil seconds)
   std::int64_t first = 0, last = 0;  // the times of the first and last rows
   std::int64_t rows = 0;
   std::vector<Chart> charts;

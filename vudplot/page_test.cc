@@ -42,7 +42,9 @@ TEST(ChartsOf, GroupsTheColumnsByMeasurement) {
   EXPECT_EQ(charts[1].lines[0].column, 1);
   EXPECT_EQ(charts[1].lines[1].column, 3);
   EXPECT_EQ(charts[1].lines[1].sensor, 1);
-  EXPECT_EQ(heading_of("degC"), "Temperature (\xC2\xB0" "C)");
+  EXPECT_EQ(heading_of("degC"),
+            "Temperature (\xC2\xB0"
+            "C)");
   EXPECT_EQ(heading_of("dbA"), "Audio (dBA)");
   EXPECT_EQ(heading_of("volts"), "volts");
 }

@@ -28,7 +28,8 @@ TEST(ColumnOf, SpreadsTheSpanOverTheColumns) {
     std::int32_t column;
   };
   // 1000 seconds over 10 columns: 100 seconds each, the end in the last one.
-  const Case kCases[] = {{-5, 0}, {0, 0}, {99, 0}, {100, 1}, {950, 9}, {999, 9}, {1000, 9}, {5000, 9}};
+  const Case kCases[] = {{-5, 0},  {0, 0},   {99, 0},   {100, 1},
+                         {950, 9}, {999, 9}, {1000, 9}, {5000, 9}};
   for (const Case& c : kCases) EXPECT_EQ(column_of(c.t, 0, 1000, 10), c.column) << c.t;
   EXPECT_EQ(column_of(50, 50, 50, 10), 0);  // no span
 }
@@ -46,7 +47,9 @@ TEST(Reducer, KeepsTheMinimumAndMaximumOfEachColumnInOrder) {
       {"maximum before minimum", {{0, 5}, {0, 8}, {0, 3}, {0, 6}}, "|0:8/3", 3, 8},
       {"a spike in a crowd survives",
        {{4, 20}, {4, 20.1f}, {4, 95}, {4, 20}, {5, 20}, {5, -40}, {5, 20}},
-       "|4:20/95 5:20/-40", -40, 95},
+       "|4:20/95 5:20/-40",
+       -40,
+       95},
       {"columns skipped keep their own place", {{0, 1}, {7, 2}}, "|0:1/1 7:2/2", 1, 2},
   };
   for (const Case& c : kCases) {

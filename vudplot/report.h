@@ -22,11 +22,11 @@ struct Column {
 
 // Everything above the first row.
 struct ReportHead {
-  std::string title;                // "Vantrel summary from QTV"; empty when the report has none
-  std::vector<std::string> block;   // the header-block lines between title and column names
-  std::vector<Column> columns;      // the value columns, in row order
-  std::vector<std::string> sensors; // sensor names in order of their first column
-  std::vector<int> sensor_of;       // for each column, its entry in `sensors`
+  std::string title;                 // "Vantrel summary from QTV"; empty when the report has none
+  std::vector<std::string> block;    // the header-block lines between title and column names
+  std::vector<Column> columns;       // the value columns, in row order
+  std::vector<std::string> sensors;  // sensor names in order of their first column
+  std::vector<int> sensor_of;        // for each column, its entry in `sensors`
 };
 
 // The column-name line opens with these three names.

@@ -147,14 +147,21 @@ TEST(ParseValue, ReadsEveryNumberTextOfAReport) {
     float v;
   };
   const Case kCases[] = {
-      {"0.00", true, 0.0f},           {"22.500", true, 22.5f},
-      {"-0.0000200", true, -2e-5f},   {"12346.", true, 12346.0f},
-      {"0.12346E+06", true, 123460.0f}, {"-2.500000E+07", true, -2.5e7f},
-      {"5.000000E-06", true, 5e-6f},  {"Infinity", true, kInf},
-      {"-Infinity", true, -kInf},     {"1e999", true, kInf},
+      {"0.00", true, 0.0f},
+      {"22.500", true, 22.5f},
+      {"-0.0000200", true, -2e-5f},
+      {"12346.", true, 12346.0f},
+      {"0.12346E+06", true, 123460.0f},
+      {"-2.500000E+07", true, -2.5e7f},
+      {"5.000000E-06", true, 5e-6f},
+      {"Infinity", true, kInf},
+      {"-Infinity", true, -kInf},
+      {"1e999", true, kInf},
       {"1e-999", true, 0.0f},
-      {"", false, 0},                 {"abc", false, 0},
-      {"1.5x", false, 0},             {"**********", false, 0},
+      {"", false, 0},
+      {"abc", false, 0},
+      {"1.5x", false, 0},
+      {"**********", false, 0},
       {"--1", false, 0},
   };
   for (const Case& c : kCases) {
@@ -171,8 +178,9 @@ TEST(ParseValue, ReadsEveryNumberTextOfAReport) {
 
 TEST(ReadRow, JoinsTheContinuationLinesOfALongRow) {
   // Day numbers below 100 begin with blanks: those lines are rows of their own.
-  MemFile f("  1.000000,2014/12/22,13:00,1.5000,2.5000,\n 3.5000,4.5000,\n 5.5000\n"
-            "  1.003472,2014/12/22,13:05,7.0000\n# end");
+  MemFile f(
+      "  1.000000,2014/12/22,13:00,1.5000,2.5000,\n 3.5000,4.5000,\n 5.5000\n"
+      "  1.003472,2014/12/22,13:05,7.0000\n# end");
   LineReader in(f.get());
   std::string row;
   bool ended = false;

@@ -200,8 +200,8 @@ bool survey_rows(LineReader& in, const ReportHead& head, RowSurvey& sv, std::str
   }
   if (pending) {
     // A report cut short may end in the middle of a row.
-    if (!sv.closed && (!pending_ended || pending_fields < static_cast<std::int64_t>(
-                                                             head.columns.size())))
+    if (!sv.closed &&
+        (!pending_ended || pending_fields < static_cast<std::int64_t>(head.columns.size())))
       sv.dropped_line = pending_line;
     else
       fold();
@@ -279,7 +279,8 @@ bool draw_rows(LineReader& in, const RowSurvey& sv, Plot& plot, std::string& why
 
     // A sensor not heard yet shows 0 in every column.
     for (std::size_t k = 0; k < ncol; ++k)
-      if (state[k] != kValue || vals[k] != 0.0f) heard[static_cast<std::size_t>(head.sensor_of[k])] = 1;
+      if (state[k] != kValue || vals[k] != 0.0f)
+        heard[static_cast<std::size_t>(head.sensor_of[k])] = 1;
     for (std::size_t k = 0; k < ncol; ++k) {
       if (!heard[static_cast<std::size_t>(head.sensor_of[k])]) continue;
       if (state[k] == kValue)
@@ -297,8 +298,9 @@ bool draw_rows(LineReader& in, const RowSurvey& sv, Plot& plot, std::string& why
     return n;
   };
   if (!sv.closed)
-    plot.notes.push_back("The report does not end with its closing line '# end': it may have been "
-                         "cut short.");
+    plot.notes.push_back(
+        "The report does not end with its closing line '# end': it may have been "
+        "cut short.");
   if (sv.dropped_line != 0)
     plot.notes.push_back("The last row (line " + std::to_string(sv.dropped_line) +
                          ") is incomplete and is not drawn.");
@@ -313,10 +315,10 @@ bool draw_rows(LineReader& in, const RowSurvey& sv, Plot& plot, std::string& why
                          column_counts(head, not_finite) + ").");
   if (const std::int64_t n = total(unreadable); n > 0)
     plot.notes.push_back(std::to_string(n) + (n == 1 ? " value is" : " values are") +
-                         " not a number and not drawn (" + column_counts(head, unreadable) +
-                         ").");
+                         " not a number and not drawn (" + column_counts(head, unreadable) + ").");
   if (short_rows > 0)
-    plot.notes.push_back(std::to_string(short_rows) + (short_rows == 1 ? " row has" : " rows have") +
+    plot.notes.push_back(std::to_string(short_rows) +
+                         (short_rows == 1 ? " row has" : " rows have") +
                          " fewer values than the report has columns; the lines have gaps there.");
   if (long_rows > 0)
     plot.notes.push_back(std::to_string(long_rows) + (long_rows == 1 ? " row has" : " rows have") +
@@ -359,8 +361,10 @@ bool save_page(const Options& opt, const std::string& page, std::string& why) {
   while (ok && done < page.size()) {
     const ssize_t n = ::write(fd, page.data() + done, page.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<std::size_t>(n);
   }
   const int saved = errno;
   if (::close(fd) != 0) ok = false;

@@ -14,8 +14,8 @@ namespace vudplot {
 
 // What the command line asks for.
 struct Options {
-  std::string report;  // the report to read
-  std::string page;    // the page to write; "-" for the standard output
+  std::string report;       // the report to read
+  std::string page;         // the page to write; "-" for the standard output
   bool page_named = false;  // the user named the page (-o): it may replace a file
 };
 
@@ -29,12 +29,12 @@ std::string default_page_name(const std::string& report);
 
 // What the first pass over the rows finds.
 struct RowSurvey {
-  std::int64_t rows = 0;               // rows to draw
-  std::int64_t first = 0, last = 0;    // earliest and latest row time
-  std::int64_t gap = 0;                // rows further apart than this break the lines
-  bool closed = false;                 // the report ends with "# end"
-  std::int64_t dropped_line = 0;       // line of an incomplete last row left out (0: none)
-  std::int64_t stray_lines = 0;        // lines that are neither rows nor comments
+  std::int64_t rows = 0;             // rows to draw
+  std::int64_t first = 0, last = 0;  // earliest and latest row time
+  std::int64_t gap = 0;              // rows further apart than this break the lines
+  bool closed = false;               // the report ends with "# end"
+  std::int64_t dropped_line = 0;     // line of an incomplete last row left out (0: none)
+  std::int64_t stray_lines = 0;      // lines that are neither rows nor comments
   std::int64_t first_stray = 0;
 };
 

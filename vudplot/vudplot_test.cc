@@ -105,13 +105,12 @@ TEST_F(VudplotTest, SurveyFindsTheSpanAndTheUsualInterval) {
   Plot plot;
   RowSurvey sv;
   std::string why;
-  ASSERT_TRUE(passes(std::string(kHead) +
-                         "356.541656,2014/12/22,13:00,1,2,3,4\n"
-                         "356.545135,2014/12/22,13:05,1,2,3,4\n"
-                         "356.548615,2014/12/22,13:10,1,2,3,4\n"
-                         "356.552094,2014/12/22,13:15,1,2,3,4\n"
-                         "356.555573,2014/12/22,13:20,1,2,3,4\n"
-                         "# end\n",
+  ASSERT_TRUE(passes(std::string(kHead) + "356.541656,2014/12/22,13:00,1,2,3,4\n"
+                                          "356.545135,2014/12/22,13:05,1,2,3,4\n"
+                                          "356.548615,2014/12/22,13:10,1,2,3,4\n"
+                                          "356.552094,2014/12/22,13:15,1,2,3,4\n"
+                                          "356.555573,2014/12/22,13:20,1,2,3,4\n"
+                                          "# end\n",
                      plot, sv, why))
       << why;
   EXPECT_EQ(sv.rows, 5);
@@ -152,12 +151,12 @@ TEST_F(VudplotTest, LinesBreakAtTimeGapsAndStartWhenASensorIsHeard) {
             "|0:20/20 " + col(5) + ":21/21 " + col(10) + ":22/22 " + col(15) + ":23/23 |" +
                 col(180) + ":24/24 " + col(185) + ":25/25 " + col(190) + ":26/26");
   // B0000001's temperature is 0.00 at 13:10 but counts: the sensor is heard then.
-  EXPECT_EQ(shape(plot.charts[0].lines[1].values),
-            "|" + col(10) + ":0/0 " + col(15) + ":18/18 |" + col(180) + ":19/19 " + col(185) +
-                ":20/20 " + col(190) + ":21/21");
-  EXPECT_EQ(shape(plot.charts[1].lines[1].values),
-            "|" + col(10) + ":40/40 " + col(15) + ":41/41 |" + col(180) + ":42/42 |" + col(190) +
-                ":44/44");
+  EXPECT_EQ(shape(plot.charts[0].lines[1].values), "|" + col(10) + ":0/0 " + col(15) + ":18/18 |" +
+                                                       col(180) + ":19/19 " + col(185) + ":20/20 " +
+                                                       col(190) + ":21/21");
+  EXPECT_EQ(shape(plot.charts[1].lines[1].values), "|" + col(10) + ":40/40 " + col(15) +
+                                                       ":41/41 |" + col(180) + ":42/42 |" +
+                                                       col(190) + ":44/44");
   ASSERT_EQ(plot.notes.size(), 1u);
   EXPECT_EQ(plot.notes[0],
             "1 value is 'NaN' or 'Infinity' and not drawn; the lines have gaps there "
@@ -173,16 +172,15 @@ TEST_F(VudplotTest, AReportCutShortLosesOnlyItsIncompleteLastRow) {
   const Case kCases[] = {
       {"cut in the middle of a value", "356.545135,2014/12/22,13:05,21.000,51.000,18.000,4", 1, 11},
       {"cut after a comma", "356.545135,2014/12/22,13:05,21.000,51.000,\n", 1, 11},
-      {"cut after a whole row", "356.545135,2014/12/22,13:05,21.000,51.000,18.000,40.000\n", 2,
-       0},
+      {"cut after a whole row", "356.545135,2014/12/22,13:05,21.000,51.000,18.000,40.000\n", 2, 0},
   };
   for (const Case& c : kCases) {
     Plot plot;
     RowSurvey sv;
     std::string why;
-    ASSERT_TRUE(passes(std::string(kHead) + "356.541656,2014/12/22,13:00,20.000,50.000,17.0,39.0\n" +
-                           c.tail,
-                       plot, sv, why))
+    ASSERT_TRUE(passes(
+        std::string(kHead) + "356.541656,2014/12/22,13:00,20.000,50.000,17.0,39.0\n" + c.tail, plot,
+        sv, why))
         << c.what << ": " << why;
     EXPECT_EQ(sv.rows, c.rows) << c.what;
     EXPECT_EQ(sv.dropped_line, c.dropped) << c.what;
@@ -228,8 +226,7 @@ TEST_F(VudplotTest, BadInputEndsWithAMessageAndNoPage) {
     std::string message;
   };
   const Case kCases[] = {
-      {"a log, not a report",
-       "2014/12/22,13:00:10,B0000001,-61,1,1,0,2950,51.20,215,120,14,5,0\n",
+      {"a log, not a report", "2014/12/22,13:00:10,B0000001,-61,1,1,0,2950,51.20,215,120,14,5,0\n",
        "vudplot: bad.text: is not a vudstats report (no column-name line "
        "'JulianTime,yyyy-mm-dd,hh:mm,...' in its first 16 lines)\n"},
       {"an empty file", "",
@@ -257,7 +254,8 @@ TEST_F(VudplotTest, BadInputEndsWithAMessageAndNoPage) {
 }
 
 TEST_F(VudplotTest, APageThatCannotBeWrittenLeavesNothingBehind) {
-  write("site.text", std::string(kHead) + "356.541656,2014/12/22,13:00,20.0,50.0,17.0,39.0\n# end\n");
+  write("site.text",
+        std::string(kHead) + "356.541656,2014/12/22,13:00,20.0,50.0,17.0,39.0\n# end\n");
   EXPECT_EQ(run({"-o", "no/such/dir/site.html", "site.text"}), 1);
   EXPECT_EQ(err_, "vudplot: cannot write no/such/dir/site.html: No such file or directory\n");
   std::filesystem::create_directory(path("page.html"));
