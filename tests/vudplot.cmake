@@ -13,6 +13,12 @@ if(VUD_BUILD_TESTS AND TARGET vudplot AND TARGET vudstats AND TARGET vudstats64 
             $<TARGET_FILE:vudloggen> $<TARGET_FILE:vudstats> $<TARGET_FILE:vudstats64>
             $<TARGET_FILE:vudplot>)
   set_tests_properties(vudplot_browser_test PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
+  # The test looks for Chromium when it runs; say now already when it is missing.
+  find_program(VUDPLOT_CHROMIUM_FOUND NAMES chromium chromium-browser)
+  if(NOT VUDPLOT_CHROMIUM_FOUND)
+    message(STATUS "chromium not found: vudplot_browser_test will be skipped "
+                   "(install Debian's chromium package)")
+  endif()
 endif()
 
 # Whole-program tests of vudplot on reports of the built vudstats and vudstats64.
