@@ -277,9 +277,10 @@ bool draw_rows(LineReader& in, const RowSurvey& sv, Plot& plot, std::string& why
     if (c < ncol) ++short_rows;
     for (; c < ncol; ++c) state[c] = kMissing;
 
-    // A sensor not heard yet shows 0 in every column.
+    // A sensor not heard yet shows 0 in every column; a missing value tells nothing.
     for (std::size_t k = 0; k < ncol; ++k)
-      if (state[k] != kValue || vals[k] != 0.0f)
+      if ((state[k] == kValue && vals[k] != 0.0f) || state[k] == kUnreadable ||
+          state[k] == kNotFinite)
         heard[static_cast<std::size_t>(head.sensor_of[k])] = 1;
     for (std::size_t k = 0; k < ncol; ++k) {
       if (!heard[static_cast<std::size_t>(head.sensor_of[k])]) continue;

@@ -130,13 +130,14 @@ TEST_F(VudplotTest, LinesBreakAtTimeGapsAndStartWhenASensorIsHeard) {
   Plot plot;
   RowSurvey sv;
   std::string why;
-  // B0000001 is not heard until 13:10 (0 in all its columns before); the rows
-  // jump from 13:15 to 16:00, and B0000001's RH is 'NaN' at 16:05.
+  // B0000001 is not heard until 13:15 (0 in all its columns before, and no
+  // values at 13:05); the rows jump from 13:15 to 16:00, and B0000001's RH is
+  // 'NaN' at 16:05.
   ASSERT_TRUE(passes(std::string(kHead) +
                          "356.541656,2014/12/22,13:00,20.000,50.000,0.00,0.00\n"
-                         "356.545135,2014/12/22,13:05,21.000,51.000,0.00,0.00\n"
-                         "356.548615,2014/12/22,13:10,22.000,52.000,0.00,40.000\n"
-                         "356.552094,2014/12/22,13:15,23.000,53.000,18.000,41.000\n"
+                         "356.545135,2014/12/22,13:05,21.000,51.000\n"
+                         "356.548615,2014/12/22,13:10,22.000,52.000,0.00,0.00\n"
+                         "356.552094,2014/12/22,13:15,23.000,53.000,0.00,41.000\n"
                          "356.666656,2014/12/22,16:00,24.000,54.000,19.000,42.000\n"
                          "356.670135,2014/12/22,16:05,25.000,55.000,20.000,NaN\n"
                          "356.673615,2014/12/22,16:10,26.000,56.000,21.000,44.000\n"
@@ -150,17 +151,17 @@ TEST_F(VudplotTest, LinesBreakAtTimeGapsAndStartWhenASensorIsHeard) {
   EXPECT_EQ(shape(plot.charts[0].lines[0].values),
             "|0:20/20 " + col(5) + ":21/21 " + col(10) + ":22/22 " + col(15) + ":23/23 |" +
                 col(180) + ":24/24 " + col(185) + ":25/25 " + col(190) + ":26/26");
-  // B0000001's temperature is 0.00 at 13:10 but counts: the sensor is heard then.
-  EXPECT_EQ(shape(plot.charts[0].lines[1].values), "|" + col(10) + ":0/0 " + col(15) + ":18/18 |" +
-                                                       col(180) + ":19/19 " + col(185) + ":20/20 " +
-                                                       col(190) + ":21/21");
-  EXPECT_EQ(shape(plot.charts[1].lines[1].values), "|" + col(10) + ":40/40 " + col(15) +
-                                                       ":41/41 |" + col(180) + ":42/42 |" +
-                                                       col(190) + ":44/44");
-  ASSERT_EQ(plot.notes.size(), 1u);
+  // B0000001's temperature is 0.00 at 13:15 but counts: the sensor is heard then.
+  EXPECT_EQ(shape(plot.charts[0].lines[1].values), "|" + col(15) + ":0/0 |" + col(180) + ":19/19 " +
+                                                       col(185) + ":20/20 " + col(190) + ":21/21");
+  EXPECT_EQ(shape(plot.charts[1].lines[1].values),
+            "|" + col(15) + ":41/41 |" + col(180) + ":42/42 |" + col(190) + ":44/44");
+  ASSERT_EQ(plot.notes.size(), 2u);
   EXPECT_EQ(plot.notes[0],
             "1 value is 'NaN' or 'Infinity' and not drawn; the lines have gaps there "
             "(B0000001_RH: 1).");
+  EXPECT_EQ(plot.notes[1],
+            "1 row has fewer values than the report has columns; the lines have gaps there.");
 }
 
 TEST_F(VudplotTest, AReportCutShortLosesOnlyItsIncompleteLastRow) {
