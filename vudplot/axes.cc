@@ -123,6 +123,19 @@ std::vector<TimeTick> time_ticks(std::int64_t t0, std::int64_t t1, int most) {
   return ticks;
 }
 
+void widen_to_ticks(std::int64_t& t0, std::int64_t& t1, int most) {
+  const std::int64_t margin = (t1 - t0) / 50;
+  if (margin <= 0) return;
+  const std::vector<TimeTick> ticks = time_ticks(t0 - margin, t1 + margin, most);
+  std::int64_t lo = t0, hi = t1;
+  for (const TimeTick& k : ticks) {
+    if (k.t <= t0) lo = k.t;
+    if (k.t >= t1 && hi == t1) hi = k.t;
+  }
+  t0 = lo;
+  t1 = hi;
+}
+
 ValueAxis value_axis(double vmin, double vmax, int most) {
   ValueAxis a;
   if (most < 1) most = 1;

@@ -25,6 +25,12 @@ struct TimeTick {
 // under a day) or the year changes carry `sub`.
 std::vector<TimeTick> time_ticks(std::int64_t t0, std::int64_t t1, int most);
 
+// Moves t0 back and t1 on to the nearest time tick beyond each (the ticks of
+// time_ticks over the widened span) when it lies within a fiftieth of the span:
+// a year of rows from 1 Jan 00:05 to 31 Dec 23:55 gets an axis from 1 Jan to
+// 1 Jan, whose end ticks are drawn.
+void widen_to_ticks(std::int64_t& t0, std::int64_t& t1, int most);
+
 struct ValueAxis {
   double lo = 0, hi = 1;      // the axis range, both on ticks
   double step = 1;            // distance between ticks

@@ -66,6 +66,28 @@ TEST(TimeTicks, FitTheSpanOnCalendarMarks) {
   }
 }
 
+TEST(WidenToTicks, ReachesTheNearestTicksJustBeyondTheEnds) {
+  struct Case {
+    const char* what;
+    std::int64_t t0, t1, w0, w1;
+  };
+  const Case kCases[] = {
+      {"a year of steps", civil_seconds(2014, 1, 1, 0, 5), civil_seconds(2014, 12, 31, 23, 55),
+       civil_seconds(2014, 1, 1, 0, 0), civil_seconds(2015, 1, 1, 0, 0)},
+      {"ends on ticks stay", civil_seconds(2015, 6, 3, 0, 0), civil_seconds(2015, 6, 3, 1, 45),
+       civil_seconds(2015, 6, 3, 0, 0), civil_seconds(2015, 6, 3, 1, 45)},
+      {"ticks too far away", civil_seconds(2015, 6, 3, 0, 40), civil_seconds(2015, 6, 4, 0, 40),
+       civil_seconds(2015, 6, 3, 0, 40), civil_seconds(2015, 6, 4, 0, 40)},
+      {"no span", 600, 600, 600, 600},
+  };
+  for (const Case& c : kCases) {
+    std::int64_t t0 = c.t0, t1 = c.t1;
+    widen_to_ticks(t0, t1, 14);
+    EXPECT_EQ(t0, c.w0) << c.what;
+    EXPECT_EQ(t1, c.w1) << c.what;
+  }
+}
+
 TEST(ValueAxis, CoversTheValuesWithRoundTicks) {
   struct Case {
     double vmin, vmax;

@@ -14,8 +14,6 @@ constexpr const char* kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
                                     "#9467bd", "#8c564b", "#e377c2", "#17becf",
                                     "#bcbd22", "#003f5c", "#ffd700", "#00a087"};
 
-// At most this many time ticks: labels need about 70 pixels each.
-constexpr int kMostTimeTicks = kColumns / 70 + 1;
 constexpr int kMostValueSteps = 8;
 
 constexpr const char* kStyle =

@@ -21,6 +21,8 @@ inline constexpr int kChartHeight = 300;
 inline constexpr int kLeft = 70, kRight = 20, kTop = 12, kBottom = 44;
 inline constexpr int kColumns = kChartWidth - kLeft - kRight;
 inline constexpr int kPlotHeight = kChartHeight - kTop - kBottom;
+// At most this many time ticks: labels need about 70 pixels each.
+inline constexpr int kMostTimeTicks = kColumns / 70 + 1;
 
 // One line of a chart: a sensor's values of one measurement.
 struct Line {

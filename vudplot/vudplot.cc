@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "vudplot/axes.h"
+
 namespace vudplot {
 namespace {
 
@@ -413,6 +415,7 @@ int run_vudplot(int argc, char** argv) {
     plot.last = sv.last;
     plot.t0 = sv.first == sv.last ? sv.first - 1800 : sv.first;
     plot.t1 = sv.first == sv.last ? sv.last + 1800 : sv.last;
+    widen_to_ticks(plot.t0, plot.t1, kMostTimeTicks);
     ok = ok && draw_rows(again, sv, plot, why);
   }
   std::fclose(f);
