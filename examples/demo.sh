@@ -1,7 +1,8 @@
 #!/bin/sh
 # The whole chain on the bundled sample: the capture becomes a QTV 2 log (CSV),
 # the sensors heard are listed, and vudstats turns the log into a five-minute
-# report. Usage: examples/demo.sh [build-dir]
+# report, which vudplot draws as a page of charts (kept in the build folder).
+# Usage: examples/demo.sh [build-dir]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
@@ -28,3 +29,8 @@ echo "   ($(grep -c '^WARNING: in ' "$work/vudstats.out" || true) range warnings
 echo
 echo "== sample.text (first 15 lines)"
 head -n 15 "$work/sample.text"
+echo
+echo "== vudplot sample.text -> a page of charts"
+page="$build/vudplot_sample.html"
+"$build/vudplot/vudplot" -o "$page" "$work/sample.text"
+echo "   open $page in a browser"
