@@ -1,13 +1,24 @@
 #!/bin/sh
 # The whole chain on the bundled sample: the capture becomes a QTV 2 log (CSV),
 # the sensors heard are listed, and vudstats turns the log into a five-minute
-# report. Usage: examples/demo.sh [build-dir]
+# report. Usage: examples/demo.sh [build-dir | --installed]
+# With --installed the programs are the ones on PATH (an installed package).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
-case $build in /*) ;; *) build=$(pwd)/$build ;; esac
-jex="$build/jex2csv/jex2csv"
-vud="$build/vud_stats/vudstats"
+case $build in --installed | /*) ;; *) build=$(pwd)/$build ;; esac
+
+# program FOLDER NAME: the program NAME, built in FOLDER of the build tree or
+# installed.
+program() {
+  if [ "$build" = --installed ]; then
+    command -v "$2" || { echo "demo.sh: $2 is not installed" >&2; exit 1; }
+  else
+    echo "$build/$1/$2"
+  fi
+}
+jex=$(program jex2csv jex2csv)
+vud=$(program vud_stats vudstats)
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
