@@ -35,6 +35,18 @@ missing_packages() {
   done
 }
 
+# apt_get ARGS...: apt-get as root ($as_root), without questions. Another
+# apt-get may hold the package lock for a while: it waits for the lock and
+# tries twice more, since a held lock on the package lists fails at once.
+apt_get() {
+  for try in 1 2 3; do
+    # shellcheck disable=SC2086 # $as_root is empty or sudo
+    $as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@" && return 0
+    [ "$try" -lt 3 ] && { say "apt-get $1 failed; trying again in 20 s"; sleep 20; }
+  done
+  return 1
+}
+
 # install_missing LIST: installs the missing packages of LIST with apt-get, as
 # root or through sudo; otherwise stops with the exact command to run.
 install_missing() {
@@ -55,11 +67,8 @@ install_missing() {
     exit 1
   fi
   say "installing $missing"
-  # Another apt-get may hold the package lock for a while; wait for it.
-  lock='-o DPkg::Lock::Timeout=600'
-  # shellcheck disable=SC2086 # $as_root, $lock and $missing are word lists
-  if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get $lock update ||
-     ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get $lock install -y --no-install-recommends $missing; then
+  # shellcheck disable=SC2086 # $missing is a word list
+  if ! apt_get update || ! apt_get install -y --no-install-recommends $missing; then
     printf '%s: installing failed; the command was:\n  %sapt-get update && %s\n' \
       "$me" "${as_root:+sudo }" "$line" >&2
     exit 1
