@@ -129,13 +129,15 @@ else
   tar -C "$sysroot" -xpf "$work/base.tar"
 fi
 
-# What a Debian 12 machine has beside the base system: the update and security
-# archives, a name server; and no services started from inside the root.
+# What a Debian 12 machine has beside the base system, which its installer,
+# image or container runtime writes: the update and security archives, the
+# loopback names, a name server. And no services started from inside the root.
 cat >"$sysroot/etc/apt/sources.list" <<EOT
 deb $mirror $suite main
 deb $mirror $suite-updates main
 deb $security $suite-security main
 EOT
+printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$sysroot/etc/hosts"
 cp /etc/resolv.conf "$sysroot/etc/resolv.conf" 2>/dev/null || true
 printf '#!/bin/sh\nexit 101\n' >"$sysroot/usr/sbin/policy-rc.d"
 chmod 755 "$sysroot/usr/sbin/policy-rc.d"
