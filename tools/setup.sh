@@ -16,6 +16,19 @@ can_build_m32() {
   echo 'int main(){}' | g++ -m32 -x c++ - -o /dev/null >/dev/null 2>&1
 }
 
+# True when this machine also runs the 32-bit programs g++ makes: a kernel may
+# be built or booted without 32-bit support, which no package brings back.
+can_run_m32() {
+  can_build_m32 || return 1
+  probe=$(mktemp "${TMPDIR:-/tmp}/m32-probe.XXXXXX") || return 1
+  ran=1
+  if echo 'int main(){}' | g++ -m32 -x c++ - -o "$probe" >/dev/null 2>&1; then
+    "$probe" >/dev/null 2>&1 && ran=0
+  fi
+  rm -f "$probe"
+  return $ran
+}
+
 # True when Debian's architecture is not amd64, where there is no g++-multilib
 # to install and the 32-bit build is skipped.
 not_amd64() {
