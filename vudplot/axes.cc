@@ -101,7 +101,7 @@ std::vector<TimeTick> time_ticks(std::int64_t t0, std::int64_t t1, int most) {
         std::snprintf(buf, sizeof buf, "%02d:%02d", h, mi);
         k.label = buf;
         if (first || d != prev_d || mo != prev_mo || y != prev_y) k.sub = date_text(d, mo);
-        if (first || y != prev_y) k.sub += " " + std::to_string(y);
+        if (first || y != prev_y) k.sub.append(" ").append(std::to_string(y));
         break;
       case Unit::kDay:
         k.label = date_text(d, mo);
