@@ -31,6 +31,14 @@ inline constexpr DateTime kDateTimeNone = 0xFFFFFFFFu;   // written as "-1"
 inline constexpr std::uint8_t maxDaysPerMonth[13] = {0,  31, 29, 31, 30, 31, 30,
                                                      31, 31, 30, 31, 30, 31};
 
+// A run's streams and the encrypted-packets flag: the converter's settings,
+// which the receiver library's byte reader also reads from.
+struct Settings_t {
+  std::FILE* inputFile = nullptr;   // the capture, binary; stdin with -s
+  std::FILE* outputFile = nullptr;  // CSV lines; stdout when none was named
+  bool printEncryptedPackets = false;
+};
+
 // One capture record, 32 bytes in the file:
 //   0 dataNumber (4, only byte 0 is read), 4 dataTime (4), 8 continuation (1),
 //   9 data (23: the 22-byte radio packet, then one byte nobody reads).

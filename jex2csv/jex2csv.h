@@ -12,12 +12,7 @@
 
 namespace jex {
 
-// The run's streams and the encrypted-packets flag.
-struct Settings_t {
-  std::FILE* inputFile = nullptr;   // the capture, binary; stdin with -s
-  std::FILE* outputFile = nullptr;  // CSV lines; stdout when none was named
-  bool printEncryptedPackets = false;
-};
+// The run's streams and the encrypted-packets flag (Settings_t, JexUtils.h).
 extern Settings_t gSettings;
 
 // Exit status of the run: 0 success, 1 failure (always after a message).

@@ -33,6 +33,7 @@ if(TARGET vudplot AND TARGET vudstats AND TARGET vudstats64 AND TARGET jex2csv A
       VUDSTATS64_BIN="$<TARGET_FILE:vudstats64>"
       JEX2CSV_BIN="$<TARGET_FILE:jex2csv>"
       VUDLOGGEN_BIN="$<TARGET_FILE:vudloggen>"
+      JEXCAPGEN_BIN=""
       VUDPLOT_BIN="$<TARGET_FILE:vudplot>")
     add_dependencies(vudplot_e2e_test vudplot vudstats vudstats64 jex2csv vudloggen)
   endif()

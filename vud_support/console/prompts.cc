@@ -8,7 +8,6 @@
 #include "vud_support/console/help.h"
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
-#include "vud_support/parse/lines.h"
 
 namespace vud {
 namespace {

@@ -22,8 +22,6 @@ constexpr std::size_t kEchoWidth = 247;
 
 inline bool is_separator(char c) { return c == ' ' || c == ',' || c == '\t'; }
 
-inline bool is_control(char c) { return static_cast<unsigned char>(c) < 32; }
-
 // Words of s counted as icountwords does; trailing blanks add nothing, so s
 // need not be trimmed.
 std::int32_t count_words(std::string_view s) {
@@ -172,28 +170,6 @@ void sdelim(std::string_view a, Field b, char delm, std::int32_t /*iw*/) {
   }
 }
 
-namespace {
-
-// Copies src into dst from the left without its leading blanks, stopping at
-// the first control character or when dst is full; blank-pads the rest.
-void left_justify(std::string_view src, char* dst, std::size_t width) {
-  std::size_t from = 0;
-  while (from < src.size() && src[from] == ' ') ++from;
-  std::size_t n = 0;
-  while (from + n < src.size() && n < width && !is_control(src[from + n])) ++n;
-  if (n > 0) std::memmove(dst, src.data() + from, n);
-  std::memset(dst + n, ' ', width - n);
-}
-
-}  // namespace
-
-void strip_leading_space(Field line) {
-  left_justify(line.view(), line.data(), static_cast<std::size_t>(line.width()));
-}
-
-void c2fstr(std::string_view cstr, Field fstr) {
-  // cstr may overlap fstr; left_justify moves the text before padding.
-  left_justify(cstr, fstr.data(), static_cast<std::size_t>(fstr.width()));
-}
+void strip_leading_space(Field line) { c2fstr(line.view(), line); }
 
 }  // namespace vud
