@@ -2,13 +2,25 @@
 # The whole chain on the bundled sample: the capture becomes a QTV 2 log (CSV),
 # the sensors heard are listed, and vudstats turns the log into a five-minute
 # report, which vudplot draws as a page of charts (kept in the build folder).
-# Usage: examples/demo.sh [build-dir]
+# Usage: examples/demo.sh [build-dir | --installed]
+# With --installed the programs are the ones on PATH (an installed package).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
-case $build in /*) ;; *) build=$(pwd)/$build ;; esac
-jex="$build/jex2csv/jex2csv"
-vud="$build/vud_stats/vudstats"
+case $build in --installed | /*) ;; *) build=$(pwd)/$build ;; esac
+
+# program FOLDER NAME: the program NAME, built in FOLDER of the build tree or
+# installed.
+program() {
+  if [ "$build" = --installed ]; then
+    command -v "$2" || { echo "demo.sh: $2 is not installed" >&2; exit 1; }
+  else
+    echo "$build/$1/$2"
+  fi
+}
+jex=$(program jex2csv jex2csv)
+vud=$(program vud_stats vudstats)
+plot=$(program vudplot vudplot)
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -31,6 +43,8 @@ echo "== sample.text (first 15 lines)"
 head -n 15 "$work/sample.text"
 echo
 echo "== vudplot sample.text -> a page of charts"
-page="$build/vudplot_sample.html"
-"$build/vudplot/vudplot" -o "$page" "$work/sample.text"
+# The page outlives the demo: in the build folder, or for installed programs
+# in the temporary folder.
+if [ "$build" = --installed ]; then page=${TMPDIR:-/tmp}/vudplot_sample.html; else page=$build/vudplot_sample.html; fi
+"$plot" -o "$page" "$work/sample.text"
 echo "   open $page in a browser"

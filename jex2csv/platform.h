@@ -206,6 +206,21 @@ inline int UsableProcessors() {
   return n > 0 ? n : 1;
 }
 
+// Opens each of the standard descriptors 0, 1 and 2 that is closed on
+// /dev/null, so that no file the program opens later lands on one of them
+// (messages written to standard error would otherwise go into that file).
+inline void OpenClosedStandardStreams() {
+  // In order: each open takes the lowest free descriptor, the closed one.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (got >= 0 && got != fd) {
+      ::dup2(got, fd);
+      ::close(got);
+    }
+  }
+}
+
 }  // namespace jex::platform
 
 #endif  // JEX2CSV_PLATFORM_H_

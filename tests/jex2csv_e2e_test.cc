@@ -358,4 +358,17 @@ TEST_F(Jex2csvRun, ListingThatCannotBeWrittenFails) {
   EXPECT_TRUE(ReadFile(Path("out.csv")) == jexref::Csv(capture, {0, "", 2, false}));
 }
 
+// A closed standard stream is no free place for the output file: the
+// messages shown after the output is opened must not land in the CSV.
+TEST_F(Jex2csvRun, ClosedStandardStreamsKeepMessagesOutOfTheOutput) {
+  const std::vector<std::uint8_t> capture = Generate("cap.jex", 200, 6);
+  const std::string csv = jexref::Csv(capture, {0, "", 2, false});
+  for (const std::string redirect : {"2>&-", "2>&- <&-", ">&- 2>&-"}) {
+    std::remove(Path("out.csv").c_str());
+    const Result r = Run({"cap.jex", "out.csv", "-f", "rh"}, redirect);
+    EXPECT_EQ(r.status, 0) << redirect;
+    EXPECT_TRUE(ReadFile(Path("out.csv")) == csv) << redirect;
+  }
+}
+
 }  // namespace
