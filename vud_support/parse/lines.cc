@@ -85,7 +85,8 @@ void report_read_failure(std::string_view msg, std::string_view left_in_buffer) 
   lusrmsg(text, echo_of(left_in_buffer.substr(0, static_cast<std::size_t>(kLineWidth))), 'W');
 }
 
-[[noreturn]] void report_item_count(std::string_view msg, std::int32_t iexp, std::string_view line) {
+[[noreturn]] void report_item_count(std::string_view msg, std::int32_t iexp,
+                                    std::string_view line) {
   std::string text;
   open_report(text, " expecting", " Expecting");
   append_int(text, iexp, 3);
@@ -121,7 +122,8 @@ void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, s
     len = std::min(record.size(), static_cast<std::size_t>(kLineWidth));
     if (len > 0 && record[0] == '#') continue;  // a comment line
     const void* hash = len > 0 ? std::memchr(record.data(), '#', len) : nullptr;
-    if (hash != nullptr) len = static_cast<std::size_t>(static_cast<const char*>(hash) - record.data());
+    if (hash != nullptr)
+      len = static_cast<std::size_t>(static_cast<const char*>(hash) - record.data());
     break;
   }
   char* out = outstr.data();

@@ -95,7 +95,8 @@ class Field {
 
  private:
   [[noreturn]] void out_of_range(std::int32_t i) const {
-    std::fprintf(stderr, "text position %d outside 1..%d\n", static_cast<int>(i), static_cast<int>(w_));
+    std::fprintf(stderr, "text position %d outside 1..%d\n", static_cast<int>(i),
+                 static_cast<int>(w_));
     std::abort();
   }
   char* p_;
@@ -168,7 +169,8 @@ class Table {
 
  private:
   [[noreturn]] static void out_of_range(std::int32_t i) {
-    std::fprintf(stderr, "table index %d outside 1..%d\n", static_cast<int>(i), static_cast<int>(N));
+    std::fprintf(stderr, "table index %d outside 1..%d\n", static_cast<int>(i),
+                 static_cast<int>(N));
     std::abort();
   }
   std::array<T, static_cast<std::size_t>(N)> v_{};
@@ -182,7 +184,8 @@ inline void c2fstr(std::string_view cstr, Field fstr) {
   std::size_t from = 0;
   while (from < cstr.size() && cstr[from] == ' ') ++from;
   std::size_t n = 0;
-  while (from + n < cstr.size() && n < width && static_cast<unsigned char>(cstr[from + n]) >= 32) ++n;
+  while (from + n < cstr.size() && n < width && static_cast<unsigned char>(cstr[from + n]) >= 32)
+    ++n;
   if (n > 0) std::memmove(fstr.data(), cstr.data() + from, n);
   std::memset(fstr.data() + n, ' ', width - n);
 }
