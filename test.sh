@@ -3,7 +3,9 @@
 # and, where the toolchain can make 32-bit programs, the 32-bit vudstats
 # against the same end-to-end expectations. Installs what a Debian machine
 # lacks for that first. This is what CI runs.
-# Usage: ./test.sh [build | normal | asan | m32]...   (default: normal asan m32)
+# Usage: ./test.sh [format | build | normal | asan | m32]...
+#   (default: format normal asan m32)
+#   format  every tracked .cc and .h file already as .clang-format lays it out
 #   build   configure and build the normal folder (build/) without running
 set -eu
 src=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd -P)
@@ -19,7 +21,23 @@ make          command -v make || command -v ninja
 libgtest-dev  test -f /usr/include/gtest/gtest.h
 g++-multilib  not_amd64 || can_build_m32
 chromium      command -v chromium
+clang-format  command -v clang-format
 '
+
+# Fails on a formatting slip: every tracked source must be as clang-format
+# (the tree's .clang-format) would write it. Fix with
+#   git ls-files '*.cc' '*.h' | xargs clang-format -i
+# Outside a git checkout (a copied tree) the sources are found by name, the
+# build folders left out.
+format() {
+  if command -v git >/dev/null 2>&1 && git -C "$src" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    (cd "$src" && git ls-files -z '*.cc' '*.h' | xargs -0 clang-format --dry-run -Werror)
+  else
+    (cd "$src" && find . -path './build*' -prune -o -type f \( -name '*.cc' -o -name '*.h' \) -print0 |
+      xargs -0 clang-format --dry-run -Werror)
+  fi
+  say "formatting checked"
+}
 
 # One build folder per kind of build, so each keeps its own generator and cache.
 normal() {
@@ -61,11 +79,11 @@ m32() {
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" -E '_NOT_BUILT$'
 }
 
-steps=${*:-normal asan m32}
+steps=${*:-format normal asan m32}
 for step in $steps; do
   case $step in
-    build | normal | asan | m32) ;;
-    *) die "unknown step '$step'; usage: ./test.sh [build | normal | asan | m32]..." ;;
+    format | build | normal | asan | m32) ;;
+    *) die "unknown step '$step'; usage: ./test.sh [format | build | normal | asan | m32]..." ;;
   esac
 done
 

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "jex2csv/JexUtils.h"
-#include "jex2csv/jex2csv.h"
 
 namespace jex {
 

@@ -11,7 +11,7 @@
 
 namespace jex {
 
-struct Settings_t;  // the converter's run settings (jex2csv/jex2csv.h)
+struct Settings_t;  // the converter's run settings (jex2csv/JexUtils.h)
 
 enum state_t {
   NOT_PRESENT = -2,

@@ -96,10 +96,11 @@ TEST(DbgMalloc, CountsAndTracesEachAllocationAndRelease) {
   std::string out = testing::internal::GetCapturedStderr();
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(out, Trace(" malloc  addr 0x%04X, count %02u, in %s:%u (%ub)\r\n", a, 1, "rx.cc", 40, 10) +
-                     Trace(" malloc  addr 0x%04X, count %02u, in %s:%u (%ub)\r\n", b, 2, "udp.cc", 7,
-                           300) +
-                     Trace(" free    addr 0x%04X, count %02u, in %s:%u\r\n", a, 1, "rx.cc", 41, 0));
+  EXPECT_EQ(
+      out,
+      Trace(" malloc  addr 0x%04X, count %02u, in %s:%u (%ub)\r\n", a, 1, "rx.cc", 40, 10) +
+          Trace(" malloc  addr 0x%04X, count %02u, in %s:%u (%ub)\r\n", b, 2, "udp.cc", 7, 300) +
+          Trace(" free    addr 0x%04X, count %02u, in %s:%u\r\n", a, 1, "rx.cc", 41, 0));
   EXPECT_EQ(mallocCtr, 1u);
 
   // Releasing nothing does not take an allocation off the count.
@@ -192,7 +193,10 @@ TEST(GetcFile, ReadsBytesThenFlagsTheEnd) {
   EXPECT_EQ(getcFile(&settings), -1) << "no input stream";
   EXPECT_EQ(gStatus.app_state, OFF_STATE) << "no stream is not a read failure";
 
-  settings.inputFile = FileWith(std::string("\x00\xff" "A", 3));
+  settings.inputFile =
+      FileWith(std::string("\x00\xff"
+                           "A",
+                           3));
   EXPECT_EQ(getcFile(&settings), 0x00);
   EXPECT_EQ(getcFile(&settings), 0xFF);
   EXPECT_EQ(getcFile(&settings), 'A');
@@ -208,7 +212,8 @@ TEST(PutcFile, RefusesToWrite) {
   settings.inputFile = FileWith("abc");
   testing::internal::CaptureStderr();
   EXPECT_EQ(putcFile(&settings, 'x'), -1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "\r\nERROR:util:Write invoked on read only input");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "\r\nERROR:util:Write invoked on read only input");
   std::fclose(settings.inputFile);
 }
 

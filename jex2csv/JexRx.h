@@ -55,8 +55,8 @@ using JexDevicePairedCB_t = void (*)(std::uint32_t paired);
 
 extern JexDeviceInfo_t jexDeviceInfo[kJexMaxDevices];
 extern JexEntry_t jexEntries[kJexMaxDevices];
-extern std::uint32_t pairedDevices;              // slots in use
-extern JexDevicePairedCB_t JexDevicePairedCB;    // null when none is installed
+extern std::uint32_t pairedDevices;            // slots in use
+extern JexDevicePairedCB_t JexDevicePairedCB;  // null when none is installed
 
 // Removes the callback, sets the count to 0, empties the store and loads
 // "JEX_INFO.BIN" from the working directory.

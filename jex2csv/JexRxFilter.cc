@@ -5,8 +5,6 @@
 // they arrive, so a stop loses nothing already received.
 #include "jex2csv/JexRxFilter.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>

@@ -26,7 +26,8 @@ void RecordCall(std::uint32_t n) { gCalls.push_back(n); }
 
 Key KeyOf(std::uint8_t seed) {
   Key k{};
-  for (std::size_t i = 0; i < k.size(); ++i) k[i] = static_cast<std::uint8_t>(seed * 17 + i * 3 + 1);
+  for (std::size_t i = 0; i < k.size(); ++i)
+    k[i] = static_cast<std::uint8_t>(seed * 17 + i * 3 + 1);
   return k;
 }
 
@@ -102,8 +103,8 @@ TEST_F(JexRxTest, ClearTypesPassAndUnusedTypesDrop) {
     std::int8_t type;
     bool returned;
   };
-  static constexpr Case kCases[] = {{1, true},    {2, true},     {3, true},   {5, false},
-                                    {127, false}, {-4, false},   {-128, false}};
+  static constexpr Case kCases[] = {{1, true},    {2, true},   {3, true},    {5, false},
+                                    {127, false}, {-4, false}, {-128, false}};
   for (const Case& c : kCases) {
     JexPacket_t p = Packet(0x42D89A75, c.type, payload);
     const JexPacket_t before = p;
@@ -120,7 +121,7 @@ TEST_F(JexRxTest, EncipheredPacketOfPairedSensorComesBackInClear) {
   // The sensor enciphers under its cipher key; pairing hands the receiver
   // the last round key of that key.
   const Key cipherKey = KeyOf(9);
-  std::uint8_t clear[16] = {7, 0xFD, 0xC4, 0x0B, 0x80, 0x32, 0xD7, 0x00,
+  std::uint8_t clear[16] = {7,    0xFD, 0xC4, 0x0B, 0x80, 0x32, 0xD7, 0x00,
                             0x78, 0x00, 0x03, 0x00, 0x2D, 0x00, 0x00, 0x00};
   std::uint8_t sealed[16];
   Key lastRound{};
@@ -205,8 +206,8 @@ TEST_F(JexRxTest, PairingAgainKeepsOneSlotAndForgetsNameAndLastPacket) {
 TEST_F(JexRxTest, TwentyFirstSensorDropsSlotZeroAndKeepsOthersLastPackets) {
   for (std::uint32_t a = 1; a <= 20; ++a) {
     Pair(a, KeyOf(static_cast<std::uint8_t>(a)));
-    JexPacket_t p = Packet(a, -1, KeyOf(static_cast<std::uint8_t>(100 + a)).data(),
-                           16, static_cast<std::uint8_t>(a));
+    JexPacket_t p = Packet(a, -1, KeyOf(static_cast<std::uint8_t>(100 + a)).data(), 16,
+                           static_cast<std::uint8_t>(a));
     ASSERT_NE(JexReadPacket(&p), nullptr);
   }
   ASSERT_EQ(pairedDevices, 20u);
@@ -241,7 +242,9 @@ TEST_F(JexRxTest, NamePacketsKeepSafeCharactersOnly) {
   const Case kCases[] = {
       {"Office-2A", "Office-2A"},
       {"Hall #1", "Hall _1"},
-      {"\x80" "Caf\xE9\x7F.", "_Caf___"},
+      {"\x80"
+       "Caf\xE9\x7F.",
+       "_Caf___"},
       {std::string("Den\0junk", 8), "Den"},
       {"ABCDEFGHIJKLMNOPQR", "ABCDEFGHIJKLMNO"},  // 15 at most
       {std::string(16, '\0'), ""},
@@ -469,8 +472,8 @@ TEST(UdpMakePetition, CopiesTheFieldsByteForByte) {
   const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
   std::uint8_t un[32], pw[32];
   for (int i = 0; i < 32; ++i) {
-    un[i] = static_cast<std::uint8_t>(i);          // begins with a zero byte
-    pw[i] = static_cast<std::uint8_t>(0xE0 + i);   // no zero byte at all
+    un[i] = static_cast<std::uint8_t>(i);         // begins with a zero byte
+    pw[i] = static_cast<std::uint8_t>(0xE0 + i);  // no zero byte at all
   }
   pw[3] = 0;  // a zero byte inside the field
   struct Case {

@@ -17,10 +17,10 @@ namespace jex {
 // 0 means "no time"; 0xFFFFFFFF is written as "-1".
 using DateTime = std::uint32_t;
 
-inline constexpr std::size_t kRecordSize = 32;   // one capture record
-inline constexpr std::size_t kPacketSize = 22;   // one radio packet
-inline constexpr std::size_t kPayloadSize = 16;  // the packet's payload
-inline constexpr std::size_t kUnitDataSize = 23; // packet plus one spare byte
+inline constexpr std::size_t kRecordSize = 32;    // one capture record
+inline constexpr std::size_t kPacketSize = 22;    // one radio packet
+inline constexpr std::size_t kPayloadSize = 16;   // the packet's payload
+inline constexpr std::size_t kUnitDataSize = 23;  // packet plus one spare byte
 
 inline constexpr DateTime kDateTimeFirst = 0x00420000u;  // 2000-01-01 00:00:00
 inline constexpr DateTime kDateTimeLast = 0xFF3F7EFBu;   // 2063-12-31 23:59:59
@@ -30,6 +30,14 @@ inline constexpr DateTime kDateTimeNone = 0xFFFFFFFFu;   // written as "-1"
 // February has 29: the leap-year rule is applied by RtcFromString.
 inline constexpr std::uint8_t maxDaysPerMonth[13] = {0,  31, 29, 31, 30, 31, 30,
                                                      31, 31, 30, 31, 30, 31};
+
+// A run's streams and the encrypted-packets flag: the converter's settings,
+// which the receiver library's byte reader also reads from.
+struct Settings_t {
+  std::FILE* inputFile = nullptr;   // the capture, binary; stdin with -s
+  std::FILE* outputFile = nullptr;  // CSV lines; stdout when none was named
+  bool printEncryptedPackets = false;
+};
 
 // One capture record, 32 bytes in the file:
 //   0 dataNumber (4, only byte 0 is read), 4 dataTime (4), 8 continuation (1),
@@ -48,7 +56,7 @@ static_assert(sizeof(binUnit_t) == kRecordSize, "a record is 32 bytes");
 // 0 pairing (carries the key); 4 name; 5..127 and -128..-4 unused.
 struct JexPacket_t {
   std::uint32_t address = 0;
-  std::uint8_t rssi = 0;     // dBm = rssi / 2 - 128
+  std::uint8_t rssi = 0;  // dBm = rssi / 2 - 128
   std::int8_t pktType = 0;
   std::uint8_t data[kPayloadSize] = {};
 
@@ -61,10 +69,10 @@ struct JexPacket_t {
 // The sensor values carried in the payload of a packet of type 1, 2 or 3.
 struct JexSensorPacket_t {
   std::uint8_t pktId = 0;
-  std::int8_t xmitPwrdBm = 0;     // transmit power, dBm
-  std::uint16_t battmv = 0;       // battery, millivolts
-  std::uint16_t humidSat = 0;     // RH percent: high byte whole, low byte 256ths
-  std::int16_t tempCx10 = 0;      // tenths of a degree Celsius
+  std::int8_t xmitPwrdBm = 0;  // transmit power, dBm
+  std::uint16_t battmv = 0;    // battery, millivolts
+  std::uint16_t humidSat = 0;  // RH percent: high byte whole, low byte 256ths
+  std::int16_t tempCx10 = 0;   // tenths of a degree Celsius
   std::uint16_t lightLux = 0;
   std::uint16_t pirCounts = 0;
   std::uint16_t pirEnergy = 0;

@@ -72,7 +72,8 @@ TEST(RtcFromString, ReadsSixNumbersWithAnySeparators) {
       {"2015/06/03 23:60:00", 0},
       {"2015/06/03 23:59:60", 0},
       // Each number is kept in 8 bits: 257 is month 1.
-      {"2015/257/03 22:05:17", (15u << 26) | (1u << 22) | (3u << 17) | (22u << 12) | (5u << 6) | 17u},
+      {"2015/257/03 22:05:17",
+       (15u << 26) | (1u << 22) | (3u << 17) | (22u << 12) | (5u << 6) | 17u},
       // Years past 2063 lose their high bits: 2064 packs as year field 0.
       {"2064/01/01 00:00:00", 0x00420000},
       // Digit runs of any length: 2^32 and 10^30 are years of 2000 and more,
@@ -115,10 +116,8 @@ TEST(JexSensorName, HexOfTheAddressMostSignificantFirst) {
     std::string_view name;
   };
   static constexpr Case kCases[] = {
-      {{0x75, 0x9A, 0xD8, 0x42}, "42D89A75"},
-      {{0x00, 0x00, 0x00, 0x01}, "01000000"},
-      {{0x01, 0x00, 0x00, 0x00}, "00000001"},
-      {{0xAB, 0xCD, 0xEF, 0x0A}, "0AEFCDAB"},
+      {{0x75, 0x9A, 0xD8, 0x42}, "42D89A75"}, {{0x00, 0x00, 0x00, 0x01}, "01000000"},
+      {{0x01, 0x00, 0x00, 0x00}, "00000001"}, {{0xAB, 0xCD, 0xEF, 0x0A}, "0AEFCDAB"},
       {{0xFF, 0xFF, 0xFF, 0xFF}, "FFFFFFFF"},
   };
   for (const Case& c : kCases) {
@@ -229,7 +228,7 @@ TEST_F(FSfgetUnitTest, RewindsToTheRecordStartAndMarksShortReads) {
   binUnit_t unit;
   ASSERT_EQ(std::fseek(file_, 5, SEEK_SET), 0);
   ASSERT_EQ(FSfgetUnit(&unit, file_), &unit);  // back to byte 0
-  EXPECT_EQ(unit.dataNumber, 0x83828180u);       // all four bytes
+  EXPECT_EQ(unit.dataNumber, 0x83828180u);     // all four bytes
   EXPECT_EQ(unit.dataTime, 0x87868584u);
 
   ASSERT_EQ(std::fseek(file_, 36, SEEK_SET), 0);  // inside the second record

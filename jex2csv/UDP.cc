@@ -87,9 +87,9 @@ int opensocket(const char* host, int defaultPort, sockaddr_in* serverAddr) {
 int transmit(int s, const sockaddr_in* serverAddr, const void* sendBuffer, int sendLength) {
   if (sendLength <= 0) return 0;
   std::fprintf(stderr, "[%d]\n", sendLength);
-  const ssize_t sent =
-      ::sendto(s, sendBuffer, static_cast<std::size_t>(sendLength), 0,
-               reinterpret_cast<const sockaddr*>(serverAddr), serverAddr != nullptr ? sizeof *serverAddr : 0);
+  const ssize_t sent = ::sendto(s, sendBuffer, static_cast<std::size_t>(sendLength), 0,
+                                reinterpret_cast<const sockaddr*>(serverAddr),
+                                serverAddr != nullptr ? sizeof *serverAddr : 0);
   if (sent < 0) {
     std::fprintf(stderr, "ERROR: Send failed (%s)\n", socketStrerr(platform::LastError()));
     return 0;
@@ -101,8 +101,8 @@ int receive(int s, sockaddr_in* serverAddr, void* receiveBuffer, int receiveLeng
   sockaddr_in from{};
   socklen_t fromLength = sizeof from;
   const std::size_t room = receiveLength > 0 ? static_cast<std::size_t>(receiveLength) : 0;
-  const ssize_t n = ::recvfrom(s, receiveBuffer, room, 0, reinterpret_cast<sockaddr*>(&from),
-                               &fromLength);
+  const ssize_t n =
+      ::recvfrom(s, receiveBuffer, room, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
   if (n < 0) {
     const int e = platform::LastError();
     if (platform::IsWouldBlock(e)) return 0;

@@ -4,9 +4,11 @@
 #ifndef JEX2CSV_UDP_H_
 #define JEX2CSV_UDP_H_
 
-#include <netinet/in.h>
-
 #include <cstdint>
+
+// The system's IPv4 address record; UDP.cc takes its definition from the
+// platform header.
+struct sockaddr_in;
 
 namespace jex {
 

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (data[0] % 3) {
     case 0: {
       const jex::DateTime v = jex::RtcFromString(rest);
-      if (v != 0 && v != 0xFFFFFFFFu && jex::RtcFromString(jex::RtcToString(v)) != v) __builtin_trap();
+      if (v != 0 && v != 0xFFFFFFFFu && jex::RtcFromString(jex::RtcToString(v)) != v)
+        __builtin_trap();
       break;
     }
     case 1: {

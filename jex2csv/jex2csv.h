@@ -12,29 +12,24 @@
 
 namespace jex {
 
-// The run's streams and the encrypted-packets flag.
-struct Settings_t {
-  std::FILE* inputFile = nullptr;   // the capture, binary; stdin with -s
-  std::FILE* outputFile = nullptr;  // CSV lines; stdout when none was named
-  bool printEncryptedPackets = false;
-};
+// The run's streams and the encrypted-packets flag (Settings_t, JexUtils.h).
 extern Settings_t gSettings;
 
 // Exit status of the run: 0 success, 1 failure (always after a message).
 extern int gExitStatus;
 
 // Mode variables set by the command line.
-extern int ilist;               // 0 convert to CSV, 1 list sensors
-extern int focus;               // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
-extern std::string focusname;   // the -n / -N value
-extern int topic;               // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
-extern std::string topicname;   // the -f value
+extern int ilist;              // 0 convert to CSV, 1 list sensors
+extern int focus;              // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
+extern std::string focusname;  // the -n / -N value
+extern int topic;              // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
+extern std::string topicname;  // the -f value
 
 // Sensor listing: names in first-heard order with their hit counts.
 inline constexpr int kMaxSensors = 70;
 extern char envname[kMaxSensors][8];  // exactly 8 characters, no terminator
 extern std::int32_t mapsenhits[kMaxSensors];
-extern std::int32_t howmany;          // index of the last filled entry; -1 when empty
+extern std::int32_t howmany;  // index of the last filled entry; -1 when empty
 
 // Where messages, the usage text and the listing go; stderr unless a test
 // points it elsewhere.

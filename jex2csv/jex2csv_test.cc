@@ -1,15 +1,14 @@
 #include "jex2csv/jex2csv.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "jex2csv/platform.h"
 
@@ -160,7 +159,10 @@ TEST_F(ConverterTest, CommandLineOutcomes) {
       {{"-"}, 1, invalid, {}},
       {{"-h", "cap.jex"}, 0, usage, {}},
       {{"-sh"}, 0, usage, {}},
-      {{"missing.jex", "-h"}, 1, "Could not open file missing.jex for reading!\n", {"missing.jex:rb"}},
+      {{"missing.jex", "-h"},
+       1,
+       "Could not open file missing.jex for reading!\n",
+       {"missing.jex:rb"}},
       {{"cap.jex", "missing/out.csv"},
        1,
        "Could not open file missing/out.csv for writing!\n",
@@ -170,7 +172,10 @@ TEST_F(ConverterTest, CommandLineOutcomes) {
       {{"cap.jex", "-n"}, 1, "Missing value for option -n\n" + usage, {"cap.jex:rb"}},
       {{"cap.jex", "-N"}, 1, "Missing value for option -N\n" + usage, {"cap.jex:rb"}},
       {{"cap.jex", "-f"}, 1, "Missing value for option -f\n" + usage, {"cap.jex:rb"}},
-      {{"-nf", "42D89A75"}, 1, "Focus on the sensor: 42D89A75\nMissing value for option -f\n" + usage, {}},
+      {{"-nf", "42D89A75"},
+       1,
+       "Focus on the sensor: 42D89A75\nMissing value for option -f\n" + usage,
+       {}},
       {{"cap.jex", "out.csv", "more.csv"}, kGoOn, "", {"cap.jex:rb", "out.csv:w"}},
       {{"-s", "out.csv", "more.csv"}, kGoOn, "", {"out.csv:w"}},
       {{"in.jex", "-s"}, kGoOn, "", {"in.jex:rb"}},
@@ -235,15 +240,16 @@ TEST_F(ConverterTest, TopicKeywords) {
     int topic;
   };
   static constexpr Case kCases[] = {
-      {"dbt", 1},  {"dbtx", 1}, {"db", 0},      {"rh", 2},  {"rhum", 2}, {"r", 0},
-      {"lux", 3},  {"pirc", 4}, {"pir", 0},     {"PIRC", 0}, {"sw", 5},  {"switch", 5},
-      {"bat", 6},  {"battery", 6}, {"", 0},     {"xdbt", 0},
+      {"dbt", 1}, {"dbtx", 1},    {"db", 0},  {"rh", 2},   {"rhum", 2}, {"r", 0},
+      {"lux", 3}, {"pirc", 4},    {"pir", 0}, {"PIRC", 0}, {"sw", 5},   {"switch", 5},
+      {"bat", 6}, {"battery", 6}, {"", 0},    {"xdbt", 0},
   };
   for (const Case& c : kCases) {
     JexResetState();
     ASSERT_EQ(Parse({"-f", c.value, "cap.jex"}), kGoOn);
     EXPECT_EQ(topic, c.topic) << c.value;
-    EXPECT_EQ(Messages(), "Filter on topic: " + std::string(c.value) + " " + std::to_string(c.topic) + "\n");
+    EXPECT_EQ(Messages(),
+              "Filter on topic: " + std::string(c.value) + " " + std::to_string(c.topic) + "\n");
     JexFinish();
   }
   // A value that selects nothing keeps the earlier topic, and says so.
@@ -333,7 +339,8 @@ TEST_F(ConverterTest, NumbersAndHumidityText) {
   };
   const Case kCases[] = {
       {make(0, 0xFD, 0x3280, 0xFF29, 0), "-128,1,255,-3,0,50.49,-215,0,0,0,0\n"},
-      {make(255, 0x7F, 0x32FF, 0x7FFF, 65535), "-1,1,255,127,65535,50.99,32767,65535,65535,65535,65535\n"},
+      {make(255, 0x7F, 0x32FF, 0x7FFF, 65535),
+       "-1,1,255,127,65535,50.99,32767,65535,65535,65535,65535\n"},
       {make(1, 0x80, 0x3203, 0x8000, 9), "-128,1,255,-128,9,50.01,-32768,9,9,9,9\n"},
       {make(2, 0x00, 0x3202, 0xFFFF, 10), "-127,1,255,0,10,50.00,-1,10,10,10,10\n"},
       {make(3, 0x01, 0x0000, 0, 99), "-127,1,255,1,99,0.00,0,99,99,99,99\n"},
@@ -376,7 +383,8 @@ TEST_F(ConverterTest, TimeTextsAtTheThresholds) {
     DateTime time;
     const char* text;
   };
-  static constexpr Case kCases[] = {{0, "0"}, {0xFFFFFFFF, "-1"}, {0x00420000, "2000/01/01,00:00:00"}};
+  static constexpr Case kCases[] = {
+      {0, "0"}, {0xFFFFFFFF, "-1"}, {0x00420000, "2000/01/01,00:00:00"}};
   for (const Case& c : kCases) {
     ResetToOutput();
     Packet p;
@@ -430,7 +438,8 @@ TEST_F(ConverterTest, FullListingRefusesNewSensorsButKeepsCounting) {
   Messages();
   PrintList();
   const std::string list = Messages();
-  EXPECT_EQ(list.rfind(" Sensors found 70\n Name   Number of hits\n 10000000 2\n 10000001 1\n", 0), 0u);
+  EXPECT_EQ(list.rfind(" Sensors found 70\n Name   Number of hits\n 10000000 2\n 10000001 1\n", 0),
+            0u);
   EXPECT_NE(list.find(" 10000045 1\n"), std::string::npos);  // the 70th
   EXPECT_EQ(list.find("10000046"), std::string::npos);       // the 71st
 }
@@ -490,11 +499,14 @@ std::vector<std::uint8_t> MixedCapture(std::size_t n, std::uint64_t seed) {
     if (i % 50 == 49) continue;
     Packet p;
     p.time = 0x3D876151u + static_cast<std::uint32_t>(i / 7);  // runs past 59 seconds too
-    const std::uint32_t sensors = static_cast<std::uint32_t>(std::min<std::size_t>(90, 1 + i / join));
+    const std::uint32_t sensors =
+        static_cast<std::uint32_t>(std::min<std::size_t>(90, 1 + i / join));
     p.address = 0x42D89A00u + rng.Below(sensors);
     const std::uint32_t roll = rng.Below(100);
     p.type = roll < 80 ? static_cast<std::uint8_t>(1 + roll % 3)
-                       : static_cast<std::uint8_t>(roll < 90 ? 0xFF : roll < 95 ? 4 : roll);
+                       : static_cast<std::uint8_t>(roll < 90   ? 0xFF
+                                                   : roll < 95 ? 4
+                                                               : roll);
     p.temp = static_cast<std::uint16_t>(rng.Below(600) - 100);
     p.pirc = static_cast<std::uint16_t>(rng.Next());
     const binUnit_t unit = MakeUnit(p);
@@ -552,7 +564,8 @@ class ReadPathsTest : public ConverterTest {
   }
   // Runs JexDataRead over capture with the command-line options args and
   // `workers` threads.
-  PassResult Pass(const std::vector<std::uint8_t>& capture, std::vector<const char*> args, int workers) {
+  PassResult Pass(const std::vector<std::uint8_t>& capture, std::vector<const char*> args,
+                  int workers) {
     JexResetState();
     std::FILE* in = std::tmpfile();
     EXPECT_NE(in, nullptr);
@@ -581,9 +594,17 @@ TEST_F(ReadPathsTest, ChunksAndStreamGiveTheSameBytesForEveryLayout) {
   std::vector<std::uint8_t> capture = MixedCapture(45000, 11);
   capture.resize(capture.size() + 17, 0x42);
   const std::vector<std::vector<const char*>> kOptions = {
-      {},           {"-e"},       {"-n", "42D89A05"}, {"-N", "42D89A05", "-e"}, {"-f", "rh"},
-      {"-ef", "dbt"}, {"-N", "42D89A05", "-f", "bat"}, {"-n", "42D89A0", "-e"}, {"-l"},
-      {"-l", "-e", "-n", "42D89A05"}, {"-f", "pirc", "-e", "-N", "42D89A05XYZ"},
+      {},
+      {"-e"},
+      {"-n", "42D89A05"},
+      {"-N", "42D89A05", "-e"},
+      {"-f", "rh"},
+      {"-ef", "dbt"},
+      {"-N", "42D89A05", "-f", "bat"},
+      {"-n", "42D89A0", "-e"},
+      {"-l"},
+      {"-l", "-e", "-n", "42D89A05"},
+      {"-f", "pirc", "-e", "-N", "42D89A05XYZ"},
   };
   for (const auto& args : kOptions) {
     const PassResult stream = Pass(capture, args, 1);

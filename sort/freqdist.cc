@@ -72,8 +72,8 @@ Text<10> range_label(std::int64_t lo, std::int32_t w) {
 
 void intfreqb(std::int32_t itrc, std::int32_t itru, const std::int32_t* ix, std::int32_t nx,
               std::int32_t* inbin, std::int32_t* icbin, std::int32_t ny, std::int32_t /*nb*/,
-              std::int32_t& iamin, std::int32_t& iamax, std::int32_t& ifreq,
-              std::int32_t& ifreqbin, std::int32_t& ibinval) {
+              std::int32_t& iamin, std::int32_t& iamax, std::int32_t& ifreq, std::int32_t& ifreqbin,
+              std::int32_t& ibinval) {
   iamax = kRangeStartMax;
   iamin = kRangeStartMin;
   for (std::int32_t p = 0; p < nx; ++p) {
@@ -100,7 +100,8 @@ void intfreqb(std::int32_t itrc, std::int32_t itru, const std::int32_t* ix, std:
   }
   // Never more bins than the caller's tables hold.
   const std::int64_t wanted = range / w + 1;
-  const std::int32_t nbins = static_cast<std::int32_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(wanted, ny)));
+  const std::int32_t nbins =
+      static_cast<std::int32_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(wanted, ny)));
 
   for (std::int32_t b = 0; b < nbins; ++b) {
     inbin[b] = 0;

@@ -22,8 +22,8 @@ namespace vud {
 // beyond the last one are counted in its "above" figure.
 void intfreqb(std::int32_t itrc, std::int32_t itru, const std::int32_t* ix, std::int32_t nx,
               std::int32_t* inbin, std::int32_t* icbin, std::int32_t ny, std::int32_t nb,
-              std::int32_t& iamin, std::int32_t& iamax, std::int32_t& ifreq,
-              std::int32_t& ifreqbin, std::int32_t& ibinval);
+              std::int32_t& iamin, std::int32_t& iamax, std::int32_t& ifreq, std::int32_t& ifreqbin,
+              std::int32_t& ibinval);
 
 }  // namespace vud
 

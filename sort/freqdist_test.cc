@@ -30,8 +30,8 @@ Result run(const std::vector<std::int32_t>& data, std::int32_t ny, std::int32_t 
   Result r;
   r.inbin.assign(static_cast<std::size_t>(ny), kUnset);
   r.icbin.assign(static_cast<std::size_t>(ny), kUnset);
-  intfreqb(itrc, kOutputChannel, data.data(), static_cast<std::int32_t>(data.size()), r.inbin.data(),
-           r.icbin.data(), ny, 0, r.iamin, r.iamax, r.ifreq, r.ifreqbin, r.ibinval);
+  intfreqb(itrc, kOutputChannel, data.data(), static_cast<std::int32_t>(data.size()),
+           r.inbin.data(), r.icbin.data(), ny, 0, r.iamin, r.iamax, r.ifreq, r.ifreqbin, r.ibinval);
   r.shown = out.str();
   reset_shared_records();
   return r;
@@ -43,14 +43,13 @@ const std::string kHeadings =
 
 TEST(Intfreqb, PrintsTheDistributionTable) {
   const Result r = run({12, 15, 15, 17}, 10);
-  EXPECT_EQ(r.shown,
-            "The data range is      12 to      17\n" + kHeadings +
-                "  1  12-           1   25.00        1       25.00       0 below\n"
-                "  2  13-           0    0.00        1       25.00\n"
-                "  3  14-           0    0.00        1       25.00\n"
-                "  4  15-           2   50.00        3       75.00\n"
-                "  5  16-           0    0.00        3       75.00\n"
-                "  6  17-           1   25.00        4      100.00       0 above\n");
+  EXPECT_EQ(r.shown, "The data range is      12 to      17\n" + kHeadings +
+                         "  1  12-           1   25.00        1       25.00       0 below\n"
+                         "  2  13-           0    0.00        1       25.00\n"
+                         "  3  14-           0    0.00        1       25.00\n"
+                         "  4  15-           2   50.00        3       75.00\n"
+                         "  5  16-           0    0.00        3       75.00\n"
+                         "  6  17-           1   25.00        4      100.00       0 above\n");
   EXPECT_EQ(r.iamin, 12);
   EXPECT_EQ(r.iamax, 17);
   EXPECT_EQ(r.ifreq, 2);
@@ -63,9 +62,13 @@ TEST(Intfreqb, PrintsTheDistributionTable) {
 TEST(Intfreqb, WidensBinsUntilTheyFit) {
   const Result r = run({0, 100}, 10);
   const std::string& s = r.shown;
-  EXPECT_NE(s.find("  1  0-11          1   50.00        1       50.00       0 below\n"), std::string::npos) << s;
+  EXPECT_NE(s.find("  1  0-11          1   50.00        1       50.00       0 below\n"),
+            std::string::npos)
+      << s;
   EXPECT_NE(s.find("  2  11-22         0    0.00        1       50.00\n"), std::string::npos) << s;
-  EXPECT_NE(s.find(" 10  99-110        1   50.00        2      100.00       0 above\n"), std::string::npos) << s;
+  EXPECT_NE(s.find(" 10  99-110        1   50.00        2      100.00       0 above\n"),
+            std::string::npos)
+      << s;
   EXPECT_EQ(r.inbin, (std::vector<std::int32_t>{1, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
   EXPECT_EQ(r.ifreq, 1);
   EXPECT_EQ(r.ifreqbin, 1);  // ties go to the lower bin

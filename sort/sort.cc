@@ -73,8 +73,6 @@ void sorti(std::int32_t* ix, std::int32_t* iy, std::int32_t n, std::int32_t kfla
   sort_numbers(ix, iy, n, kflag);
 }
 
-void sortr(float* x, float* y, std::int32_t n, std::int32_t kflag) {
-  sort_numbers(x, y, n, kflag);
-}
+void sortr(float* x, float* y, std::int32_t n, std::int32_t kflag) { sort_numbers(x, y, n, kflag); }
 
 }  // namespace vud

@@ -22,12 +22,8 @@ TEST(Sorti, ControlFlagChoosesOrderAndCompanion) {
     Ints companion;
   };
   const Case cases[] = {
-      {1, {1, 2, 3}, {30, 10, 20}},
-      {2, {1, 2, 3}, {10, 20, 30}},
-      {-1, {3, 2, 1}, {30, 10, 20}},
-      {-2, {3, 2, 1}, {30, 20, 10}},
-      {0, {3, 1, 2}, {30, 10, 20}},
-      {3, {3, 1, 2}, {30, 10, 20}},
+      {1, {1, 2, 3}, {30, 10, 20}},  {2, {1, 2, 3}, {10, 20, 30}}, {-1, {3, 2, 1}, {30, 10, 20}},
+      {-2, {3, 2, 1}, {30, 20, 10}}, {0, {3, 1, 2}, {30, 10, 20}}, {3, {3, 1, 2}, {30, 10, 20}},
       {-3, {3, 1, 2}, {30, 10, 20}},
   };
   for (const Case& c : cases) {
@@ -158,7 +154,8 @@ TEST(Sort, RandomArraysEndOrderedWithCompanionsAttached) {
       iy[i] = p;
       x[i] = static_cast<float>(ix[i]) * 0.5f;
       y[i] = static_cast<float>(p);
-      six[i] = Text<4>(std::string(1, static_cast<char>('0' + ix[i] % 10 + 10)) + std::to_string(ix[i] & 3));
+      six[i] = Text<4>(std::string(1, static_cast<char>('0' + ix[i] % 10 + 10)) +
+                       std::to_string(ix[i] & 3));
     }
     const Ints keys = ix;
     const std::vector<Text<4>> texts = six;

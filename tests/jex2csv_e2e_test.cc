@@ -1,7 +1,6 @@
 // Runs the built jex2csv on captures made by jexcapgen or written here, and
 // compares whole standard output, standard error and exit status.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,7 +34,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string Quote(const std::string& s) {
@@ -73,9 +73,11 @@ class Jex2csvRun : public ::testing::Test {
   }
 
   // Generates a capture with jexcapgen and returns its bytes.
-  std::vector<std::uint8_t> Generate(const std::string& name, int records, int seed, int sensors = 12) {
+  std::vector<std::uint8_t> Generate(const std::string& name, int records, int seed,
+                                     int sensors = 12) {
     const std::string cmd = Quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
-                            std::to_string(seed) + " -n " + std::to_string(sensors) + " " + Quote(Path(name));
+                            std::to_string(seed) + " -n " + std::to_string(sensors) + " " +
+                            Quote(Path(name));
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     return ReadBytes(Path(name));
   }
@@ -130,7 +132,7 @@ TEST_F(Jex2csvRun, ConvertsGeneratedCapturesInEveryLayout) {
 
 TEST_F(Jex2csvRun, WritesTheNamedOutputAndReadsAPipe) {
   std::vector<std::uint8_t> capture = Generate("big.jex", 40000, 3);  // more than one read block
-  capture.insert(capture.end(), {1, 2, 3, 4, 5});                    // a trailing fragment
+  capture.insert(capture.end(), {1, 2, 3, 4, 5});                     // a trailing fragment
   WriteBytes(Path("big.jex"), capture);
   const std::string expected = jexref::Csv(capture, {});
 
@@ -151,7 +153,8 @@ TEST_F(Jex2csvRun, WritesTheNamedOutputAndReadsAPipe) {
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(ReadFile(Path("piped.csv")) == expected);
 
-  std::string cmd = "cat " + Quote(Path("big.jex")) + " | " + Quote(JEX2CSV_BIN) + " -s > " + Quote(Path("p.csv"));
+  std::string cmd = "cat " + Quote(Path("big.jex")) + " | " + Quote(JEX2CSV_BIN) + " -s > " +
+                    Quote(Path("p.csv"));
   EXPECT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_TRUE(ReadFile(Path("p.csv")) == expected);
 }
@@ -182,10 +185,12 @@ TEST_F(Jex2csvRun, ListsSensorsAndKeepsTheOutputEmpty) {
   const Result r = Run({"many.jex", "-l", "list.csv", "-n", "42D89A75", "-f", "rh"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Listing of ENV sensors follows:\nFocus on the sensor: 42D89A75\nFilter on topic: rh 2\n" +
-                       jexref::Listing(capture));
+  EXPECT_EQ(
+      r.err,
+      "Listing of ENV sensors follows:\nFocus on the sensor: 42D89A75\nFilter on topic: rh 2\n" +
+          jexref::Listing(capture));
   EXPECT_NE(r.err.find(" Sensors found 70\n"), std::string::npos);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(Path("list.csv").c_str(), &st), 0);
   EXPECT_EQ(st.st_size, 0);
 }
@@ -228,7 +233,8 @@ TEST_F(Jex2csvRun, ValueLetterWithoutValueConvertsNothing) {
       {{"cap.jex", "out.csv", "-n"}, "Missing value for option -n\n" + usage},
       {{"cap.jex", "out.csv", "-N"}, "Missing value for option -N\n" + usage},
       {{"cap.jex", "out.csv", "-ef"}, "Missing value for option -f\n" + usage},
-      {{"cap.jex", "out.csv", "-fn", "rh"}, "Filter on topic: rh 2\nMissing value for option -n\n" + usage},
+      {{"cap.jex", "out.csv", "-fn", "rh"},
+       "Filter on topic: rh 2\nMissing value for option -n\n" + usage},
   };
   for (const Case& c : kCases) {
     const Result r = Run(c.args);
@@ -249,8 +255,10 @@ TEST_F(Jex2csvRun, UnreadableCaptureAndUnwritableOutputFail) {
   };
   const Case kCases[] = {
       {{"adir"}, "", "Could not read file adir!\n"},
-      {{"-l", "adir"}, "", "Listing of ENV sensors follows:\n Sensors found 0\n Name   Number of hits\n"
-                           "Could not read file adir!\n"},
+      {{"-l", "adir"},
+       "",
+       "Listing of ENV sensors follows:\n Sensors found 0\n Name   Number of hits\n"
+       "Could not read file adir!\n"},
       {{"-s"}, "< " + Quote(dir_), "Could not read file stdin!\n"},
       {{"cap.jex", "/dev/full"}, "", "Could not write file /dev/full!\n"},
       {{"cap.jex"}, "> /dev/full", "Could not write file stdout!\n"},
@@ -282,8 +290,8 @@ TEST_F(Jex2csvRun, FileAndStreamStopAlikeWhenTheOutputFillsUp) {
   for (const Case& c : kCases) {
     std::remove(Path("out.csv").c_str());
     // Past the limit a write fails (the signal it would raise is ignored).
-    const std::string cmd = "cd " + Quote(dir_) + " && trap '' XFSZ && ulimit -f 200 && " + Quote(JEX2CSV_BIN) +
-                            " " + c.args + " 2> stderr.txt";
+    const std::string cmd = "cd " + Quote(dir_) + " && trap '' XFSZ && ulimit -f 200 && " +
+                            Quote(JEX2CSV_BIN) + " " + c.args + " 2> stderr.txt";
     const int raw = std::system(cmd.c_str());
     EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << c.args;
     EXPECT_EQ(ReadFile(Path("stderr.txt")), c.err) << c.args;

@@ -2,7 +2,6 @@
 // record decoding; run under the sanitizers they must find no crash, overrun
 // or hang, and the decoded lines must match the plain rendering.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -68,9 +67,9 @@ TEST(CommandLineFuzz, RandomArgumentsEndInAStatus) {
   openerRng = &rng;
   std::FILE* messages = std::tmpfile();
   ASSERT_NE(messages, nullptr);
-  static const char* const kTokens[] = {"-", "-h", "-s", "-e", "-l", "-n", "-N", "-f", "-nl", "-Nfe",
-                                        "-sel", "dbt", "rh", "pir", "42D89A75", "cap", "out",
-                                        "xfail", "", "--", "-q"};
+  static const char* const kTokens[] = {"-",        "-h",  "-s",   "-e",    "-l",  "-n", "-N",
+                                        "-f",       "-nl", "-Nfe", "-sel",  "dbt", "rh", "pir",
+                                        "42D89A75", "cap", "out",  "xfail", "",    "--", "-q"};
   for (int i = 0; i < 3000; ++i) {
     std::vector<std::string> args{"jex2csv"};
     const std::uint32_t n = rng.Below(7);
@@ -93,7 +92,8 @@ TEST(CommandLineFuzz, RandomArgumentsEndInAStatus) {
     const int status = jex::JexParseCommandLine(static_cast<int>(argv.size()), argv.data());
     if (status == jex::kGoOn) {
       // Keep the test's own streams out of it.
-      if (jex::gSettings.inputFile == stdin) jex::gSettings.inputFile = ScratchWithRandomRecords(rng);
+      if (jex::gSettings.inputFile == stdin)
+        jex::gSettings.inputFile = ScratchWithRandomRecords(rng);
       if (jex::gSettings.outputFile == stdout) jex::gSettings.outputFile = std::tmpfile();
       ASSERT_NE(jex::gSettings.inputFile, nullptr);
       jex::JexDataRead();

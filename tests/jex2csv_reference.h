@@ -28,8 +28,9 @@ inline std::string TimeText(std::uint32_t v, bool sql) {
   if (v < 0x00420000u) return "0";
   if (v > 0xFF3F7EFBu) return "-1";
   char buf[64];
-  std::snprintf(buf, sizeof buf, sql ? "%04u-%02u-%02u %02u:%02u:%02u" : "%04u/%02u/%02u,%02u:%02u:%02u",
-                2000 + (v >> 26), (v >> 22) & 15, (v >> 17) & 31, (v >> 12) & 31, (v >> 6) & 63, v & 63);
+  std::snprintf(
+      buf, sizeof buf, sql ? "%04u-%02u-%02u %02u:%02u:%02u" : "%04u/%02u/%02u,%02u:%02u:%02u",
+      2000 + (v >> 26), (v >> 22) & 15, (v >> 17) & 31, (v >> 12) & 31, (v >> 6) & 63, v & 63);
   return buf;
 }
 
@@ -62,19 +63,31 @@ inline std::string Line(const std::uint8_t* rec, const Options& o) {
   const std::uint8_t* v = rec + 15;
   const int temp = static_cast<std::int16_t>(Le16(v, 6));
   if (o.topic == 0) {
-    std::snprintf(buf, sizeof buf, "%u,%d,%u,%s,%d,%u,%u,%u,%u\n", v[0], static_cast<std::int8_t>(v[1]),
-                  Le16(v, 2), Humidity(Le16(v, 4)).c_str(), temp, Le16(v, 8), Le16(v, 10), Le16(v, 12),
-                  Le16(v, 14));
+    std::snprintf(buf, sizeof buf, "%u,%d,%u,%s,%d,%u,%u,%u,%u\n", v[0],
+                  static_cast<std::int8_t>(v[1]), Le16(v, 2), Humidity(Le16(v, 4)).c_str(), temp,
+                  Le16(v, 8), Le16(v, 10), Le16(v, 12), Le16(v, 14));
     return line + buf;
   }
   if (o.focus != 2) line += ",";
   switch (o.topic) {
-    case 1: std::snprintf(buf, sizeof buf, "%d\n", temp); break;
-    case 2: std::snprintf(buf, sizeof buf, "%s\n", Humidity(Le16(v, 4)).c_str()); break;
-    case 3: std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 8)); break;
-    case 4: std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 10)); break;
-    case 5: std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 14)); break;
-    default: std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 2)); break;
+    case 1:
+      std::snprintf(buf, sizeof buf, "%d\n", temp);
+      break;
+    case 2:
+      std::snprintf(buf, sizeof buf, "%s\n", Humidity(Le16(v, 4)).c_str());
+      break;
+    case 3:
+      std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 8));
+      break;
+    case 4:
+      std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 10));
+      break;
+    case 5:
+      std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 14));
+      break;
+    default:
+      std::snprintf(buf, sizeof buf, "%u\n", Le16(v, 2));
+      break;
   }
   return line + buf;
 }

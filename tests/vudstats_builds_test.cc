@@ -28,8 +28,8 @@ std::string record(std::uint32_t time, std::uint32_t address, int minute) {
   r[13] = static_cast<char>(101);  // -78 dBm
   r[14] = 1;                       // clear sensor packet
   r[15] = static_cast<char>(minute);
-  put16(17, 3012);                          // battery mV
-  put16(19, 0x3280);                        // 50.49 %
+  put16(17, 3012);                                 // battery mV
+  put16(19, 0x3280);                               // 50.49 %
   put16(21, static_cast<unsigned>(200 + minute));  // tenths of a degree
   put16(23, static_cast<unsigned>(100 + minute));  // lux
   put16(25, static_cast<unsigned>(minute));        // PIR count
@@ -59,25 +59,26 @@ TEST_F(E2eTest, CaptureToLogToReport) {
 
   const RunResult r = run(vudstats_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, lines({" ", " the input file is: site.csv", "  reporting to > site.text",
-                          "  processing...site.csv", " ",
-                          " In site.csv error reading (log line) EOF sensed.",
-                          " Sensor number-of-hits typical-interval (sec)", " 42D89A75 12 54.93164",
-                          " 0000AB01 12 54.93164", "how many sensors found:   2",
-                          "42D89A75 0000AB01 ", " ",
-                          " In site.csv error reading (log line) EOF sensed.",
-                          " at end of file  2"}));
-  EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  2", "include,degC",
-                   "include,Lux", "include,RH", "include,PIR", "include,SW",
-                   "sensor list 0000AB01,42D89A75",
-                   "JulianTime,yyyy-mm-dd,hh:mm,0000AB01_degC,0000AB01_Lux,0000AB01_RH,"
-                   "0000AB01_PIR,0000AB01_SW,42D89A75_degC,42D89A75_Lux,42D89A75_RH,"
-                   "42D89A75_PIR,42D89A75_SW,",
-                   "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,20.000,100.00,50.490,0.00,0.00",
-                   "356.545135,2014/12/22,13:05,20.400,104.00,50.490,0.00,0.00,20.500,105.00,50.490,0.00,0.00",
-                   "356.548615,2014/12/22,13:10,20.900,109.00,50.490,0.00,0.00,21.000,110.00,50.490,0.00,0.00",
-                   "# end"}));
+  EXPECT_EQ(
+      r.out,
+      lines({" ", " the input file is: site.csv", "  reporting to > site.text",
+             "  processing...site.csv", " ", " In site.csv error reading (log line) EOF sensed.",
+             " Sensor number-of-hits typical-interval (sec)", " 42D89A75 12 54.93164",
+             " 0000AB01 12 54.93164", "how many sensors found:   2", "42D89A75 0000AB01 ", " ",
+             " In site.csv error reading (log line) EOF sensed.", " at end of file  2"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  2", "include,degC", "include,Lux",
+             "include,RH", "include,PIR", "include,SW", "sensor list 0000AB01,42D89A75",
+             "JulianTime,yyyy-mm-dd,hh:mm,0000AB01_degC,0000AB01_Lux,0000AB01_RH,"
+             "0000AB01_PIR,0000AB01_SW,42D89A75_degC,42D89A75_Lux,42D89A75_RH,"
+             "42D89A75_PIR,42D89A75_SW,",
+             "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,20.000,100.00,50.490,0.00,0.00",
+             "356.545135,2014/12/"
+             "22,13:05,20.400,104.00,50.490,0.00,0.00,20.500,105.00,50.490,0.00,0.00",
+             "356.548615,2014/12/"
+             "22,13:10,20.900,109.00,50.490,0.00,0.00,21.000,110.00,50.490,0.00,0.00",
+             "# end"}));
 }
 
 // The two builds share every rule but the PIR column of QTV 2 reports, the
@@ -100,9 +101,9 @@ TEST_F(E2eTest, BothBuildsWriteTheSameDigits) {
     SCOPED_TRACE(c.layout);
     const std::string log = std::string(c.layout) + ".csv";
     const std::string report = std::string(c.layout) + ".text";
-    const RunResult gen = run(vudloggen_bin(), {"-layout", c.layout, "-sensors", "6", "-interval",
-                                                "45", "-lines", "4000", "-seed", "5", "-kind2", "7",
-                                                "-start", "2014/06/30,20:00:00", "-o", log});
+    const RunResult gen = run(
+        vudloggen_bin(), {"-layout", c.layout, "-sensors", "6", "-interval", "45", "-lines", "4000",
+                          "-seed", "5", "-kind2", "7", "-start", "2014/06/30,20:00:00", "-o", log});
     ASSERT_EQ(gen.status, 0) << gen.err;
     std::vector<std::string> args = c.options;
     args.push_back(log);

@@ -16,31 +16,30 @@ constexpr const char* kLog =
     "2014/12/22,13:00:40,A0000002,-70,1,1,0,3000,40.00,200,300,3,7,1\n"
     "2014/12/22,13:01:10,B0000001,-61,1,2,0,2950,51.40,216,121,14,6,0\n";
 
-const std::vector<std::string> kHelp = {
-    "command line is:",
-    " [-act {b|s|u|2} ]",
-    "   b is standard Vantrel log",
-    "   s is short Vantrel log",
-    "   u is user units Vantrel log",
-    "   2 is Vantrel QTV 2 log",
-    "   L scan and list sensors and timings",
-    " [-tol {10|20|30|40} ]",
-    "   10 20 30 or 40 seconds tollerance for",
-    "   identifying relevant timesteps in log",
-    " [-sen <sensor id number> ] if included",
-    "   restricts reporting to this sensor id",
-    "   for JEX 1 logs",
-    " [-name <sensor name> ] if included",
-    "   restricts reporting of QTV 2 logs",
-    "   to this single sensor",
-    " -nodbt exclude temperature",
-    " -norh  exclude relative humidity",
-    " -nolux exclude Lux",
-    " -nopir exclude PIR",
-    " -nosw exclude switch count",
-    " -ex XXXXXXXX exclude sensor XXXXXXXX from report",
-    " [-file <Vantrel log file name>]",
-    " [-help  this message"};
+const std::vector<std::string> kHelp = {"command line is:",
+                                        " [-act {b|s|u|2} ]",
+                                        "   b is standard Vantrel log",
+                                        "   s is short Vantrel log",
+                                        "   u is user units Vantrel log",
+                                        "   2 is Vantrel QTV 2 log",
+                                        "   L scan and list sensors and timings",
+                                        " [-tol {10|20|30|40} ]",
+                                        "   10 20 30 or 40 seconds tollerance for",
+                                        "   identifying relevant timesteps in log",
+                                        " [-sen <sensor id number> ] if included",
+                                        "   restricts reporting to this sensor id",
+                                        "   for JEX 1 logs",
+                                        " [-name <sensor name> ] if included",
+                                        "   restricts reporting of QTV 2 logs",
+                                        "   to this single sensor",
+                                        " -nodbt exclude temperature",
+                                        " -norh  exclude relative humidity",
+                                        " -nolux exclude Lux",
+                                        " -nopir exclude PIR",
+                                        " -nosw exclude switch count",
+                                        " -ex XXXXXXXX exclude sensor XXXXXXXX from report",
+                                        " [-file <Vantrel log file name>]",
+                                        " [-help  this message"};
 
 class Cli : public E2eTest {
  protected:
@@ -53,7 +52,8 @@ class Cli : public E2eTest {
 // -help ends the run at once, wherever it stands, before any file is touched.
 TEST_F(Cli, HelpTextAndStatusZero) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-help"}, std::vector<std::string>{"-act", "2", "site.csv", "-help"}}) {
+       {std::vector<std::string>{"-help"},
+        std::vector<std::string>{"-act", "2", "site.csv", "-help"}}) {
     const RunResult r = run(vudstats_bin(), args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, lines(kHelp));
@@ -129,22 +129,33 @@ TEST_F(Cli, EmptyLogGivesHeaderOnlyReport) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "empty.csv"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(read_file("empty.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  0", "include,degC", "include,Lux",
-                   "include,RH", "include,PIR", "include,SW", "sensor list  ",
+            lines({"Vantrel summary from QTV", "number of sensors  0", "include,degC",
+                   "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list  ",
                    "JulianTime,yyyy-mm-dd,hh:mm,", "# end"}));
 }
 
 TEST_F(Cli, ListingOfQtv2Log) {
   const RunResult r = run(vudstats_bin(), {"-act", "L", "-norh", "-nopir", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, lines({" ", " the input file is: site.csv", "  processing...site.csv", " ",
+  EXPECT_EQ(r.out, lines({" ",
+                          " the input file is: site.csv",
+                          "  processing...site.csv",
+                          " ",
                           " In site.csv error reading (log line) EOF sensed.",
-                          " Sensor number-of-hits typical-interval (sec)", " B0000001 2 30.322266",
-                          " sensors found:  2", "Vantrel summary from MOLVA log",
-                          "# number of sensors  2", "include,degC", "include,Lux", ",ignore,RH",
-                          "ignore,PIR", "include,SW", "#  sorted sensor list 2,1",
+                          " Sensor number-of-hits typical-interval (sec)",
+                          " B0000001 2 30.322266",
+                          " sensors found:  2",
+                          "Vantrel summary from MOLVA log",
+                          "# number of sensors  2",
+                          "include,degC",
+                          "include,Lux",
+                          ",ignore,RH",
+                          "ignore,PIR",
+                          "include,SW",
+                          "#  sorted sensor list 2,1",
                           "# orig sensor list   B0000001,A0000002",
-                          "# sorted sensor list A0000002,B0000001", "# sorted sensor list 2,1",
+                          "# sorted sensor list A0000002,B0000001",
+                          "# sorted sensor list 2,1",
                           "Survey of sensors completed."}));
   EXPECT_EQ(files(), std::vector<std::string>{"site.csv"});
 }
@@ -159,20 +170,20 @@ TEST_F(E2eTest, SurveyCapKeepsTheSurveyTable) {
   char buf[96];
   for (int i = 0; i < kLines; ++i) {
     const int t = i * 20;
-    std::snprintf(buf, sizeof buf, "2014/01/%02d,%02d:%02d:%02d,A0000001,-60,1,1,0,3000,50.00,200,100,0,0,0\n",
+    std::snprintf(buf, sizeof buf,
+                  "2014/01/%02d,%02d:%02d:%02d,A0000001,-60,1,1,0,3000,50.00,200,100,0,0,0\n",
                   1 + t / 86400, t % 86400 / 3600, t % 3600 / 60, t % 60);
     log += buf;
   }
   write_file("cap.csv", log);
   const RunResult r = run(vudstats_bin(), {"-act", "2", "cap.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, lines({" ", " the input file is: cap.csv", "  reporting to > cap.text",
-                          "  processing...cap.csv",
-                          " warning: only the first 80000 lines were surveyed",
-                          " Sensor number-of-hits typical-interval (sec)",
-                          " A0000001 80000 19.99975", "how many sensors found:   1", "A0000001 ",
-                          " ", " In cap.csv error reading (log line) EOF sensed.",
-                          " at end of file  2"}));
+  EXPECT_EQ(r.out,
+            lines({" ", " the input file is: cap.csv", "  reporting to > cap.text",
+                   "  processing...cap.csv", " warning: only the first 80000 lines were surveyed",
+                   " Sensor number-of-hits typical-interval (sec)", " A0000001 80000 19.99975",
+                   "how many sensors found:   1", "A0000001 ", " ",
+                   " In cap.csv error reading (log line) EOF sensed.", " at end of file  2"}));
   const std::string report = read_file("cap.text");
   // 18 whole days of 288 steps and 156 steps of the 19th (to 12:59:40).
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 9 + 18 * 288 + 156 + 1);
@@ -200,8 +211,9 @@ TEST_F(E2eTest, SeventyFirstSensorRefused) {
   char buf[96];
   for (int n = 1; n <= 71; ++n) {
     const int t = 10 + n - 1;
-    std::snprintf(buf, sizeof buf, "2014/12/22,13:%02d:%02d,%s,-60,1,1,0,3000,50.00,200,100,0,0,0\n",
-                  t / 60, t % 60, name(n).c_str());
+    std::snprintf(buf, sizeof buf,
+                  "2014/12/22,13:%02d:%02d,%s,-60,1,1,0,3000,50.00,200,100,0,0,0\n", t / 60, t % 60,
+                  name(n).c_str());
     log += buf;
   }
   log += "2014/12/22,13:01:30,S0000071,-60,1,2,0,3000,50.00,300,100,0,0,0\n";
@@ -211,14 +223,14 @@ TEST_F(E2eTest, SeventyFirstSensorRefused) {
   EXPECT_EQ(r.status, 0);
   std::string names_line;
   for (int n = 1; n <= 70; ++n) names_line += name(n) + " ";
-  EXPECT_EQ(r.out, lines({" ", " the input file is: many.csv", "  reporting to > many.text",
-                          "  processing...many.csv",
-                          " warning: sensor table full (70 sensors), ignoring sensor S0000071", " ",
-                          " In many.csv error reading (log line) EOF sensed.",
-                          " Sensor number-of-hits typical-interval (sec)", " S0000001 2 295.3125",
-                          "how many sensors found:  70", names_line, " ",
-                          " In many.csv error reading (log line) EOF sensed.",
-                          " at end of file  2"}));
+  EXPECT_EQ(r.out,
+            lines({" ", " the input file is: many.csv", "  reporting to > many.text",
+                   "  processing...many.csv",
+                   " warning: sensor table full (70 sensors), ignoring sensor S0000071", " ",
+                   " In many.csv error reading (log line) EOF sensed.",
+                   " Sensor number-of-hits typical-interval (sec)", " S0000001 2 295.3125",
+                   "how many sensors found:  70", names_line, " ",
+                   " In many.csv error reading (log line) EOF sensed.", " at end of file  2"}));
 
   std::string list = "sensor list ";
   std::string columns = "JulianTime,yyyy-mm-dd,hh:mm,";

@@ -87,9 +87,9 @@ TEST_F(DialogueE2e, ASecondExistingNameIsAskedAboutToo) {
   EXPECT_EQ(read_file("site.text"), kOldReport);
   EXPECT_EQ(read_file("other.text"), "another old file\n");
   EXPECT_EQ(read_file("third.text"), report_);
-  EXPECT_EQ(dialogue_of(r.out),
-            "site.text\n" + kOverwrite + kRename + kRemember + "other.text\n" + kOverwrite +
-                "(currently: other.text)\nRevised file name? " + kRemember);
+  EXPECT_EQ(dialogue_of(r.out), "site.text\n" + kOverwrite + kRename + kRemember + "other.text\n" +
+                                    kOverwrite + "(currently: other.text)\nRevised file name? " +
+                                    kRemember);
 
   // Yes for the second name overwrites it and leaves the first alone.
   std::remove(path("third.text").c_str());

@@ -84,9 +84,7 @@ std::string E2eTest::read_file(std::string_view name) const {
   return s.str();
 }
 
-bool E2eTest::exists(std::string_view name) const {
-  return std::filesystem::exists(path(name));
-}
+bool E2eTest::exists(std::string_view name) const { return std::filesystem::exists(path(name)); }
 
 std::vector<std::string> E2eTest::files() const {
   std::vector<std::string> names;

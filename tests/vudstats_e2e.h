@@ -21,9 +21,9 @@ inline const char* vudloggen_bin() { return VUDLOGGEN_BIN; }
 inline const char* jexcapgen_bin() { return JEXCAPGEN_BIN; }
 
 struct RunResult {
-  int status = -1;    // exit status, or -1 when the program did not exit normally
-  std::string out;    // everything written to the standard output
-  std::string err;    // everything written to the standard error
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out;  // everything written to the standard output
+  std::string err;  // everything written to the standard error
 };
 
 // Joins lines, each ended by a line end: the whole text of a file or terminal.

@@ -51,7 +51,9 @@ std::vector<std::string> rows_of(const std::string& report) {
 // 4-byte reals, with six decimals in 10 columns.
 std::string day_number_text(std::string_view label, int y0) {
   static constexpr int kBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-  auto num = [label](std::size_t at, std::size_t n) { return std::stoi(std::string(label.substr(at, n))); };
+  auto num = [label](std::size_t at, std::size_t n) {
+    return std::stoi(std::string(label.substr(at, n)));
+  };
   const int ijday = kBefore[num(5, 2) - 1] + num(8, 2) + 365 * (num(0, 4) - y0);
   const float hour = static_cast<float>(3600 * num(11, 2)) / 86400.0F;
   const float five = 300.0F / 86400.0F;
@@ -94,9 +96,9 @@ class Generated : public E2eTest {
     write_file(name, log);
     options.push_back(name);
     RunResult r = run(vudstats_bin(), options);
-    const std::string report_name =
-        name.size() > 4 && name.substr(name.size() - 4) == ".csv" ? name.substr(0, name.size() - 3) + "text"
-                                                                  : name + "text";
+    const std::string report_name = name.size() > 4 && name.substr(name.size() - 4) == ".csv"
+                                        ? name.substr(0, name.size() - 3) + "text"
+                                        : name + "text";
     text = read_file(report_name);
     std::remove(path(report_name).c_str());
     return r;
@@ -142,8 +144,8 @@ TEST_F(Generated, LogsAcrossNewYear) {
   const Case cases[] = {{"qtv2", "2", ",2015/01/01,", 24}, {"molva", "b", ",2015-01-01 ", 120}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layout);
-    const std::vector<std::string> options = {"-layout", c.layout, "-sensors", "2", "-interval",
-                                              "60", "-span", "7200", "-seed", "3"};
+    const std::vector<std::string> options = {"-layout", c.layout, "-sensors", "2",     "-interval",
+                                              "60",      "-span",  "7200",     "-seed", "3"};
     std::vector<std::string> across = options;
     across.insert(across.end(), {"-start", "2014/12/31,23:00:00"});
     std::vector<std::string> within = options;
@@ -167,8 +169,11 @@ TEST_F(Generated, LogsAcrossNewYear) {
     const auto survey = [](const std::string& out) {
       std::vector<std::pair<std::string, double>> table;
       const std::vector<std::string> shown = split(out);
-      auto at = std::find(shown.begin(), shown.end(), " Sensor number-of-hits typical-interval (sec)");
-      for (++at; at != shown.end() && at->rfind("how many", 0) != 0 && at->rfind(" how many", 0) != 0; ++at) {
+      auto at =
+          std::find(shown.begin(), shown.end(), " Sensor number-of-hits typical-interval (sec)");
+      for (++at;
+           at != shown.end() && at->rfind("how many", 0) != 0 && at->rfind(" how many", 0) != 0;
+           ++at) {
         const std::size_t blank = at->rfind(' ');
         table.emplace_back(at->substr(0, blank), std::stod(at->substr(blank + 1)));
       }
@@ -199,16 +204,20 @@ TEST_F(Generated, DamagedStampsArePassedOverOnce) {
   };
   const Case cases[] = {
       {"qtv2", "2", "-impossible", 7, " warning: impossible date or time, line passed over: "},
-      {"molva_short", "s", "-impossible", 5, " warning: impossible date or time, line passed over: "},
-      {"qtv2", "2", "-faroff", 41, " warning: time far from the lines around it, line passed over: "},
-      {"molva", "b", "-faroff", 33, " warning: time far from the lines around it, line passed over: "},
-      {"molva_units", "u", "-faroff", 25, " warning: time far from the lines around it, line passed over: "},
+      {"molva_short", "s", "-impossible", 5,
+       " warning: impossible date or time, line passed over: "},
+      {"qtv2", "2", "-faroff", 41,
+       " warning: time far from the lines around it, line passed over: "},
+      {"molva", "b", "-faroff", 33,
+       " warning: time far from the lines around it, line passed over: "},
+      {"molva_units", "u", "-faroff", 25,
+       " warning: time far from the lines around it, line passed over: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.layout) + " " + c.option);
-    const std::vector<std::string> options = {"-layout", c.layout, "-sensors", "4", "-interval",
-                                              "30", "-span", "5400", "-seed", "17",
-                                              "-start", "2014/12/31,23:00:00"};
+    const std::vector<std::string> options = {
+        "-layout", c.layout, "-sensors", "4",  "-interval", "30",
+        "-span",   "5400",   "-seed",    "17", "-start",    "2014/12/31,23:00:00"};
     std::vector<std::string> damaged_options = options;
     damaged_options.insert(damaged_options.end(), {c.option, std::to_string(c.every)});
     const std::vector<std::string> clean = split(generate(options));
@@ -246,10 +255,9 @@ TEST_F(Generated, DamagedStampsArePassedOverOnce) {
 // that lacks its PIR words never shows the packet count as its PIR peak.
 TEST_F(Generated, CutOffMolvaLinesKeepThePirPacketCountApart) {
   std::string text;
-  const RunResult gen =
-      report(generate({"-layout", "molva", "-sensors", "3", "-interval", "20", "-lines", "6000",
-                       "-seed", "8", "-cut", "3"}),
-             "site.log", {"-act", "b"}, text);
+  const RunResult gen = report(generate({"-layout", "molva", "-sensors", "3", "-interval", "20",
+                                         "-lines", "6000", "-seed", "8", "-cut", "3"}),
+                               "site.log", {"-act", "b"}, text);
   EXPECT_EQ(gen.status, 0);
   EXPECT_EQ(gen.out.find("Corrupt pir packets"), std::string::npos) << gen.out;
   EXPECT_GT(rows_of(text).size(), 200u);
@@ -300,7 +308,8 @@ TEST_F(Generated, NanAndInfinityInLogFieldsAreNoNumbers) {
   EXPECT_EQ(words_report.find("NaN"), std::string::npos);
   EXPECT_EQ(words_report.find("Infinity"), std::string::npos);
   std::string shown_messages, rest;
-  for (const std::string& l : split(w.out)) (l.rfind("Failed in", 0) == 0 ? shown_messages : rest) += l + "\n";
+  for (const std::string& l : split(w.out))
+    (l.rfind("Failed in", 0) == 0 ? shown_messages : rest) += l + "\n";
   EXPECT_EQ(shown_messages, messages);
   EXPECT_EQ(rest, k.out);
 }
@@ -321,7 +330,8 @@ TEST_F(E2eTest, CapturesOfSeveralYearsRoundTrip) {
                         {"2025/12/31,21:00:00", "1500"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.start);
-    const RunResult cap = run(jexcapgen_bin(), {"-r", c.records, "-s", "5", "-d", c.start, "cap.jex"});
+    const RunResult cap =
+        run(jexcapgen_bin(), {"-r", c.records, "-s", "5", "-d", c.start, "cap.jex"});
     ASSERT_EQ(cap.status, 0) << cap.err;
     const RunResult conv = run(jex2csv_bin(), {"cap.jex", "site.csv"});
     ASSERT_EQ(conv.status, 0) << conv.err;

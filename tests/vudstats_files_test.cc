@@ -89,9 +89,9 @@ TEST_F(FilesE2e, ALogThatCannotBeReadTwiceIsRefused) {
   for (const char* name : {"pipe.csv", "null.csv"}) {
     const RunResult r = run(vudstats_bin(), {"-act", "2", name});
     EXPECT_EQ(r.status, 1) << name;
-    EXPECT_EQ(r.out, lines({" ", std::string(" the input file is: ") + name,
-                            " Warning: The log is not a regular file and cannot be read twice:",
-                            name}));
+    EXPECT_EQ(r.out,
+              lines({" ", std::string(" the input file is: ") + name,
+                     " Warning: The log is not a regular file and cannot be read twice:", name}));
     EXPECT_EQ(files(), (std::vector<std::string>{"null.csv", "pipe.csv", "site.csv"})) << name;
   }
   for (const char* line : {"cat site.csv | VUDSTATS -act L /dev/stdin > listing",

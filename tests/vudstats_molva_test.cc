@@ -42,8 +42,7 @@ std::string standard_log() {
                {200}) +
          molva("MOLVA,1419253520,2014-12-22 13:05:20.000,12,5,0,3,11,30000,300,3000,4000", {9},
                {200}) +
-         molva("MOLVA,1419253540,2014-12-22 13:05:40.000,7,4,0,2,0,39100,700,3000,8000", {},
-               {45}) +
+         molva("MOLVA,1419253540,2014-12-22 13:05:40.000,7,4,0,2,0,39100,700,3000,8000", {}, {45}) +
          molva("MOLVA,1419253570,2014-12-22 13:06:10.000,12,5,0,4,0,38000,400,3000,5500", {},
                {150});
 }
@@ -91,8 +90,7 @@ TEST_F(MolvaReport, StandardLayoutConvertsRawValues) {
                                      " how many sensors found  2 12 7" + zeros(68)}));
     EXPECT_EQ(read_file("molva.logtext"),
               lines({"Vantrel summary from standard log", "number of sensors  2", "include,degC",
-                     "include,Lux", "include,RH", "include,PIR", "include,SW",
-                     "sensor list 7,12",
+                     "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 7,12",
                      "JulianTime,yyyy-mm-dd,hh:mm,s007_degC,s007_Lux,s007_RH,s007_PIR,s007_dbA,"
                      "s012_degC,s012_Lux,s012_RH,s012_PIR,s012_dbA,",
                      "356.541656,2014-12-22 13:00,17.721,285.00,34.306,2.0000,58.819,22.756,"
@@ -129,7 +127,8 @@ TEST_F(MolvaReport, LinesWithoutWordsCarryNoPacket) {
   EXPECT_EQ(gaps.status, 0);
   EXPECT_EQ(read_file("gaps.logtext"), read_file("molva.logtext"));
   std::string shown = gaps.out;
-  for (std::size_t p; (p = shown.find("gaps.log")) != std::string::npos;) shown.replace(p, 8, "molva.log");
+  for (std::size_t p; (p = shown.find("gaps.log")) != std::string::npos;)
+    shown.replace(p, 8, "molva.log");
   EXPECT_EQ(shown, plain.out);
 }
 
@@ -171,12 +170,12 @@ TEST_F(MolvaReport, RequestedSensorNotFound) {
 TEST_F(MolvaReport, ListingOfActionL) {
   const RunResult r = run(vudstats_bin(), {"-act", "L", "molva.log"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, molva_terminal("", "",
-                                  {kSurveyHead, "  12 4 90.30762", "  7 3 99.31641",
-                                   " sensors found:  2", "Vantrel summary from MOLVA log",
-                                   "# number of sensors  2", "include,degC", "include,Lux",
-                                   ",include,RH", ",include,PIR", "include,SW",
-                                   "# sensor list 7,12", "Survey of sensors completed."}));
+  EXPECT_EQ(r.out,
+            molva_terminal("", "",
+                           {kSurveyHead, "  12 4 90.30762", "  7 3 99.31641", " sensors found:  2",
+                            "Vantrel summary from MOLVA log", "# number of sensors  2",
+                            "include,degC", "include,Lux", ",include,RH", ",include,PIR",
+                            "include,SW", "# sensor list 7,12", "Survey of sensors completed."}));
   EXPECT_EQ(files(), std::vector<std::string>{"molva.log"});
 }
 
@@ -219,13 +218,13 @@ TEST_F(E2eTest, UnitsLayoutDetected) {
 // Indices from 1000 on keep all their digits in the file name, the column
 // names and the lists, and stay apart from their neighbours.
 TEST_F(E2eTest, FourDigitSensorIndices) {
-  write_file("big.log",
-             molva("MOLVA,1419253210,2014-12-22 13:00:10.000,1115,5,0,1,0,39000,850,3000,5000", {},
-                   {60}) +
-                 molva("MOLVA,1419253240,2014-12-22 13:00:40.000,7,5,0,1,0,39000,850,3000,5000",
-                       {}, {60}) +
-                 molva("MOLVA,1419253270,2014-12-22 13:01:10.000,1115,5,0,2,0,39000,850,3000,5000",
-                       {}, {60}));
+  write_file(
+      "big.log",
+      molva("MOLVA,1419253210,2014-12-22 13:00:10.000,1115,5,0,1,0,39000,850,3000,5000", {}, {60}) +
+          molva("MOLVA,1419253240,2014-12-22 13:00:40.000,7,5,0,1,0,39000,850,3000,5000", {},
+                {60}) +
+          molva("MOLVA,1419253270,2014-12-22 13:01:10.000,1115,5,0,2,0,39000,850,3000,5000", {},
+                {60}));
   const RunResult all = run(vudstats_bin(), {"-act", "b", "big.log"});
   EXPECT_EQ(all.status, 0);
   const std::string report = read_file("big.logtext");
@@ -239,11 +238,12 @@ TEST_F(E2eTest, FourDigitSensorIndices) {
   const RunResult one = run(vudstats_bin(), {"-act", "b", "-sen", "1115", "big.log"});
   EXPECT_EQ(one.status, 0);
   EXPECT_NE(one.out.find("  reporting to > big.log-1115.text\n"), std::string::npos) << one.out;
-  EXPECT_EQ(read_file("big.log-1115.text"),
-            lines({"Vantrel summary from standard log", "number of sensors  1", "include,degC",
-                   "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 1115",
-                   "JulianTime,yyyy-mm-dd,hh:mm, s1115_degC,s1115_Lux,s1115_RH,s1115_PIR,s1115_dbA ",
-                   "356.541656,2014-12-22 13:00,22.756,195.47,25.263,0.00,56.500", "# end"}));
+  EXPECT_EQ(
+      read_file("big.log-1115.text"),
+      lines({"Vantrel summary from standard log", "number of sensors  1", "include,degC",
+             "include,Lux", "include,RH", "include,PIR", "include,SW", "sensor list 1115",
+             "JulianTime,yyyy-mm-dd,hh:mm, s1115_degC,s1115_Lux,s1115_RH,s1115_PIR,s1115_dbA ",
+             "356.541656,2014-12-22 13:00,22.756,195.47,25.263,0.00,56.500", "# end"}));
 }
 
 // Lines the report pass skips with a message: an index the survey did not
@@ -251,19 +251,21 @@ TEST_F(E2eTest, FourDigitSensorIndices) {
 // packets. Index 0 also leaves sensor 12, registered in such an entry, with
 // two hits and a typical interval of 0.
 TEST_F(E2eTest, SkippedLinesAreAnnounced) {
-  write_file("skip.log",
-             "MOLVA_SHORT,1,2014-12-22 13:00:10.000,7,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
-             "MOLVA_SHORT,2,2014-12-22 13:00:20.000,0,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
-             "MOLVA_SHORT,3,2014-12-22 13:00:40.000,12,5,0,1,0,38500,851,3000,6000,0,6,3,30,80,50\n"
-             "MOLVA_SHORT,4,2014-12-22 13:01:10.000,7,5,30,2,0,38700,500,3000,6500,0,9,3,30,100,50\n"
-             "MOLVA_SHORT,5,2014-12-22 13:06:10.000,7,5,0,3,0,38800,600,3000,7000,0,5,3,30,120,50\n");
+  write_file(
+      "skip.log",
+      "MOLVA_SHORT,1,2014-12-22 13:00:10.000,7,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
+      "MOLVA_SHORT,2,2014-12-22 13:00:20.000,0,5,0,1,0,39000,850,3000,5000,0,4,2,30,60,45\n"
+      "MOLVA_SHORT,3,2014-12-22 13:00:40.000,12,5,0,1,0,38500,851,3000,6000,0,6,3,30,80,50\n"
+      "MOLVA_SHORT,4,2014-12-22 13:01:10.000,7,5,30,2,0,38700,500,3000,6500,0,9,3,30,100,50\n"
+      "MOLVA_SHORT,5,2014-12-22 13:06:10.000,7,5,0,3,0,38800,600,3000,7000,0,5,3,30,120,50\n");
   const RunResult r = run(vudstats_bin(), {"-act", "s", "skip.log"});
   EXPECT_EQ(r.status, 0);
-  const std::size_t table = r.out.find(
-      std::string(kSurveyHead) + "\n  7 3 120.41016\n  12 2 0\n how many sensors found  2 7 12" +
-      zeros(68) + "\n");
+  const std::size_t table =
+      r.out.find(std::string(kSurveyHead) +
+                 "\n  7 3 120.41016\n  12 2 0\n how many sensors found  2 7 12" + zeros(68) + "\n");
   const std::size_t unknown = r.out.find("\n unknown sensor index  0 @ 2014-12-22 13:00:20.000\n");
-  const std::size_t corrupt = r.out.find("\n Corrupt pir packets  30 for  7 @ 2014-12-22 13:01:10.000\n");
+  const std::size_t corrupt =
+      r.out.find("\n Corrupt pir packets  30 for  7 @ 2014-12-22 13:01:10.000\n");
   EXPECT_NE(table, std::string::npos) << r.out;
   EXPECT_NE(unknown, std::string::npos) << r.out;
   EXPECT_NE(corrupt, std::string::npos) << r.out;
@@ -282,13 +284,15 @@ TEST_F(E2eTest, SkippedLinesAreAnnounced) {
 // The bundled sample is what the generator makes with its documented options,
 // and it makes a report.
 TEST_F(E2eTest, BundledMolvaSampleIsReproducible) {
-  const RunResult gen =
-      run(vudloggen_bin(), {"-layout", "molva", "-sensors", "4", "-interval", "60", "-span", "3600",
-                            "-seed", "42", "-start", "2014/06/17,20:00:00", "-o", "sample_molva.log"});
+  const RunResult gen = run(
+      vudloggen_bin(), {"-layout", "molva", "-sensors", "4", "-interval", "60", "-span", "3600",
+                        "-seed", "42", "-start", "2014/06/17,20:00:00", "-o", "sample_molva.log"});
   ASSERT_EQ(gen.status, 0) << gen.err;
   const std::string made = read_file("sample_molva.log");
-  std::ifstream bundled(std::string(VUD_SOURCE_DIR) + "/examples/sample_molva.log", std::ios::binary);
-  const std::string shipped((std::istreambuf_iterator<char>(bundled)), std::istreambuf_iterator<char>());
+  std::ifstream bundled(std::string(VUD_SOURCE_DIR) + "/examples/sample_molva.log",
+                        std::ios::binary);
+  const std::string shipped((std::istreambuf_iterator<char>(bundled)),
+                            std::istreambuf_iterator<char>());
   EXPECT_EQ(made, shipped);
 
   const RunResult r = run(vudstats_bin(), {"-act", "b", "sample_molva.log"});
@@ -305,17 +309,19 @@ TEST_F(E2eTest, BundledMolvaSampleIsReproducible) {
 TEST_F(E2eTest, FastRegimeRowsWaitByVersion) {
   auto line = [](int t, std::string_view time, int index, int version, int seq, int temp) {
     char b[160];
-    std::snprintf(b, sizeof b,
-                  "MOLVA_UNITS,%d,2014-12-22 %.*s,%d,%d,0,%d,0,%d.0,100.0,3000,50.0,0,0,0,40.0,60.0,"
-                  "50.0\n",
-                  t, static_cast<int>(time.size()), time.data(), index, version, seq, temp);
+    std::snprintf(
+        b, sizeof b,
+        "MOLVA_UNITS,%d,2014-12-22 %.*s,%d,%d,0,%d,0,%d.0,100.0,3000,50.0,0,0,0,40.0,60.0,"
+        "50.0\n",
+        t, static_cast<int>(time.size()), time.data(), index, version, seq, temp);
     return std::string(b);
   };
-  write_file("fast.log", line(1, "13:44:00.000", 9, 5, 1, 30) + line(2, "13:44:40.000", 3, 5, 1, 21) +
-                             line(3, "13:44:50.000", 3, 5, 2, 22) + line(4, "13:45:10.000", 3, 5, 3, 23) +
-                             line(5, "13:45:20.000", 3, 5, 4, 24) + line(6, "13:49:50.000", 3, 4, 5, 25) +
-                             line(7, "13:50:00.000", 3, 4, 6, 26) + line(8, "13:50:10.000", 3, 4, 7, 27) +
-                             line(9, "13:50:20.000", 3, 4, 8, 28) + line(10, "13:50:25.000", 3, 4, 9, 29));
+  write_file("fast.log",
+             line(1, "13:44:00.000", 9, 5, 1, 30) + line(2, "13:44:40.000", 3, 5, 1, 21) +
+                 line(3, "13:44:50.000", 3, 5, 2, 22) + line(4, "13:45:10.000", 3, 5, 3, 23) +
+                 line(5, "13:45:20.000", 3, 5, 4, 24) + line(6, "13:49:50.000", 3, 4, 5, 25) +
+                 line(7, "13:50:00.000", 3, 4, 6, 26) + line(8, "13:50:10.000", 3, 4, 7, 27) +
+                 line(9, "13:50:20.000", 3, 4, 8, 28) + line(10, "13:50:25.000", 3, 4, 9, 29));
   const RunResult r = run(vudstats_bin(), {"-act", "u", "fast.log"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(read_file("fast.logtext"),
@@ -336,10 +342,11 @@ TEST_F(E2eTest, SeventyFirstIndexRefusedAndLongListWhole) {
   std::string log;
   char b[160];
   auto put = [&](int index, int t, int seq) {
-    std::snprintf(b, sizeof b,
-                  "MOLVA_SHORT,%d,2014-12-22 13:%02d:%02d.000,%d,5,0,%d,0,39000,850,3000,5000,0,4,2,"
-                  "30,60,45\n",
-                  t, t / 60, t % 60, index, seq);
+    std::snprintf(
+        b, sizeof b,
+        "MOLVA_SHORT,%d,2014-12-22 13:%02d:%02d.000,%d,5,0,%d,0,39000,850,3000,5000,0,4,2,"
+        "30,60,45\n",
+        t, t / 60, t % 60, index, seq);
     log += b;
   };
   for (int n = 1; n <= 71; ++n) put(n, 9 + n, 1);
@@ -360,13 +367,13 @@ TEST_F(E2eTest, SeventyFirstIndexRefusedAndLongListWhole) {
     columns += s + "_degC," + s + "_Lux," + s + "_RH," + s + "_PIR," + s + "_dbA,";
     row += ",22.756,195.47,25.263,4.0000,56.500";
   }
-  EXPECT_EQ(r.out, lines({" ", " the input file is: many.log", "  reporting to > many.logtext",
-                          "  processing...many.log",
-                          " warning: sensor table full (70 sensors), ignoring sensor index 71", " ",
-                          " In many.log error reading (log line) EOF sensed.", kSurveyHead,
-                          "  1 2 295.3125", counts, " ",
-                          " In many.log error reading (log line) EOF sensed.",
-                          " at end of file  2"}));
+  EXPECT_EQ(r.out,
+            lines({" ", " the input file is: many.log", "  reporting to > many.logtext",
+                   "  processing...many.log",
+                   " warning: sensor table full (70 sensors), ignoring sensor index 71", " ",
+                   " In many.log error reading (log line) EOF sensed.", kSurveyHead,
+                   "  1 2 295.3125", counts, " ",
+                   " In many.log error reading (log line) EOF sensed.", " at end of file  2"}));
   EXPECT_EQ(read_file("many.logtext"),
             lines({"Vantrel summary from MOLVA_SHORT", "number of sensors 70", "include,degC",
                    "include,Lux", "include,RH", "include,PIR", "include,SW", list, columns, row,

@@ -33,9 +33,11 @@ constexpr const char* kIncludeAll[] = {"include,degC", "include,Lux", "include,R
 
 std::string terminal(std::string_view report, std::string_view end_word,
                      std::initializer_list<std::string_view> survey) {
-  std::vector<std::string> t = {" ", " the input file is: site.csv",
+  std::vector<std::string> t = {" ",
+                                " the input file is: site.csv",
                                 "  reporting to > " + std::string(report),
-                                "  processing...site.csv", " ",
+                                "  processing...site.csv",
+                                " ",
                                 " In site.csv error reading (log line) EOF sensed."};
   for (std::string_view s : survey) t.emplace_back(s);
   t.emplace_back(" ");
@@ -56,8 +58,14 @@ std::string slow_terminal(std::string_view report, std::string_view end_word) {
 // title, header block and column names, then the rows given (ending "# end").
 std::string slow_report(std::initializer_list<std::string_view> rows) {
   std::vector<std::string> t = {
-      "Vantrel summary from QTV", "number of sensors  2", kIncludeAll[0], kIncludeAll[1],
-      kIncludeAll[2], kIncludeAll[3], kIncludeAll[4], "sensor list A0000002,B0000001",
+      "Vantrel summary from QTV",
+      "number of sensors  2",
+      kIncludeAll[0],
+      kIncludeAll[1],
+      kIncludeAll[2],
+      kIncludeAll[3],
+      kIncludeAll[4],
+      "sensor list A0000002,B0000001",
       "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,A0000002_PIR,"
       "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_PIR,B0000001_SW,"};
   for (std::string_view row : rows) t.emplace_back(row);
@@ -76,15 +84,21 @@ TEST_F(Qtv2Report, SlowRegimeOneRowPerStepWithPirDifferences) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, slow_terminal("site.text", "at"));
-  EXPECT_EQ(read_file("site.text"),
-            slow_report({
-                "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00,0.00",
-                "356.545135,2014/12/22,13:05,20.100,301.00,40.500,2.0000,1.0000,21.700,122.00,51.600,0.00,0.00",
-                "356.548615,2014/12/22,13:10,20.200,302.00,41.000,4.0000,2.0000,21.800,123.00,51.800,0.00,0.00",
-                "356.555542,2014/12/22,13:20,20.400,304.00,42.000,0.00,2.0000,21.900,124.00,52.000,0.00,0.00",
-                "356.559021,2014/12/22,13:25,20.400,304.00,42.000,0.00,2.0000,22.000,125.00,52.200,0.00,0.00",
-                "356.579865,2014/12/22,13:55,20.500,305.00,42.500,0.00,3.0000,22.000,125.00,52.200,0.00,0.00",
-                "# end"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      slow_report(
+          {"356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00,0.00",
+           "356.545135,2014/12/"
+           "22,13:05,20.100,301.00,40.500,2.0000,1.0000,21.700,122.00,51.600,0.00,0.00",
+           "356.548615,2014/12/"
+           "22,13:10,20.200,302.00,41.000,4.0000,2.0000,21.800,123.00,51.800,0.00,0.00",
+           "356.555542,2014/12/"
+           "22,13:20,20.400,304.00,42.000,0.00,2.0000,21.900,124.00,52.000,0.00,0.00",
+           "356.559021,2014/12/"
+           "22,13:25,20.400,304.00,42.000,0.00,2.0000,22.000,125.00,52.200,0.00,0.00",
+           "356.579865,2014/12/"
+           "22,13:55,20.500,305.00,42.500,0.00,3.0000,22.000,125.00,52.200,0.00,0.00",
+           "# end"}));
 }
 
 // The variant writes the last PIR value in the PIR column and names the end of
@@ -93,33 +107,39 @@ TEST_F(Qtv2Report, VariantShowsLastPirValue) {
   const RunResult r = run(vudstats64_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, slow_terminal("site.text", "stripc"));
-  EXPECT_EQ(read_file("site.text"),
-            slow_report({
-                "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,5.0000,0.00",
-                "356.545135,2014/12/22,13:05,20.100,301.00,40.500,11.000,1.0000,21.700,122.00,51.600,8.0000,0.00",
-                "356.548615,2014/12/22,13:10,20.200,302.00,41.000,12.000,2.0000,21.800,123.00,51.800,10.000,0.00",
-                "356.555542,2014/12/22,13:20,20.400,304.00,42.000,14.000,2.0000,21.900,124.00,52.000,12.000,0.00",
-                "356.559021,2014/12/22,13:25,20.400,304.00,42.000,14.000,2.0000,22.000,125.00,52.200,14.000,0.00",
-                "356.579865,2014/12/22,13:55,20.500,305.00,42.500,15.000,3.0000,22.000,125.00,52.200,14.000,0.00",
-                "# end"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      slow_report(
+          {"356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,5.0000,0.00",
+           "356.545135,2014/12/"
+           "22,13:05,20.100,301.00,40.500,11.000,1.0000,21.700,122.00,51.600,8.0000,0.00",
+           "356.548615,2014/12/"
+           "22,13:10,20.200,302.00,41.000,12.000,2.0000,21.800,123.00,51.800,10.000,0.00",
+           "356.555542,2014/12/"
+           "22,13:20,20.400,304.00,42.000,14.000,2.0000,21.900,124.00,52.000,12.000,0.00",
+           "356.559021,2014/12/"
+           "22,13:25,20.400,304.00,42.000,14.000,2.0000,22.000,125.00,52.200,14.000,0.00",
+           "356.579865,2014/12/"
+           "22,13:55,20.500,305.00,42.500,15.000,3.0000,22.000,125.00,52.200,14.000,0.00",
+           "# end"}));
 }
 
 TEST_F(Qtv2Report, NoPirDropsPirColumnsAndValues) {
   const RunResult r = run(vudstats_bin(), {"site.csv", "-nopir", "-act", "2"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  2", "include,degC",
-                   "include,Lux", "include,RH", "ignore,PIR", "include,SW",
-                   "sensor list A0000002,B0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,"
-                   "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_SW,",
-                   "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00",
-                   "356.545135,2014/12/22,13:05,20.100,301.00,40.500,1.0000,21.700,122.00,51.600,0.00",
-                   "356.548615,2014/12/22,13:10,20.200,302.00,41.000,2.0000,21.800,123.00,51.800,0.00",
-                   "356.555542,2014/12/22,13:20,20.400,304.00,42.000,2.0000,21.900,124.00,52.000,0.00",
-                   "356.559021,2014/12/22,13:25,20.400,304.00,42.000,2.0000,22.000,125.00,52.200,0.00",
-                   "356.579865,2014/12/22,13:55,20.500,305.00,42.500,3.0000,22.000,125.00,52.200,0.00",
-                   "# end"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  2", "include,degC", "include,Lux",
+             "include,RH", "ignore,PIR", "include,SW", "sensor list A0000002,B0000001",
+             "JulianTime,yyyy-mm-dd,hh:mm,A0000002_degC,A0000002_Lux,A0000002_RH,"
+             "A0000002_SW,B0000001_degC,B0000001_Lux,B0000001_RH,B0000001_SW,",
+             "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,21.500,120.00,51.200,0.00",
+             "356.545135,2014/12/22,13:05,20.100,301.00,40.500,1.0000,21.700,122.00,51.600,0.00",
+             "356.548615,2014/12/22,13:10,20.200,302.00,41.000,2.0000,21.800,123.00,51.800,0.00",
+             "356.555542,2014/12/22,13:20,20.400,304.00,42.000,2.0000,21.900,124.00,52.000,0.00",
+             "356.559021,2014/12/22,13:25,20.400,304.00,42.000,2.0000,22.000,125.00,52.200,0.00",
+             "356.579865,2014/12/22,13:55,20.500,305.00,42.500,3.0000,22.000,125.00,52.200,0.00",
+             "# end"}));
 }
 
 // Several flags at once: only temperature and humidity stay.
@@ -127,17 +147,16 @@ TEST_F(Qtv2Report, IncludeFlagsCombine) {
   const RunResult r =
       run(vudstats_bin(), {"-act", "2", "-nolux", "-nopir", "-nosw", "-nodbtx", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  2", "ignore,degC",
-                   "ignore,Lux", "include,RH", "ignore,PIR", "ignore,SW",
-                   "sensor list A0000002,B0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,A0000002_RH,B0000001_RH,",
-                   "356.541656,2014/12/22,13:00,0.00,51.200",
-                   "356.545135,2014/12/22,13:05,40.500,51.600",
-                   "356.548615,2014/12/22,13:10,41.000,51.800",
-                   "356.555542,2014/12/22,13:20,42.000,52.000",
-                   "356.559021,2014/12/22,13:25,42.000,52.200",
-                   "356.579865,2014/12/22,13:55,42.500,52.200", "# end"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  2", "ignore,degC", "ignore,Lux",
+             "include,RH", "ignore,PIR", "ignore,SW", "sensor list A0000002,B0000001",
+             "JulianTime,yyyy-mm-dd,hh:mm,A0000002_RH,B0000001_RH,",
+             "356.541656,2014/12/22,13:00,0.00,51.200", "356.545135,2014/12/22,13:05,40.500,51.600",
+             "356.548615,2014/12/22,13:10,41.000,51.800",
+             "356.555542,2014/12/22,13:20,42.000,52.000",
+             "356.559021,2014/12/22,13:25,42.000,52.200",
+             "356.579865,2014/12/22,13:55,42.500,52.200", "# end"}));
 }
 
 // A report restricted by name keeps the blank after "hh:mm," and a trailing
@@ -148,18 +167,18 @@ TEST_F(Qtv2Report, RestrictedByName) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, slow_terminal("site-A0000002.text", "at"));
   EXPECT_FALSE(exists("site.text"));
-  EXPECT_EQ(read_file("site-A0000002.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0],
-                   kIncludeAll[1], kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
-                   "sensor list A0000002",
-                   "JulianTime,yyyy-mm-dd,hh:mm, A0000002_degC,A0000002_Lux,A0000002_RH,"
-                   "A0000002_PIR,A0000002_SW, ",
-                   "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00",
-                   "356.545135,2014/12/22,13:05,20.100,301.00,40.500,5.0000,1.0000",
-                   "356.548615,2014/12/22,13:10,20.200,302.00,41.000,9.0000,2.0000",
-                   "356.555542,2014/12/22,13:20,20.400,304.00,42.000,9.0000,2.0000",
-                   "356.559021,2014/12/22,13:25,20.400,304.00,42.000,9.0000,2.0000",
-                   "356.579865,2014/12/22,13:55,20.500,305.00,42.500,9.0000,3.0000", "# end"}));
+  EXPECT_EQ(
+      read_file("site-A0000002.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0], kIncludeAll[1],
+             kIncludeAll[2], kIncludeAll[3], kIncludeAll[4], "sensor list A0000002",
+             "JulianTime,yyyy-mm-dd,hh:mm, A0000002_degC,A0000002_Lux,A0000002_RH,"
+             "A0000002_PIR,A0000002_SW, ",
+             "356.541656,2014/12/22,13:00,0.00,0.00,0.00,0.00,0.00",
+             "356.545135,2014/12/22,13:05,20.100,301.00,40.500,5.0000,1.0000",
+             "356.548615,2014/12/22,13:10,20.200,302.00,41.000,9.0000,2.0000",
+             "356.555542,2014/12/22,13:20,20.400,304.00,42.000,9.0000,2.0000",
+             "356.559021,2014/12/22,13:25,20.400,304.00,42.000,9.0000,2.0000",
+             "356.579865,2014/12/22,13:55,20.500,305.00,42.500,9.0000,3.0000", "# end"}));
 }
 
 TEST_F(Qtv2Report, VariantRestrictedHeaderAndPirValue) {
@@ -179,8 +198,8 @@ TEST_F(Qtv2Report, VariantRestrictedHeaderAndPirValue) {
 }
 
 TEST_F(Qtv2Report, VariantRestrictedIgnoreLines) {
-  const RunResult r = run(vudstats64_bin(), {"-act", "2", "-name", "A0000002", "-nodbt",
-                                             "-nosw", "site.csv"});
+  const RunResult r =
+      run(vudstats64_bin(), {"-act", "2", "-name", "A0000002", "-nodbt", "-nosw", "site.csv"});
   EXPECT_EQ(r.status, 0);
   const std::string report = read_file("site-A0000002.text");
   EXPECT_EQ(report.substr(0, report.find("JulianTime")),
@@ -193,25 +212,24 @@ TEST_F(Qtv2Report, VariantRestrictedIgnoreLines) {
 TEST_F(Qtv2Report, ExcludedSensor) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "-ex", "A0000002", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, lines({" ", " the input file is: site.csv", "  reporting to > site.text",
-                          "  processing...site.csv", " excluding A0000002", " excluding A0000002",
-                          " excluding A0000002", " excluding A0000002", " excluding A0000002",
-                          " excluding A0000002", " ",
-                          " In site.csv error reading (log line) EOF sensed.",
-                          " Sensor number-of-hits typical-interval (sec)", " B0000001 6 298.38867",
-                          "how many sensors found:   1", "B0000001 ", " ",
-                          " In site.csv error reading (log line) EOF sensed.",
-                          " at end of file  2"}));
-  EXPECT_EQ(read_file("site.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0],
-                   kIncludeAll[1], kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
-                   "sensor list B0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,B0000001_degC,B0000001_Lux,B0000001_RH,"
-                   "B0000001_PIR,B0000001_SW,",
-                   "356.541656,2014/12/22,13:00,21.500,120.00,51.200,0.00,0.00",
-                   "356.545135,2014/12/22,13:05,21.700,122.00,51.600,0.00,0.00",
-                   "356.548615,2014/12/22,13:10,21.800,123.00,51.800,0.00,0.00",
-                   "356.559021,2014/12/22,13:25,22.000,125.00,52.200,0.00,0.00", "# end"}));
+  EXPECT_EQ(r.out,
+            lines({" ", " the input file is: site.csv", "  reporting to > site.text",
+                   "  processing...site.csv", " excluding A0000002", " excluding A0000002",
+                   " excluding A0000002", " excluding A0000002", " excluding A0000002",
+                   " excluding A0000002", " ", " In site.csv error reading (log line) EOF sensed.",
+                   " Sensor number-of-hits typical-interval (sec)", " B0000001 6 298.38867",
+                   "how many sensors found:   1", "B0000001 ", " ",
+                   " In site.csv error reading (log line) EOF sensed.", " at end of file  2"}));
+  EXPECT_EQ(
+      read_file("site.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0], kIncludeAll[1],
+             kIncludeAll[2], kIncludeAll[3], kIncludeAll[4], "sensor list B0000001",
+             "JulianTime,yyyy-mm-dd,hh:mm,B0000001_degC,B0000001_Lux,B0000001_RH,"
+             "B0000001_PIR,B0000001_SW,",
+             "356.541656,2014/12/22,13:00,21.500,120.00,51.200,0.00,0.00",
+             "356.545135,2014/12/22,13:05,21.700,122.00,51.600,0.00,0.00",
+             "356.548615,2014/12/22,13:10,21.800,123.00,51.800,0.00,0.00",
+             "356.559021,2014/12/22,13:25,22.000,125.00,52.200,0.00,0.00", "# end"}));
 }
 
 // The first sensor is heard once, so its typical interval is 0 and the report
@@ -231,8 +249,13 @@ constexpr const char* kFastLog =
 
 std::string fast_report(bool with_1420) {
   std::vector<std::string> l = {
-      "Vantrel summary from QTV", "number of sensors  4", kIncludeAll[0], kIncludeAll[1],
-      kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
+      "Vantrel summary from QTV",
+      "number of sensors  4",
+      kIncludeAll[0],
+      kIncludeAll[1],
+      kIncludeAll[2],
+      kIncludeAll[3],
+      kIncludeAll[4],
       "sensor list A0000001,A0000002,C0000003,D0000004",
       "JulianTime,yyyy-mm-dd,hh:mm,"
       "A0000001_degC,A0000001_Lux,A0000001_RH,A0000001_PIR,A0000001_SW,"
@@ -267,11 +290,11 @@ class Qtv2Fast : public E2eTest {
 TEST_F(Qtv2Fast, ReadingsNearMarksOpenSteps) {
   const RunResult r = run(vudstats_bin(), {"-act", "2", "site.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, terminal("site.text", "at",
-                            {" Sensor number-of-hits typical-interval (sec)",
-                             " A0000001 3 691.6992", " A0000002 3 689.9414",
-                             "how many sensors found:   4",
-                             "D0000004 A0000001 A0000002 C0000003 "}));
+  EXPECT_EQ(r.out,
+            terminal("site.text", "at",
+                     {" Sensor number-of-hits typical-interval (sec)", " A0000001 3 691.6992",
+                      " A0000002 3 689.9414", "how many sensors found:   4",
+                      "D0000004 A0000001 A0000002 C0000003 "}));
   EXPECT_EQ(read_file("site.text"), fast_report(false));
 }
 
@@ -292,15 +315,15 @@ TEST_F(E2eTest, ReadingsOnMarksBelongToTheStepBefore) {
              "2014/12/22,14:10:00,A0000001,-60,1,3,0,3000,50.00,220,100,0,0,0\n");
   const RunResult r = run(vudstats_bin(), {"-act", "2", "marks.csv"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(read_file("marks.text"),
-            lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0],
-                   kIncludeAll[1], kIncludeAll[2], kIncludeAll[3], kIncludeAll[4],
-                   "sensor list A0000001",
-                   "JulianTime,yyyy-mm-dd,hh:mm,A0000001_degC,A0000001_Lux,A0000001_RH,"
-                   "A0000001_PIR,A0000001_SW,",
-                   "356.538208,2014/12/22,12:55,20.000,100.00,50.000,0.00,0.00",
-                   "356.545135,2014/12/22,13:05,21.000,100.00,50.000,0.00,0.00",
-                   "356.586823,2014/12/22,14:05,22.000,100.00,50.000,0.00,0.00", "# end"}));
+  EXPECT_EQ(
+      read_file("marks.text"),
+      lines({"Vantrel summary from QTV", "number of sensors  1", kIncludeAll[0], kIncludeAll[1],
+             kIncludeAll[2], kIncludeAll[3], kIncludeAll[4], "sensor list A0000001",
+             "JulianTime,yyyy-mm-dd,hh:mm,A0000001_degC,A0000001_Lux,A0000001_RH,"
+             "A0000001_PIR,A0000001_SW,",
+             "356.538208,2014/12/22,12:55,20.000,100.00,50.000,0.00,0.00",
+             "356.545135,2014/12/22,13:05,21.000,100.00,50.000,0.00,0.00",
+             "356.586823,2014/12/22,14:05,22.000,100.00,50.000,0.00,0.00", "# end"}));
 }
 
 }  // namespace

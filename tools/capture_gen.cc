@@ -43,21 +43,23 @@ struct Rng {
   // A value in [0, n).
   std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
   // A value in [lo, hi].
-  int Between(int lo, int hi) { return lo + static_cast<int>(Below(static_cast<std::uint32_t>(hi - lo + 1))); }
+  int Between(int lo, int hi) {
+    return lo + static_cast<int>(Below(static_cast<std::uint32_t>(hi - lo + 1)));
+  }
 };
 
 struct Sensor {
   std::uint32_t address;
-  std::uint32_t period;      // seconds between reports
-  std::uint64_t nextAt;      // seconds since the start of the capture
+  std::uint32_t period;  // seconds between reports
+  std::uint64_t nextAt;  // seconds since the start of the capture
   std::uint8_t pktId;
   std::int8_t xmitPwr;
   int battmv;
   int tempCx10;
-  int humid256;              // relative humidity in 256ths of a percent
+  int humid256;  // relative humidity in 256ths of a percent
   std::uint16_t pirCounts;
   std::uint16_t swCount;
-  bool enciphered;           // paired sensors send enciphered packets
+  bool enciphered;  // paired sensors send enciphered packets
   // Only with -k:
   std::uint8_t cipherKey[16];
   std::uint8_t storedKey[16];  // the last round key of cipherKey, sent when pairing
@@ -69,7 +71,7 @@ struct Sensor {
 // Names that enciphering sensors announce; the receiver keeps letters,
 // digits, blanks and "-" and turns other bytes into "_".
 const char* const kNames[] = {"Office-2A", "Lab #3", "Kitchen", "Stair well", "Plant room",
-                              "Loft", "Bed 1", "Caf\xe9", "Hall", "Store-7"};
+                              "Loft",      "Bed 1",  "Caf\xe9", "Hall",       "Store-7"};
 constexpr std::uint32_t kNameCount = sizeof kNames / sizeof kNames[0];
 constexpr unsigned long long kStoreSlots = 20;
 
@@ -92,8 +94,8 @@ bool ReadStart(const char* text, Start& start) {
   char tail = 0;
   const int n = std::sscanf(text, "%4d/%2d/%2d,%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
   if (n != 3 && n != 6) return false;
-  if (y < 2000 || y > 2063 || mo < 1 || mo > 12 || d < 1 || d > DaysIn(y, mo) || h < 0 ||
-      h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59) {
+  if (y < 2000 || y > 2063 || mo < 1 || mo > 12 || d < 1 || d > DaysIn(y, mo) || h < 0 || h > 23 ||
+      mi < 0 || mi > 59 || s < 0 || s > 59) {
     return false;
   }
   start = Start{y, mo, d, static_cast<std::uint32_t>(h * 3600 + mi * 60 + s)};
@@ -116,9 +118,9 @@ std::uint32_t PackTime(const Start& start, std::uint64_t seconds) {
       }
     }
   }
-  return (static_cast<std::uint32_t>(year - 2000) << 26) | (static_cast<std::uint32_t>(month) << 22) |
-         (static_cast<std::uint32_t>(day) << 17) | ((inDay / 3600) << 12) |
-         (((inDay / 60) % 60) << 6) | (inDay % 60);
+  return (static_cast<std::uint32_t>(year - 2000) << 26) |
+         (static_cast<std::uint32_t>(month) << 22) | (static_cast<std::uint32_t>(day) << 17) |
+         ((inDay / 3600) << 12) | (((inDay / 60) % 60) << 6) | (inDay % 60);
 }
 
 void PutLE16(std::uint8_t* p, unsigned v) {
@@ -141,9 +143,10 @@ int LightAt(std::uint64_t seconds, Rng& rng) {
 }
 
 void Usage() {
-  std::fputs("usage: jexcapgen [-r records] [-s seed] [-n sensors] [-d YYYY/MM/DD[,hh:mm:ss]]"
-             " [-k percent [-c TWIN]] [OUTFILE]\n",
-             stderr);
+  std::fputs(
+      "usage: jexcapgen [-r records] [-s seed] [-n sensors] [-d YYYY/MM/DD[,hh:mm:ss]]"
+      " [-k percent [-c TWIN]] [OUTFILE]\n",
+      stderr);
 }
 
 // Sensor values of s at `now` into the 16 payload bytes v.
@@ -164,7 +167,8 @@ void PutSensorValues(std::uint8_t* v, const Sensor& s, std::uint64_t now, Rng& r
 void PrepareCipherFleet(std::vector<Sensor>& fleet, unsigned long long count, Rng& rng) {
   for (std::size_t k = 0; k < fleet.size(); ++k) {
     Sensor& s = fleet[k];
-    for (int i = 0; i < 4; ++i) PutLE32(s.cipherKey + 4 * i, static_cast<std::uint32_t>(rng.Next()));
+    for (int i = 0; i < 4; ++i)
+      PutLE32(s.cipherKey + 4 * i, static_cast<std::uint32_t>(rng.Next()));
     std::uint8_t block[16] = {};
     jex::aes_encrypt_128(block, block, s.cipherKey, s.storedKey);
     s.enciphered = k < count;
@@ -176,7 +180,8 @@ void PrepareCipherFleet(std::vector<Sensor>& fleet, unsigned long long count, Rn
 
 // One record of a -k capture for sensor s: the capture's packet goes to pkt,
 // its clear twin's to twin (the same bytes unless the packet is enciphered).
-void MakeCipherPacket(Sensor& s, std::uint64_t now, Rng& rng, std::uint8_t* pkt, std::uint8_t* twin) {
+void MakeCipherPacket(Sensor& s, std::uint64_t now, Rng& rng, std::uint8_t* pkt,
+                      std::uint8_t* twin) {
   PutLE32(pkt, s.address);
   pkt[4] = static_cast<std::uint8_t>(rng.Between(60, 200));
   std::uint8_t* v = pkt + 6;

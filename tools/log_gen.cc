@@ -107,11 +107,11 @@ bool parse_start(const char* text, std::int64_t& out) {
   if (std::sscanf(text, "%d%c%d%c%d%c%d%c%d%c%d", &y, &c1, &mo, &c2, &d, &c3, &h, &c4, &mi, &c5,
                   &s) != 11)
     return false;
-  if (y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 ||
-      mi < 0 || mi > 59 || s < 0 || s > 59)
+  if (y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 ||
+      mi > 59 || s < 0 || s > 59)
     return false;
-  out = days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 86400 +
-        h * 3600 + mi * 60 + s;
+  out = days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 86400 + h * 3600 +
+        mi * 60 + s;
   return true;
 }
 
@@ -153,7 +153,9 @@ void drift(Rng& rng, Sensor& s) {
 }
 
 // Raw MOLVA values that convert back to about the sensor's physical state.
-int raw_temp(const Sensor& s) { return static_cast<int>((s.temp_x10 / 10.0 + 370.0056) / 0.010070815); }
+int raw_temp(const Sensor& s) {
+  return static_cast<int>((s.temp_x10 / 10.0 + 370.0056) / 0.010070815);
+}
 int raw_humidity(const Sensor& s) {
   const double rh = s.rh_x100 / 100.0;
   return static_cast<int>(std::exp((rh + 397.19) / 49.6));
@@ -162,26 +164,28 @@ int raw_light(const Sensor& s) { return clampi(s.lux + 300, 300, 1000); }
 
 void put_qtv2(std::string& out, const Stamp& t, const Sensor& s, int kind, Rng& rng) {
   char buf[160];
-  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d,%02d:%02d:%02d,%08" PRIX32 ",%d,%d,%d,%d,%d,%d.%02d,%d,%d,%d,%d,%d\n",
+  std::snprintf(buf, sizeof buf,
+                "%04d/%02d/%02d,%02d:%02d:%02d,%08" PRIX32
+                ",%d,%d,%d,%d,%d,%d.%02d,%d,%d,%d,%d,%d\n",
                 t.year, t.month, t.day, t.hour, t.minute, t.second, s.address,
                 static_cast<int>(rng.range(-95, -40)), kind, s.seq, 0, s.battery, s.rh_x100 / 100,
                 s.rh_x100 % 100, s.temp_x10, s.lux, s.pir_count, s.pir_value, s.switch_count);
   out += buf;
 }
 
-void put_molva_head(std::string& out, std::string_view keyword, std::int64_t epoch,
-                    const Stamp& t, const Sensor& s, int version, int pir_packets, int left,
-                    Rng& rng) {
+void put_molva_head(std::string& out, std::string_view keyword, std::int64_t epoch, const Stamp& t,
+                    const Sensor& s, int version, int pir_packets, int left, Rng& rng) {
   char buf[160];
-  std::snprintf(buf, sizeof buf, "%.*s,%" PRId64 ",%04d-%02d-%02d %02d:%02d:%02d.%03d,%d,%d,%d,%d,%d",
+  std::snprintf(buf, sizeof buf,
+                "%.*s,%" PRId64 ",%04d-%02d-%02d %02d:%02d:%02d.%03d,%d,%d,%d,%d,%d",
                 static_cast<int>(keyword.size()), keyword.data(), epoch, t.year, t.month, t.day,
                 t.hour, t.minute, t.second, static_cast<int>(rng.range(0, 999)), s.index, version,
                 pir_packets, s.seq, left);
   out += buf;
 }
 
-void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp& t,
-               const Sensor& s, Rng& rng) {
+void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp& t, const Sensor& s,
+               Rng& rng) {
   const int version = static_cast<int>(rng.range(4, 5));
   const int pir_packets = static_cast<int>(rng.range(0, 24));
   const int left = static_cast<int>(rng.range(0, 3));
@@ -193,7 +197,8 @@ void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp&
                     raw_humidity(s));
       out += buf;
       for (int i = 0; i < 24; ++i) {
-        std::snprintf(buf, sizeof buf, ",%d", i < pir_packets ? static_cast<int>(rng.range(0, 60)) : 0);
+        std::snprintf(buf, sizeof buf, ",%d",
+                      i < pir_packets ? static_cast<int>(rng.range(0, 60)) : 0);
         out += buf;
       }
       for (int i = 0; i < 24; ++i) {
@@ -255,12 +260,25 @@ void damage_line(std::string& line, std::int64_t lineno, bool molva, const Stamp
   if (molva) at = line.find(',', line.find(',') + 1) + 1;
   if (d.impossible > 0 && lineno % d.impossible == 0) {
     switch (d.impossible_done++ % 6) {
-      case 0: put2(line, at + 5, 13); break;  // month 13
-      case 1: put2(line, at + 8, 0); break;   // day 0
-      case 2: put2(line, at + 5, 2); put2(line, at + 8, 30); break;  // 30 February
-      case 3: put2(line, at + 11, 24); break;  // hour 24
-      case 4: put2(line, at + 14, 60); break;  // minute 60
-      default: put2(line, at + 17, 60); break;  // second 60
+      case 0:
+        put2(line, at + 5, 13);
+        break;  // month 13
+      case 1:
+        put2(line, at + 8, 0);
+        break;  // day 0
+      case 2:
+        put2(line, at + 5, 2);
+        put2(line, at + 8, 30);
+        break;  // 30 February
+      case 3:
+        put2(line, at + 11, 24);
+        break;  // hour 24
+      case 4:
+        put2(line, at + 14, 60);
+        break;  // minute 60
+      default:
+        put2(line, at + 17, 60);
+        break;  // second 60
     }
   }
   if (d.faroff > 0 && lineno % d.faroff == 0) {

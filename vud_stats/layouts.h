@@ -54,8 +54,8 @@ struct Readings {
 // years 2000 to 2099 in the QTV 2 form 'YYYY/MM/DD'): a QTV 2 line.
 inline bool is_qtv2_word(std::string_view word) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  return word.size() >= 5 && word[0] == '2' && word[1] == '0' && digit(word[2]) &&
-         digit(word[3]) && word[4] == '/';
+  return word.size() >= 5 && word[0] == '2' && word[1] == '0' && digit(word[2]) && digit(word[3]) &&
+         word[4] == '/';
 }
 
 // Whether a line holds no word at all: only blanks, commas, tabs and "|" (a

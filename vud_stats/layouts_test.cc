@@ -211,12 +211,12 @@ TEST_F(Layouts, LayoutDetection) {
   EXPECT_EQ(fileformat, kFormatQtv2);
   EXPECT_EQ(act, '2');
   // Any year of 2000 to 2099 in the form YYYY/; nothing else.
-  for (std::string_view word : {"2014/12/22", "2000/01/01", "2026/12/10", "2063/12/31",
-                                "2099/12/31", "2015/"}) {
+  for (std::string_view word :
+       {"2014/12/22", "2000/01/01", "2026/12/10", "2063/12/31", "2099/12/31", "2015/"}) {
     EXPECT_TRUE(is_qtv2_word(word)) << word;
   }
-  for (std::string_view word : {"MOLVA", "2014-12-22", "1999/12/31", "2100/01/01", "201",
-                                "2014", "20x4/12/22", "2014,12", ""}) {
+  for (std::string_view word : {"MOLVA", "2014-12-22", "1999/12/31", "2100/01/01", "201", "2014",
+                                "20x4/12/22", "2014,12", ""}) {
     EXPECT_FALSE(is_qtv2_word(word)) << word;
   }
 }

@@ -132,8 +132,10 @@ TEST_F(Report, LinesPastTheSurveyAreJudgedAndAnnouncedInTheReportPass) {
   EXPECT_EQ(run({"-act", "2", path("big.csv")}), 0);
   const std::string text = shown();
   const std::size_t cap = text.find(" warning: only the first 80000 lines were surveyed\n");
-  const std::size_t first = text.find(" warning: impossible date or time, line passed over: " + impossible + "\n");
-  const std::size_t second = text.find(" warning: time far from the lines around it, line passed over: " + ahead + "\n");
+  const std::size_t first =
+      text.find(" warning: impossible date or time, line passed over: " + impossible + "\n");
+  const std::size_t second =
+      text.find(" warning: time far from the lines around it, line passed over: " + ahead + "\n");
   ASSERT_NE(cap, std::string::npos) << text.substr(0, 400);
   EXPECT_NE(first, std::string::npos);
   EXPECT_NE(second, std::string::npos);
@@ -141,7 +143,8 @@ TEST_F(Report, LinesPastTheSurveyAreJudgedAndAnnouncedInTheReportPass) {
   EXPECT_LT(first, second);
   EXPECT_EQ(text.find("warning: impossible", first + 2), std::string::npos);  // once
   const std::string report = read_file("big.text");
-  EXPECT_NE(report.find("\n" + day(356, 22, 3) + ",2014/12/22,22:15,21.000,100.00,50.000,0.00,0.00\n# end\n"),
+  EXPECT_NE(report.find("\n" + day(356, 22, 3) +
+                        ",2014/12/22,22:15,21.000,100.00,50.000,0.00,0.00\n# end\n"),
             std::string::npos)
       << report.substr(report.size() - 200);
 }

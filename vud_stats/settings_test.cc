@@ -182,8 +182,6 @@ TEST_F(Settings, ReportNames) {
   EXPECT_TRUE(lfout.is_blank());
 }
 
-
-
 TEST_F(Settings, FreeFormReaders) {
   struct Case {
     std::string_view text;

@@ -59,18 +59,22 @@ TEST_F(Timeline, GuardPassesOverSingleLinesFarFromTheirNeighbours) {
       {"a line a year ahead", {0, 60, Y, 120, 180}, {false, false, true, false, false}},
       {"a line far behind", {Y, Y + 60, 40 * 86400.0, Y + 120}, {false, false, true, false}},
       {"a first line far ahead", {Y, 0, 60}, {true, false, false}},
-      {"a first line long before the rest", {0, 40 * 86400.0, 40 * 86400.0 + 60},
+      {"a first line long before the rest",
+       {0, 40 * 86400.0, 40 * 86400.0 + 60},
        {false, false, false}},
       {"a last line far off", {Y, Y + 60, 0}, {false, false, false}},
       {"a last line long after the rest", {0, 60, Y}, {false, false, false}},
-      {"a gap: the log goes on later", {0, 60, 2 * 86400.0, 2 * 86400.0 + 60},
+      {"a gap: the log goes on later",
+       {0, 60, 2 * 86400.0, 2 * 86400.0 + 60},
        {false, false, false, false}},
       {"a clock set back", {2 * H, 2 * H + 60, 60, 120}, {false, false, false, false}},
       {"sparse lines", {0, 3 * H, 6 * H, 9 * H}, {false, false, false, false}},
       {"just under an hour off", {0, 60, 60 + H - 1, 120}, {false, false, false, false}},
-      {"two lines far off keep each other", {0, 60, Y, Y + 1, 120, 180},
+      {"two lines far off keep each other",
+       {0, 60, Y, Y + 1, 120, 180},
        {false, false, false, false, false, false}},
-      {"a line without a stamp is no neighbour", {0, 60, Y, -1, 120, 180},
+      {"a line without a stamp is no neighbour",
+       {0, 60, Y, -1, 120, 180},
        {false, false, false, false, false, false}},
   };
   for (const Case& c : cases) {
@@ -94,7 +98,8 @@ TEST_F(Timeline, GuardPassesOverSingleLinesFarFromTheirNeighbours) {
 // pass reaches it.
 TEST_F(Timeline, WindowSkipsTheByteOrderMarkAndShowsTheEndLast) {
   std::istringstream log(
-      "\xEF\xBB\xBF" "2014/12/22,13:00:10,B0000001,-61,1\n"
+      "\xEF\xBB\xBF"
+      "2014/12/22,13:00:10,B0000001,-61,1\n"
       "# a note\n"
       "2015/12/22,13:01:10,B0000001,-61,1\n"
       "2014/12/22,13:02:10,B0000001,-61,1\n");

@@ -23,7 +23,6 @@ inline constexpr float secondsin5min = 300.0F;
 // built this way fall exactly where a time stamp of that second falls.
 float five_minute_mark(std::int32_t h, std::int32_t f);
 
-
 // The day-fraction constants and the tolerance of a run.
 struct DayFractions {
   std::array<float, 25> hourdayfrac{};  // entry h is h/24, h = 0 to 24

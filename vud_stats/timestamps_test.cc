@@ -73,12 +73,12 @@ TEST_F(Timestamps, DayNumbersRunOnPastTheFirstYear) {
     std::int32_t ijday;
   };
   const Case cases[] = {
-      {"2025/12/31,23:00:00", '2', 365},     // the base year 2025
-      {"2026/01/01,01:00:00", '2', 366},     // New Year
+      {"2025/12/31,23:00:00", '2', 365},      // the base year 2025
+      {"2026/01/01,01:00:00", '2', 366},      // New Year
       {"2026-03-01 00:00:00.000", 'B', 425},  // 60 + 365
-      {"2028/12/31,12:00:00", '2', 1460},    // every year a common year
+      {"2028/12/31,12:00:00", '2', 1460},     // every year a common year
       {"2025/12/31,22:59:58", '2', 365},
-      {"2024/12/31,23:59:59", '2', 0},       // a year before the base
+      {"2024/12/31,23:59:59", '2', 0},  // a year before the base
   };
   for (const Case& c : cases) {
     float juliand = 0, julianfrac = 0, tsec = 0;
@@ -107,9 +107,9 @@ TEST_F(Timestamps, StampFieldsAndWhetherTheyCanExist) {
   const Case cases[] = {
       {"2014/12/22,13:41:05", '2', true, true},
       {"2013-06-21 20:24:53.518", 'B', true, true},
-      {"2016/02/29,00:00:00", '2', true, true},    // a leap day
+      {"2016/02/29,00:00:00", '2', true, true},  // a leap day
       {"2000/02/29,00:00:00", '2', true, true},
-      {"2015/02/29,00:00:00", '2', true, false},   // no leap day that year
+      {"2015/02/29,00:00:00", '2', true, false},  // no leap day that year
       {"2014/04/31,00:00:00", '2', true, false},
       {"2014/13/05,12:00:10", '2', true, false},
       {"2014/00/05,12:00:10", '2', true, false},

@@ -27,10 +27,10 @@ inline constexpr std::int32_t kReadFailed = 1;
 inline constexpr std::int32_t kReadEnd = 2;
 
 enum class FileAccess {
-  kRead,     // existing file, read from its start
-  kOld,      // existing file, read and write, content kept
-  kCreate,   // new file (an existing one is emptied), write
-  kAppend,   // existing or new file, write at its end
+  kRead,    // existing file, read from its start
+  kOld,     // existing file, read and write, content kept
+  kCreate,  // new file (an existing one is emptied), write
+  kAppend,  // existing or new file, write at its end
 };
 
 // Writes text to channel ch, followed by a line end unless line_end is false

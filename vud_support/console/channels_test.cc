@@ -125,8 +125,8 @@ TEST_F(ChannelsTest, RegularFilesAreToldByName) {
   ASSERT_EQ(mkfifo(path("pipe.csv").c_str(), 0600), 0);
   put_file(path("log.csv"), "line\n");
   EXPECT_TRUE(file_is_regular(path("log.csv") + "   "));
-  for (const std::string& name : {path("pipe.csv"), std::string("/dev/null"), dir_,
-                                  path("missing.csv"), std::string("  ")}) {
+  for (const std::string& name :
+       {path("pipe.csv"), std::string("/dev/null"), dir_, path("missing.csv"), std::string("  ")}) {
     EXPECT_FALSE(file_is_regular(name)) << name;
   }
   EXPECT_TRUE(file_exists(path("pipe.csv")));  // a pipe is there, and refused by the caller

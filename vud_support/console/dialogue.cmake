@@ -4,11 +4,6 @@ target_sources(vud_console PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/help.cc
   ${CMAKE_CURRENT_LIST_DIR}/journal.cc
 )
-# The graph-mode path of easks left-justifies the dialog's text with c2fstr
-# of the parsing library, which itself builds on this library: the two static
-# libraries name each other and CMake repeats them on the link line.
-target_link_libraries(vud_console PUBLIC vud_parse)
-
 vud_add_test(prompts_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/prompts_test.cc LIBS vud_console)
 vud_add_test(help_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/help_test.cc LIBS vud_console)
 vud_add_test(journal_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/journal_test.cc LIBS vud_console)

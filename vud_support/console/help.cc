@@ -152,10 +152,9 @@ void phelpd(std::string_view msg, std::int32_t nhelp, std::string_view /*other*/
     for (std::int32_t i = 1; i <= n; ++i) edisp(iuout, shown(i).trimmed());
     if (ipflg == 0) return;
 
-    const std::string_view choices =
-        ipm == 1     ? " Options:  a) -, b) next, c) continue"
-        : ipm == mpm ? " Options:  a) previous, b) -, c) continue"
-                     : " Options:  a) previous, b) next, c) continue";
+    const std::string_view choices = ipm == 1     ? " Options:  a) -, b) next, c) continue"
+                                     : ipm == mpm ? " Options:  a) previous, b) -, c) continue"
+                                                  : " Options:  a) previous, b) next, c) continue";
     char pick = 0;
     while (pick == 0) {
       edisp(iuout, choices);

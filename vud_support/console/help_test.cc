@@ -1,13 +1,13 @@
 #include "vud_support/console/help.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "vud_support/console/channels.h"
 #include "vud_support/console/records.h"
@@ -66,17 +66,13 @@ TEST(Hpage, PageArithmetic) {
     std::int32_t ist, ipm, mpm, ipflg;
   };
   static constexpr Case kCases[] = {
-      {"create", 20, 9, 9, 1, 1, 1, 0},
-      {"create", 21, 9, 9, 1, 1, 2, 1},
-      {"create", 45, 9, 9, 1, 1, 3, 1},
-      {"create", 40, 9, 9, 1, 1, 2, 1},
-      {"next", 45, 1, 1, 21, 2, 3, 1},
-      {"next", 45, 21, 2, 41, 3, 3, 1},
-      {"next", 45, 41, 3, 41, 3, 3, 1},   // nothing beyond the last line
-      {"next", 21, 1, 1, 1, 1, 2, 1},     // the next page would start past line 21
-      {"prev", 45, 41, 3, 21, 2, 3, 1},
-      {"prev", 45, 1, 1, 1, 1, 3, 1},     // already on page 1
-      {"other", 45, 5, 4, 5, 4, 0, 1},    // unknown act: nothing changes
+      {"create", 20, 9, 9, 1, 1, 1, 0}, {"create", 21, 9, 9, 1, 1, 2, 1},
+      {"create", 45, 9, 9, 1, 1, 3, 1}, {"create", 40, 9, 9, 1, 1, 2, 1},
+      {"next", 45, 1, 1, 21, 2, 3, 1},  {"next", 45, 21, 2, 41, 3, 3, 1},
+      {"next", 45, 41, 3, 41, 3, 3, 1},  // nothing beyond the last line
+      {"next", 21, 1, 1, 1, 1, 2, 1},    // the next page would start past line 21
+      {"prev", 45, 41, 3, 21, 2, 3, 1}, {"prev", 45, 1, 1, 1, 1, 3, 1},  // already on page 1
+      {"other", 45, 5, 4, 5, 4, 0, 1},  // unknown act: nothing changes
   };
   reset_shared_records();
   for (const Case& c : kCases) {

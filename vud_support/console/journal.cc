@@ -36,9 +36,9 @@ Text<24> format_date(std::int64_t seconds) {
     return out;
   }
   char buf[32];
-  const int n = std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %04ld", kDays[tm.tm_wday],
-                              kMonths[tm.tm_mon], tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-                              year);
+  const int n =
+      std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %04ld", kDays[tm.tm_wday],
+                    kMonths[tm.tm_mon], tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, year);
   if (n != 24) return out;
   out.assign(std::string_view(buf, 24));
   return out;
@@ -107,9 +107,9 @@ void tstamp(char act, std::string_view msg) {
     case 'm':
     case '>': {
       // An empty message stands as one blank, like any other blank text.
-      const std::string_view text =
-          msg.empty() ? std::string_view(" ")
-                      : sub1(msg, 1, std::min(trimmed_length(msg), kMsgRoom));
+      const std::string_view text = msg.empty()
+                                        ? std::string_view(" ")
+                                        : sub1(msg, 1, std::min(trimmed_length(msg), kMsgRoom));
       line = text;
       const std::int32_t at = static_cast<std::int32_t>(text.size()) + 1;
       line.put(at, " @ ");

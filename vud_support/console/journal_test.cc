@@ -1,6 +1,7 @@
 #include "vud_support/console/journal.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "vud_support/console/channels.h"
 #include "vud_support/console/records.h"

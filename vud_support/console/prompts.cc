@@ -8,7 +8,6 @@
 #include "vud_support/console/help.h"
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
-#include "vud_support/parse/lines.h"
 
 namespace vud {
 namespace {
@@ -27,7 +26,9 @@ void append(Field f, std::int32_t& used, std::string_view s) {
 
 // The trimmed text, at least one character: an empty text shows as one blank,
 // as every other line of the library does.
-std::string_view trim1(std::string_view s) { return s.empty() ? std::string_view(" ") : trimmed(s); }
+std::string_view trim1(std::string_view s) {
+  return s.empty() ? std::string_view(" ") : trimmed(s);
+}
 
 char first_char(const std::string& line) { return line.empty() ? ' ' : line[0]; }
 
@@ -313,14 +314,37 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
       return false;
     }
     switch (first_char(answer)) {
-      case 'a': case 'A': iwhich = 1; return true;
-      case 'b': case 'B': iwhich = 2; return true;
-      case 'c': case 'C': iwhich = 3; return true;
-      case 'e': case 'E': iwhich = 4; return true;
-      case 'f': case 'F': iwhich = 5; return true;
-      case 'g': case 'G': iwhich = 6; return true;
-      case 'i': case 'I': iwhich = 7; return true;
-      case 'h': case 'H': case '?': {
+      case 'a':
+      case 'A':
+        iwhich = 1;
+        return true;
+      case 'b':
+      case 'B':
+        iwhich = 2;
+        return true;
+      case 'c':
+      case 'C':
+        iwhich = 3;
+        return true;
+      case 'e':
+      case 'E':
+        iwhich = 4;
+        return true;
+      case 'f':
+      case 'F':
+        iwhich = 5;
+        return true;
+      case 'g':
+      case 'G':
+        iwhich = 6;
+        return true;
+      case 'i':
+      case 'I':
+        iwhich = 7;
+        return true;
+      case 'h':
+      case 'H':
+      case '?': {
         std::int32_t nh2 = 0;
         helpwithblank("multi-choice dialog", nhelp, nh2, ier);
         phelpd("multi-choice dialog", nh2, "-", 0, 0, ier);

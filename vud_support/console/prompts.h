@@ -36,9 +36,8 @@ std::int32_t read_terminal_line(std::string& line);
 // Mode 8: the answer is the default (ok unchanged without one).
 bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std::int32_t nhelp);
 
-// Values of the ier flag of easks (set when its help text cannot be composed).
+// The value of the ier flag of easks (set when its help text cannot be composed).
 inline constexpr std::int32_t kIerEasksHelp = 1;
-inline constexpr std::int32_t kIerEasksPermission = 2;
 
 // A text value. Shows the current value ("(currently blank)" or
 // "(currently: " + value + ")", the value cut to 111 characters), then promp1

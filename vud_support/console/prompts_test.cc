@@ -149,7 +149,8 @@ class EasksTest : public PromptTest {
     answers(input);
     Text<72> v = given;
     std::int32_t ier = 0;
-    const bool answered = easks(v, "Revised file name?", " ", istrw, dstr, "revised file name", ier, 2);
+    const bool answered =
+        easks(v, "Revised file name?", " ", istrw, dstr, "revised file name", ier, 2);
     return {answered, std::string(v.trimmed())};
   }
 };
@@ -164,9 +165,9 @@ TEST_F(EasksTest, TakesTheAnswerCutToItsWidth) {
   static constexpr Case kCases[] = {
       {"old.txt", "new.txt\n", 72, "new.txt"},
       {"old.txt", "abcdef\n", 3, "abc"},
-      {"old.txt", "x\n", 72, "x"},              // one character other than d, h, ?
+      {"old.txt", "x\n", 72, "x"},  // one character other than d, h, ?
       {"old.txt", "e\n", 72, "e"},
-      {"old.txt", " new\n", 72, " new"},        // one leading blank is kept
+      {"old.txt", " new\n", 72, " new"},  // one leading blank is kept
       {" ", "first\n", 72, "first"},
   };
   for (const Case& c : kCases) {
@@ -264,8 +265,8 @@ TEST_F(EasksTest, EndOfInputLeavesTheValueAsGiven) {
     const std::string out = out_.str();
     const bool in_confirm = std::string_view(c.input) == "d\n";
     // The unanswered prompt's line is ended before the diagnostic.
-    const std::string last = in_confirm ? "ASKOK: error composing prompt.\n"
-                                        : " \nEASKS: error composing prompt.\n";
+    const std::string last =
+        in_confirm ? "ASKOK: error composing prompt.\n" : " \nEASKS: error composing prompt.\n";
     EXPECT_EQ(out.substr(out.size() - last.size()), last) << c.input;
   }
 }
@@ -331,10 +332,8 @@ TEST_F(EaskatogTest, ComposesTheOptionLine) {
       {{"one", "two", " ", " ", " ", " ", " "}, " Which?  a) one, b) two ? "},
       {{"one", "two", "x", "four", " ", " ", " "}, " Which?  a) one, b) two ? "},
       {{"one", "two", "three", " ", "five", " ", " "}, " Which?  a) one, b) two, c) three ? "},
-      {{"1a", "2b", "3c", "4d", "5e", " ", " "},
-       " Which?  a) 1a, b) 2b, c) 3c, e) 4d, f) 5e ? "},
-      {{"1a", "2b", "3c", "4d", "5e", "6f", " "},
-       " Which? a) 1a b) 2b c) 3c e) 4d f) 5e g) 6f ? "},
+      {{"1a", "2b", "3c", "4d", "5e", " ", " "}, " Which?  a) 1a, b) 2b, c) 3c, e) 4d, f) 5e ? "},
+      {{"1a", "2b", "3c", "4d", "5e", "6f", " "}, " Which? a) 1a b) 2b c) 3c e) 4d f) 5e g) 6f ? "},
       {{"1a", "2b", "3c", "4d", "5e", "6f", "7g"},
        " Which? a) 1a b) 2b c) 3c e) 4d f) 5e g) 6f i) 7g ? "},
   };
@@ -351,8 +350,8 @@ TEST_F(EaskatogTest, LettersChooseWhateverIsOffered) {
     std::int32_t iwhich;
   };
   static constexpr Case kCases[] = {
-      {"a\n", 1}, {"B\n", 2}, {"c\n", 3}, {"e\n", 4}, {"F\n", 5}, {"g\n", 6}, {"i\n", 7},
-      {"apple\n", 1},
+      {"a\n", 1}, {"B\n", 2}, {"c\n", 3}, {"e\n", 4},
+      {"F\n", 5}, {"g\n", 6}, {"i\n", 7}, {"apple\n", 1},
   };
   for (const Case& c : kCases) EXPECT_EQ(pick(two, c.input), c.iwhich) << c.input;
 }

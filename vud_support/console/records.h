@@ -30,7 +30,7 @@ struct Textbuf {
   Table<Text<144>, kTextBufLines> dispbuf;
 };
 struct Textbufl {
-  std::int32_t indexbuf = 0;  // lines held, 0 to 500
+  std::int32_t indexbuf = 0;                 // lines held, 0 to 500
   Table<std::int32_t, kTextBufLines> lnbuf;  // kept length of each held line
 };
 

@@ -11,18 +11,20 @@
 namespace vud {
 
 // Existence modes of efopseq.
-inline constexpr std::int32_t kExistOpen = 0;          // open an existing file; missing: silent -301
-inline constexpr std::int32_t kExistMust = 1;          // as 0, but a missing file is warned about
-inline constexpr std::int32_t kExistMustNot = 2;       // create a new file; an existing one: -300
-inline constexpr std::int32_t kExistEither = 3;        // open an existing file or create a new one
-inline constexpr std::int32_t kExistAskOverwrite = 4;  // create; an existing file goes to the dialogue
+inline constexpr std::int32_t kExistOpen = 0;     // open an existing file; missing: silent -301
+inline constexpr std::int32_t kExistMust = 1;     // as 0, but a missing file is warned about
+inline constexpr std::int32_t kExistMustNot = 2;  // create a new file; an existing one: -300
+inline constexpr std::int32_t kExistEither = 3;   // open an existing file or create a new one
+inline constexpr std::int32_t kExistAskOverwrite =
+    4;  // create; an existing file goes to the dialogue
 
 // Error flag values of efopseq. A positive value other than 1 is the
 // platform's error code of a failed open.
-inline constexpr std::int32_t kIerNoFile = -301;            // blank or "UNKN..." name, or missing file
-inline constexpr std::int32_t kIerFileExists = -300;        // mode 2 and the file exists
-inline constexpr std::int32_t kIerOverwriteRefused = -302;  // mode 4: no answer, file left untouched
-inline constexpr std::int32_t kIerUnknownMode = 1;          // iexist not 0 to 4
+inline constexpr std::int32_t kIerNoFile = -301;      // blank or "UNKN..." name, or missing file
+inline constexpr std::int32_t kIerFileExists = -300;  // mode 2 and the file exists
+inline constexpr std::int32_t kIerOverwriteRefused =
+    -302;                                           // mode 4: no answer, file left untouched
+inline constexpr std::int32_t kIerUnknownMode = 1;  // iexist not 0 to 4
 
 // Width of a full file name built by addpath.
 inline constexpr std::int32_t kFullNameWidth = 144;

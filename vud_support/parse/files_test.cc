@@ -72,7 +72,8 @@ TEST_F(FilesTest, OpensByExistenceMode) {
       {-1, true, kIerUnknownMode, false, ""},
   };
   for (const Case& c : cases) {
-    const std::string label = "mode " + std::to_string(c.mode) + (c.exists ? " existing" : " missing");
+    const std::string label =
+        "mode " + std::to_string(c.mode) + (c.exists ? " existing" : " missing");
     out_.str("");
     fs::remove(path("data.txt"));
     if (c.exists) make("data.txt", "old line\n");
@@ -83,7 +84,8 @@ TEST_F(FilesTest, OpensByExistenceMode) {
     EXPECT_EQ(channel_is_open(kChan), c.open) << label;
     EXPECT_EQ(name.view(), Text<80>(path("data.txt")).view()) << label;
     std::string shown = c.shown;
-    if (const auto at = shown.find("%s"); at != std::string::npos) shown.replace(at, 2, path("data.txt"));
+    if (const auto at = shown.find("%s"); at != std::string::npos)
+      shown.replace(at, 2, path("data.txt"));
     EXPECT_EQ(out_.str(), shown) << label;
     std::int32_t istat = -1;
     erpfree(kChan, istat);
@@ -218,7 +220,8 @@ TEST_F(FilesTest, FailedOpenIsReportedWithItsCode) {
   char code[8];
   std::snprintf(code, sizeof code, "%5d", ENOENT);
   EXPECT_EQ(ier, ENOENT);
-  EXPECT_EQ(out_.str(), std::string(" Warning: Error (") + code + ") opening the file\n" + name_text + "\n");
+  EXPECT_EQ(out_.str(),
+            std::string(" Warning: Error (") + code + ") opening the file\n" + name_text + "\n");
   EXPECT_FALSE(channel_is_open(kChan));
 }
 

@@ -22,8 +22,6 @@ constexpr std::size_t kEchoWidth = 247;
 
 inline bool is_separator(char c) { return c == ' ' || c == ',' || c == '\t'; }
 
-inline bool is_control(char c) { return static_cast<unsigned char>(c) < 32; }
-
 // Words of s counted as icountwords does; trailing blanks add nothing, so s
 // need not be trimmed.
 std::int32_t count_words(std::string_view s) {
@@ -87,7 +85,8 @@ void report_read_failure(std::string_view msg, std::string_view left_in_buffer) 
   lusrmsg(text, echo_of(left_in_buffer.substr(0, static_cast<std::size_t>(kLineWidth))), 'W');
 }
 
-[[noreturn]] void report_item_count(std::string_view msg, std::int32_t iexp, std::string_view line) {
+[[noreturn]] void report_item_count(std::string_view msg, std::int32_t iexp,
+                                    std::string_view line) {
   std::string text;
   open_report(text, " expecting", " Expecting");
   append_int(text, iexp, 3);
@@ -123,7 +122,8 @@ void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, s
     len = std::min(record.size(), static_cast<std::size_t>(kLineWidth));
     if (len > 0 && record[0] == '#') continue;  // a comment line
     const void* hash = len > 0 ? std::memchr(record.data(), '#', len) : nullptr;
-    if (hash != nullptr) len = static_cast<std::size_t>(static_cast<const char*>(hash) - record.data());
+    if (hash != nullptr)
+      len = static_cast<std::size_t>(static_cast<const char*>(hash) - record.data());
     break;
   }
   char* out = outstr.data();
@@ -172,28 +172,6 @@ void sdelim(std::string_view a, Field b, char delm, std::int32_t /*iw*/) {
   }
 }
 
-namespace {
-
-// Copies src into dst from the left without its leading blanks, stopping at
-// the first control character or when dst is full; blank-pads the rest.
-void left_justify(std::string_view src, char* dst, std::size_t width) {
-  std::size_t from = 0;
-  while (from < src.size() && src[from] == ' ') ++from;
-  std::size_t n = 0;
-  while (from + n < src.size() && n < width && !is_control(src[from + n])) ++n;
-  if (n > 0) std::memmove(dst, src.data() + from, n);
-  std::memset(dst + n, ' ', width - n);
-}
-
-}  // namespace
-
-void strip_leading_space(Field line) {
-  left_justify(line.view(), line.data(), static_cast<std::size_t>(line.width()));
-}
-
-void c2fstr(std::string_view cstr, Field fstr) {
-  // cstr may overlap fstr; left_justify moves the text before padding.
-  left_justify(cstr, fstr.data(), static_cast<std::size_t>(fstr.width()));
-}
+void strip_leading_space(Field line) { c2fstr(line.view(), line); }
 
 }  // namespace vud

@@ -53,10 +53,6 @@ void sdelim(std::string_view a, Field b, char delm, std::int32_t iw);
 // Meant for lines of at most 124 characters; a wider field is handled whole.
 void strip_leading_space(Field line);
 
-// fstr = cstr without its leading blanks, up to the first control character
-// (such as a terminating zero byte), cut to the width of fstr, blank-padded.
-void c2fstr(std::string_view cstr, Field fstr);
-
 }  // namespace vud
 
 #endif  // VUD_SUPPORT_PARSE_LINES_H_

@@ -166,8 +166,9 @@ TEST_F(LinesTest, WrongItemCountIsFatal) {
               "^ Fatal error:  Expecting  5 items \\(log line\\) in\\.\\.\\.\na b c d\n$");
   curfile.currentfile = "site.csv";
   feed("a b c d\n");
-  EXPECT_EXIT(stripc1k(kLog, line, 3, items, 0, "log line", ier), ::testing::ExitedWithCode(1),
-              "^ Fatal error:  In site.csv expecting  3 items \\(log line\\) in\\.\\.\\.\na b c d\n$");
+  EXPECT_EXIT(
+      stripc1k(kLog, line, 3, items, 0, "log line", ier), ::testing::ExitedWithCode(1),
+      "^ Fatal error:  In site.csv expecting  3 items \\(log line\\) in\\.\\.\\.\na b c d\n$");
 }
 
 TEST(Icountwords, CountsWordsBetweenBlanksCommasAndTabs) {
@@ -176,7 +177,7 @@ TEST(Icountwords, CountsWordsBetweenBlanksCommasAndTabs) {
     std::int32_t words;
   };
   const Case cases[] = {
-      {"a, b,,c", 3}, {"a|b", 1},     {"", 0},       {"      ", 0},  {",,\t, ", 0},
+      {"a, b,,c", 3}, {"a|b", 1},       {"", 0},         {"      ", 0}, {",,\t, ", 0},
       {"a", 1},       {"\tab cd\t", 2}, {" x  y   ", 2}, {"a;b c", 2},
   };
   for (const Case& c : cases) {
@@ -196,13 +197,13 @@ TEST(Sdelim, RewritesSeparatorRunsAsOneDelimiter) {
       {"  12  , 7 ,x", 'N', "127x"},
       {"  12  , 7 ,x", 'S', "12 7 x"},
       {"  12  , 7 ,x", 'Q', "12 7 x"},
-      {"a,b,,", 'C', "a,b"},          // no trailing delimiter
+      {"a,b,,", 'C', "a,b"},  // no trailing delimiter
       {"a\t\tb\t", 'T', "a\tb"},
-      {"ab,cd", 'C', "ab,cd"},        // text up to the last column
-      {"ab,cd,", 'C', "ab,cd"},       // trailing delimiter in the last column
+      {"ab,cd", 'C', "ab,cd"},   // text up to the last column
+      {"ab,cd,", 'C', "ab,cd"},  // trailing delimiter in the last column
       {",,,", 'C', ""},
       {"", 'C', ""},
-      {"x", 'c', "x"},                // the letters are case-sensitive
+      {"x", 'c', "x"},  // the letters are case-sensitive
       {"a ,b", 'c', "a b"},
   };
   for (const Case& c : cases) {

@@ -76,7 +76,8 @@ template <std::size_t N>
 void put_text(const Work& w, std::size_t layout_width, Text<N>& fstr, std::int32_t& iswd) {
   fstr.blank();
   if (w.n > layout_width) {
-    for (std::size_t i = 1; i <= layout_width && i <= N; ++i) fstr(static_cast<std::int32_t>(i)) = '*';
+    for (std::size_t i = 1; i <= layout_width && i <= N; ++i)
+      fstr(static_cast<std::int32_t>(i)) = '*';
   } else {
     std::size_t e = 0;
     while (e < w.n && static_cast<unsigned char>(w.c[e]) >= 32) ++e;
@@ -90,7 +91,8 @@ void put_text(const Work& w, std::size_t layout_width, Text<N>& fstr, std::int32
 // formats into w and returns its layout's width, or 0 when no magnitude test
 // held (a value that is not a number), which gives 'NaN'.
 template <std::size_t N, typename Layout>
-void value_text(float relin, Text<N>& fstr, std::int32_t& iswd, std::int32_t& iflag, Layout layout) {
+void value_text(float relin, Text<N>& fstr, std::int32_t& iswd, std::int32_t& iflag,
+                Layout layout) {
   iflag = 0;
   iswd = 0;
   fstr.blank();
@@ -198,9 +200,9 @@ void arlist(std::int32_t inst, std::int32_t inrl, std::span<const float> rlist, 
   length = 0;
   pckstr.blank();
   // Only entries that exist in the table are read.
-  const std::int64_t last = std::min<std::int64_t>(
-      {static_cast<std::int64_t>(inrl), static_cast<std::int64_t>(inrs),
-       static_cast<std::int64_t>(rlist.size())});
+  const std::int64_t last =
+      std::min<std::int64_t>({static_cast<std::int64_t>(inrl), static_cast<std::int64_t>(inrs),
+                              static_cast<std::int64_t>(rlist.size())});
   const std::int64_t first = std::max<std::int64_t>(inst, 1);
   char delimiter = ' ';
   if (delm == 'T') delimiter = '\t';

@@ -230,9 +230,9 @@ TEST(Arlist, ReadsOnlyEntriesOfTheTable) {
     std::int32_t length;
   };
   const Case kCases[] = {
-      {2, 1, 2, "", 0},            // empty run
+      {2, 1, 2, "", 0},  // empty run
       {1, 5, 2, "1.5000,2.5000", 13},
-      {1, 2, 1, "1.5000", 6},       // declared size below the run
+      {1, 2, 1, "1.5000", 6},  // declared size below the run
       {-3, 1, 2, "1.5000", 6},
   };
   for (const Case& c : kCases) {
@@ -251,7 +251,7 @@ TEST(Eclose, StrictlyBelowTheTolerance) {
     bool close;
   };
   const Case kCases[] = {
-      {1.0F, 1.5F, 0.5F, false}, {1.0F, 1.5F, 0.6F, true},  {1.5F, 1.0F, 0.6F, true},
+      {1.0F, 1.5F, 0.5F, false},   {1.0F, 1.5F, 0.6F, true},  {1.5F, 1.0F, 0.6F, true},
       {0.5F, 0.75F, 0.25F, false}, {2.0F, 2.0F, 0.0F, false}, {kNaN, 1.0F, 1.0e9F, false},
       {kInf, kInf, 1.0F, false},
   };

@@ -3,12 +3,12 @@
 #include "vud_support/parse/overwrite.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "vud_support/console/channels.h"
 #include "vud_support/console/records.h"
@@ -28,7 +28,8 @@ std::string read_file(const fs::path& p) {
 
 constexpr std::int32_t kChannel = 11;
 constexpr std::string_view kOverwrite = "Overwrite this file? [Y]es (default) or [N]o ?\n";
-constexpr std::string_view kRemember = " \n Remember the new file name? [Y]es (default) or [N]o ?\n";
+constexpr std::string_view kRemember =
+    " \n Remember the new file name? [Y]es (default) or [N]o ?\n";
 
 class OverwriteTest : public ::testing::Test {
  protected:
@@ -68,9 +69,7 @@ class OverwriteTest : public ::testing::Test {
     std::getline(in_, rest, '\0');
     return rest;
   }
-  std::string asked_rename() const {
-    return "(currently: " + a_ + ")\nRevised file name? ";
-  }
+  std::string asked_rename() const { return "(currently: " + a_ + ")\nRevised file name? "; }
 
   std::ostringstream out_;
   std::istringstream in_;
@@ -92,9 +91,9 @@ TEST_F(OverwriteTest, YesEmptiesTheFileAndOpensItForWriting) {
     EXPECT_EQ(read_file(a_), "new\n");
     EXPECT_EQ(sfile_.trimmed(), a_);
   }
-  EXPECT_EQ(out_.str(), a_ + "\n" + std::string(kOverwrite) + " \nYou must make a choice!\n" +
-                            a_ + "\n" + std::string(kOverwrite) + " \nYou must make a choice!\n" +
-                            a_ + "\n" + std::string(kOverwrite));
+  EXPECT_EQ(out_.str(), a_ + "\n" + std::string(kOverwrite) + " \nYou must make a choice!\n" + a_ +
+                            "\n" + std::string(kOverwrite) + " \nYou must make a choice!\n" + a_ +
+                            "\n" + std::string(kOverwrite));
 }
 
 TEST_F(OverwriteTest, RenameWithAndWithoutRemembering) {
@@ -115,7 +114,8 @@ TEST_F(OverwriteTest, RenameWithAndWithoutRemembering) {
     EXPECT_EQ(unread(), "");
   }
   // The whole dialogue of the last case.
-  EXPECT_EQ(out_.str(), a_ + "\n" + std::string(kOverwrite) + asked_rename() + std::string(kRemember));
+  EXPECT_EQ(out_.str(),
+            a_ + "\n" + std::string(kOverwrite) + asked_rename() + std::string(kRemember));
 }
 
 TEST_F(OverwriteTest, ASecondExistingNameIsAskedAboutInTurn) {
@@ -178,8 +178,8 @@ TEST_F(OverwriteTest, HelpIsOfferedWithTheRenameQuestion) {
 
 TEST_F(OverwriteTest, EndOfInputLeavesEverythingUntouched) {
   // Each script ends before the dialogue is over.
-  for (const std::string& input : {std::string(""), std::string("n\n"), "n\n" + b_ + "\n",
-                                   std::string("x\nz\n")}) {
+  for (const std::string& input :
+       {std::string(""), std::string("n\n"), "n\n" + b_ + "\n", std::string("x\nz\n")}) {
     sfile_ = a_;
     ier_ = 0;
     const auto before = fs::last_write_time(a_);

@@ -111,8 +111,8 @@ void past_end_message(std::string_view string, char act, std::string_view msg, b
   const bool failure = act == 'F';
   Composer line;
   if (has_current_file()) {
-    line << (failure ? "FAILURE: in " : "WARNING: in ") << current_file() << " past end of line for "
-         << label_text(msg) << (phrase ? " (phrase) in..." : " in...");
+    line << (failure ? "FAILURE: in " : "WARNING: in ") << current_file()
+         << " past end of line for " << label_text(msg) << (phrase ? " (phrase) in..." : " in...");
   } else {
     line << (failure ? "FAILURE: Past end of line for " : "WARNING: Past end of line for ")
          << label_text(msg) << (phrase ? " (phrase) in..." : " (word) in...");
@@ -190,7 +190,8 @@ bool read_integer(std::string_view word, std::int32_t& value) {
     if (word[i] != ' ') return false;
   }
   if (negative) v = -v;
-  if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
+  if (v < std::numeric_limits<std::int32_t>::min() ||
+      v > std::numeric_limits<std::int32_t>::max()) {
     return false;
   }
   value = static_cast<std::int32_t>(v);
@@ -251,7 +252,8 @@ bool read_real(std::string_view word, float& value) {
     // Out of range in either direction: decide by the double reading.
     double d = 0.0;
     const auto rd = std::from_chars(buf, buf + n, d, std::chars_format::general);
-    if (rd.ec != std::errc() || std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max())) {
+    if (rd.ec != std::errc() ||
+        std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max())) {
       return false;
     }
     v = static_cast<float>(d);

@@ -36,8 +36,8 @@ inline constexpr std::int32_t kNumberWordWidth = 20;
 // message naming msg: a failure under "F", a warning under any other letter.
 // A cursor below 0 counts as 0.
 // Leaves ier alone on success; callers clear it first.
-void egetw(std::string_view string, std::int32_t& k, Field word, char act,
-           std::string_view msg, std::int32_t& ier);
+void egetw(std::string_view string, std::int32_t& k, Field word, char act, std::string_view msg,
+           std::int32_t& ier);
 
 // Next phrase of string into phrase: as egetw, but ier is set to kIerOk at
 // entry, only blank, comma and tab are skipped before the phrase, and the
@@ -45,8 +45,8 @@ void egetw(std::string_view string, std::int32_t& k, Field word, char act,
 // last phrase collects padding blanks until phrase is full). Past the end of
 // the line: act "-" returns with ier kIerOk and no message; any other letter
 // sets ier to kIerPastEnd and shows the phrase form of the past-the-end message.
-void egetp(std::string_view string, std::int32_t& k, Field phrase, char act,
-           std::string_view msg, std::int32_t& ier);
+void egetp(std::string_view string, std::int32_t& k, Field phrase, char act, std::string_view msg,
+           std::int32_t& ier);
 
 // Next word of string read as an integer into iv, checked against mn..mx.
 //
@@ -67,8 +67,8 @@ void egetwi(std::string_view string, std::int32_t& k, std::int32_t& iv, std::int
 // the word is an optional sign, digits with an optional decimal point and an
 // optional exponent (E, e, D or d), so "nan", "inf" and "infinity" in any case
 // are not numbers; value texts come from rel16str.
-void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, float rmx,
-            char ract, std::string_view msg, std::int32_t& ier);
+void egetwr(std::string_view string, std::int32_t& k, float& rv, float rmn, float rmx, char ract,
+            std::string_view msg, std::int32_t& ier);
 
 // Shortest text of intin, left-justified in fstr, its length in iswd (at
 // least 1). A value wider than 10 columns gives ten asterisks. iflag is 0.

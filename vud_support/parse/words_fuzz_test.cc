@@ -36,16 +36,21 @@ class WordsFuzz : public ::testing::Test {
     std::string line(static_cast<std::size_t>(pick(0, 300)), ' ');
     for (char& c : line) {
       c = pick(0, 3) == 0 ? static_cast<char>(pick(0, 255))
-                          : kAlphabet[static_cast<std::size_t>(pick(0, static_cast<int>(kAlphabet.size()) - 1))];
+                          : kAlphabet[static_cast<std::size_t>(
+                                pick(0, static_cast<int>(kAlphabet.size()) - 1))];
     }
     return line;
   }
   std::int32_t random_cursor(std::int32_t width) {
     switch (pick(0, 9)) {
-      case 0: return -pick(1, 5);
-      case 1: return width + pick(0, 5);
-      case 2: return std::numeric_limits<std::int32_t>::max() - pick(0, 1);
-      default: return pick(0, width);
+      case 0:
+        return -pick(1, 5);
+      case 1:
+        return width + pick(0, 5);
+      case 2:
+        return std::numeric_limits<std::int32_t>::max() - pick(0, 1);
+      default:
+        return pick(0, width);
     }
   }
   char random_act() {
@@ -88,7 +93,8 @@ TEST_F(WordsFuzz, WordsAndPhrasesStayInsideTheirFields) {
         egetw(line, k, out, random_act(), "fuzz", ier);
       }
       ASSERT_TRUE(guard_intact(buf, width)) << "round " << round;
-      ASSERT_GT(k, std::max(before, 0) - (before == std::numeric_limits<std::int32_t>::max() ? 1 : 0))
+      ASSERT_GT(k,
+                std::max(before, 0) - (before == std::numeric_limits<std::int32_t>::max() ? 1 : 0))
           << "round " << round;
       if (k > static_cast<std::int32_t>(line.size())) break;
     }

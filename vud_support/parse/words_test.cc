@@ -47,10 +47,8 @@ TEST_F(Egetw, WalksALineWordByWord) {
     std::vector<std::int32_t> cursors;
   };
   const Case kCases[] = {
-      {"  12|x", {"12", "x"}, {5, 7}},
-      {"a,,b", {"a", "b"}, {2, 5}},
-      {"a , b", {"a", "b"}, {2, 6}},
-      {"\ta\t|\tb", {"a", "b"}, {3, 7}},
+      {"  12|x", {"12", "x"}, {5, 7}},     {"a,,b", {"a", "b"}, {2, 5}},
+      {"a , b", {"a", "b"}, {2, 6}},       {"\ta\t|\tb", {"a", "b"}, {3, 7}},
       {"\"a b\"", {"\"a", "b\""}, {3, 6}},  // quotes are ordinary characters
   };
   for (const Case& c : kCases) {
@@ -335,7 +333,8 @@ TEST_F(Egetwi, ReadsFreeFormIntegers) {
     EXPECT_EQ(iv, c.iv) << c.word;
     EXPECT_EQ(ier, c.ier) << c.word;
     // A word that is not an integer is reported even under "-".
-    EXPECT_EQ(shown(), c.ier == 0 ? "" : " Failed: conversion of n value in " + std::string(c.word) + "\n")
+    EXPECT_EQ(shown(),
+              c.ier == 0 ? "" : " Failed: conversion of n value in " + std::string(c.word) + "\n")
         << c.word;
     EXPECT_EQ(k, static_cast<std::int32_t>(c.word.size()) + 1) << c.word;
   }
@@ -394,8 +393,10 @@ TEST_F(Egetwi, RangeCheck) {
       {"0", 'F', "", 1, " \n FAILURE in: 0 v\n the version value (0) < allowable minimum 4!\n"},
       {"7", 'W', "", 0, " \n WARNING in: 7 v\n the version value (7) > normal maximum 5!\n"},
       {"7", 'F', "", 1, " \n FAILURE in: 7 v\n the version value (7) > allowable maximum 5!\n"},
-      {"-12", 'W', "a.log", 0, " \nWARNING: in a.log: -12 v\n the version value (-12) < normal minimum 4!\n"},
-      {"70", 'F', "a.log", 1, " \nFAILURE: in a.log: 70 v\n the version value (70) > allowable maximum 5!\n"},
+      {"-12", 'W', "a.log", 0,
+       " \nWARNING: in a.log: -12 v\n the version value (-12) < normal minimum 4!\n"},
+      {"70", 'F', "a.log", 1,
+       " \nFAILURE: in a.log: 70 v\n the version value (70) > allowable maximum 5!\n"},
       {"4", 'F', "", 0, ""},
       {"5", 'W', "", 0, ""},
       {"9", '-', "", 0, ""},
@@ -438,7 +439,8 @@ TEST_F(RangeEcho, LineIsCutPerRoutine) {
     std::vector<std::string> lines = shown_lines();
     ASSERT_GE(lines.size(), 4u);
     std::string joined;
-    for (std::size_t i = 1; i + 1 < lines.size(); ++i) joined += (joined.empty() ? "" : " ") + lines[i];
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i)
+      joined += (joined.empty() ? "" : " ") + lines[i];
     EXPECT_EQ(joined, " WARNING in: " + text.substr(0, c.echo)) << c.echo;
   }
 }
@@ -465,11 +467,11 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
     std::int32_t ier;
   };
   const Case kCases[] = {
-      {"22.5", 22.5F, 0},      {"-1.5e3", -1500.0F, 0}, {"1.5E+2", 150.0F, 0}, {"2.5d-1", 0.25F, 0},
-      {"1D2", 100.0F, 0},      {".5", 0.5F, 0},         {"5.", 5.0F, 0},       {"+3", 3.0F, 0},
-      {"-0.1", -0.1F, 0},      {"1e-50", 0.0F, 0},      {"1e", -7.0F, 2},      {"e5", -7.0F, 2},
-      {".", -7.0F, 2},         {"1.2.3", -7.0F, 2},     {"abc", -7.0F, 2},     {"1e50", -7.0F, 2},
-      {"12x", -7.0F, 2},       {"0x1p3", -7.0F, 2},     {"1e+", -7.0F, 2},     {"--1", -7.0F, 2},
+      {"22.5", 22.5F, 0}, {"-1.5e3", -1500.0F, 0}, {"1.5E+2", 150.0F, 0}, {"2.5d-1", 0.25F, 0},
+      {"1D2", 100.0F, 0}, {".5", 0.5F, 0},         {"5.", 5.0F, 0},       {"+3", 3.0F, 0},
+      {"-0.1", -0.1F, 0}, {"1e-50", 0.0F, 0},      {"1e", -7.0F, 2},      {"e5", -7.0F, 2},
+      {".", -7.0F, 2},    {"1.2.3", -7.0F, 2},     {"abc", -7.0F, 2},     {"1e50", -7.0F, 2},
+      {"12x", -7.0F, 2},  {"0x1p3", -7.0F, 2},     {"1e+", -7.0F, 2},     {"--1", -7.0F, 2},
   };
   for (const Case& c : kCases) {
     clear();
@@ -479,7 +481,8 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
     egetwr(line, k, rv, 0.0F, 1.0F, '-', "r", ier);
     EXPECT_EQ(rv, c.rv) << c.word;
     EXPECT_EQ(ier, c.ier) << c.word;
-    EXPECT_EQ(shown(), c.ier == 0 ? "" : " Failed: conversion of r value in " + std::string(c.word) + "\n")
+    EXPECT_EQ(shown(),
+              c.ier == 0 ? "" : " Failed: conversion of r value in " + std::string(c.word) + "\n")
         << c.word;
   }
 }
@@ -487,8 +490,8 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
 // Words that name no number in digits are not numbers, in any case and with
 // any sign: the conversion message, and the value keeps what it had.
 TEST_F(Egetwr, NanAndInfinityWordsAreNotNumbers) {
-  for (std::string_view word : {"nan", "NaN", "-nan", "inf", "-inf", "+INF", "Infinity",
-                                "-infinity", "infinite"}) {
+  for (std::string_view word :
+       {"nan", "NaN", "-nan", "inf", "-inf", "+INF", "Infinity", "-infinity", "infinite"}) {
     clear();
     curfile.currentfile = "a.log";
     const Text<30> line(std::string(word) + " 9");
@@ -497,7 +500,8 @@ TEST_F(Egetwr, NanAndInfinityWordsAreNotNumbers) {
     egetwr(line, k, rv, 0.0F, 100.0F, 'W', "humidity %", ier);
     EXPECT_EQ(rv, 41.5F) << word;
     EXPECT_EQ(ier, kIerNotNumber) << word;
-    EXPECT_EQ(shown(), "Failed in a.log: conversion of humidity % value in " + std::string(word) + "\n")
+    EXPECT_EQ(shown(),
+              "Failed in a.log: conversion of humidity % value in " + std::string(word) + "\n")
         << word;
   }
 }
@@ -531,10 +535,14 @@ TEST_F(Egetwr, RangeCheck) {
     std::string_view expected;
   };
   const Case kCases[] = {
-      {"120", 'W', 120.0F, 0, " \n WARNING in: 120 rh\n the humidity % value (120.00) > normal  maximum 100.00!\n"},
-      {"120", 'F', 120.0F, 1, " \n FAILURE in: 120 rh\n the humidity % value (120.00) > allowable maximum 100.00!\n"},
-      {"-0.5", 'W', -0.5F, 0, " \n WARNING in: -0.5 rh\n the humidity % value (-0.50000) < normal minimum 0.00!\n"},
-      {"-0.5", 'F', -0.5F, 1, " \n FAILURE in: -0.5 rh\n the humidity % value (-0.50000) < allowable minumum 0.00!\n"},
+      {"120", 'W', 120.0F, 0,
+       " \n WARNING in: 120 rh\n the humidity % value (120.00) > normal  maximum 100.00!\n"},
+      {"120", 'F', 120.0F, 1,
+       " \n FAILURE in: 120 rh\n the humidity % value (120.00) > allowable maximum 100.00!\n"},
+      {"-0.5", 'W', -0.5F, 0,
+       " \n WARNING in: -0.5 rh\n the humidity % value (-0.50000) < normal minimum 0.00!\n"},
+      {"-0.5", 'F', -0.5F, 1,
+       " \n FAILURE in: -0.5 rh\n the humidity % value (-0.50000) < allowable minumum 0.00!\n"},
       {"100", 'F', 100.0F, 0, ""},
       {"0", 'F', 0.0F, 0, ""},
       {"500", '-', 500.0F, 0, ""},
@@ -559,7 +567,8 @@ TEST_F(Egetwr, RangeMessageNamesTheFile) {
   float rv = 0.0F;
   egetwr(line, k, rv, -1.0F, 1.0e6F, 'W', "lux", ier);
   EXPECT_EQ(shown(),
-            " \nWARNING: in site.csv: 2.0e7 x\n the lux value (2.000000E+07) > normal  maximum 0.10000E+07!\n");
+            " \nWARNING: in site.csv: 2.0e7 x\n the lux value (2.000000E+07) > normal  maximum "
+            "0.10000E+07!\n");
 }
 
 // ---------------------------------------------------------------- intstr

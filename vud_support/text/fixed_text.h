@@ -95,7 +95,8 @@ class Field {
 
  private:
   [[noreturn]] void out_of_range(std::int32_t i) const {
-    std::fprintf(stderr, "text position %d outside 1..%d\n", static_cast<int>(i), static_cast<int>(w_));
+    std::fprintf(stderr, "text position %d outside 1..%d\n", static_cast<int>(i),
+                 static_cast<int>(w_));
     std::abort();
   }
   char* p_;
@@ -168,11 +169,26 @@ class Table {
 
  private:
   [[noreturn]] static void out_of_range(std::int32_t i) {
-    std::fprintf(stderr, "table index %d outside 1..%d\n", static_cast<int>(i), static_cast<int>(N));
+    std::fprintf(stderr, "table index %d outside 1..%d\n", static_cast<int>(i),
+                 static_cast<int>(N));
     std::abort();
   }
   std::array<T, static_cast<std::size_t>(N)> v_{};
 };
+
+// fstr = cstr without its leading blanks, up to the first control character
+// (code below 32, such as a terminating zero byte), cut to the width of fstr,
+// blank-padded. cstr may overlap fstr: the text is moved before the padding.
+inline void c2fstr(std::string_view cstr, Field fstr) {
+  const std::size_t width = static_cast<std::size_t>(fstr.width());
+  std::size_t from = 0;
+  while (from < cstr.size() && cstr[from] == ' ') ++from;
+  std::size_t n = 0;
+  while (from + n < cstr.size() && n < width && static_cast<unsigned char>(cstr[from + n]) >= 32)
+    ++n;
+  if (n > 0) std::memmove(fstr.data(), cstr.data() + from, n);
+  std::memset(fstr.data() + n, ' ', width - n);
+}
 
 }  // namespace vud
 

@@ -15,8 +15,8 @@ TEST(Text, AssignCutsAndPads) {
     bool blank;
   };
   static constexpr Case kCases[] = {
-      {"", "    ", 1, true},      {"ab", "ab  ", 2, false}, {"abcdef", "abcd", 4, false},
-      {" x", " x  ", 2, false},   {"  x", "  x ", 3, true},
+      {"", "    ", 1, true},    {"ab", "ab  ", 2, false}, {"abcdef", "abcd", 4, false},
+      {" x", " x  ", 2, false}, {"  x", "  x ", 3, true},
   };
   for (const Case& c : kCases) {
     Text<4> t(c.in);
