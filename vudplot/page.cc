@@ -115,7 +115,8 @@ std::string span_text(std::int64_t seconds) {
   // false -Wrestrict warning from g++ 12 at -O3.
   if (days > 0) s.append(std::to_string(days)).append(days == 1 ? " day" : " days");
   if (hours > 0) s.append(s.empty() ? "" : " ").append(std::to_string(hours)).append(" h");
-  if (mins > 0 || s.empty()) s.append(s.empty() ? "" : " ").append(std::to_string(mins)).append(" min");
+  if (mins > 0 || s.empty())
+    s.append(s.empty() ? "" : " ").append(std::to_string(mins)).append(" min");
   return s;
 }
 
