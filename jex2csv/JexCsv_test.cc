@@ -9,20 +9,12 @@
 #include <vector>
 
 #include "jex2csv/jex2csv.h"
+#include "tools/seeded_rng.h"
 
 namespace jex {
 namespace {
 
-struct Rng {
-  std::uint64_t state;
-  std::uint64_t Next() {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
-};
+using seeded::Rng;
 
 // Random records with the fields the formatter treats apart pushed to their
 // edges: times at and around the "0" and "-1" thresholds and in long runs of

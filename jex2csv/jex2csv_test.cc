@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "jex2csv/platform.h"
+#include "tools/seeded_rng.h"
 
 namespace jex {
 namespace {
@@ -475,16 +476,7 @@ TEST_F(ConverterTest, ReadLoopTakesWholeRecordsAndDropsTheFragment) {
 // The two ways through a capture, compared on the same bytes: by position in
 // ordered chunks on several threads, and as a stream in blocks.
 
-struct Rng {
-  std::uint64_t state;
-  std::uint64_t Next() {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
-};
+using seeded::Rng;
 
 // A capture of n records: sensors join one by one (the 70th about two thirds
 // in, 90 in all), times run on by seconds, types mostly clear with some of

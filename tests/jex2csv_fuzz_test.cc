@@ -11,19 +11,11 @@
 
 #include "jex2csv/jex2csv.h"
 #include "tests/jex2csv_reference.h"
+#include "tools/seeded_rng.h"
 
 namespace {
 
-struct Rng {
-  std::uint64_t state;
-  std::uint64_t Next() {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
-};
+using seeded::Rng;
 
 std::FILE* ScratchWithRandomRecords(Rng& rng) {
   std::FILE* f = std::tmpfile();

@@ -6,21 +6,10 @@
 
 #include <string>
 
+#include "vudplot/reduce_shape.h"
+
 namespace vudplot {
 namespace {
-
-// "column:first/second" per bucket, "|" before a bucket that starts a piece.
-std::string shape(const Reducer& r) {
-  std::string s;
-  for (const Bucket& b : r.buckets()) {
-    if (!s.empty()) s += ' ';
-    if (b.starts) s += '|';
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%d:%g/%g", b.column, b.first, b.second);
-    s += buf;
-  }
-  return s;
-}
 
 TEST(ColumnOf, SpreadsTheSpanOverTheColumns) {
   struct Case {

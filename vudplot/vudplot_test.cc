@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "vudplot/reduce_shape.h"
+
 namespace vudplot {
 namespace {
 
@@ -88,18 +90,6 @@ class VudplotTest : public ::testing::Test {
 
   std::string dir_, err_;
 };
-
-std::string shape(const Reducer& r) {
-  std::string s;
-  for (const Bucket& b : r.buckets()) {
-    if (!s.empty()) s += ' ';
-    if (b.starts) s += '|';
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%d:%g/%g", b.column, b.first, b.second);
-    s += buf;
-  }
-  return s;
-}
 
 TEST_F(VudplotTest, SurveyFindsTheSpanAndTheUsualInterval) {
   Plot plot;
