@@ -6,6 +6,14 @@
 #include <cstddef>
 #include <cstring>
 
+// x86 processors may have AES instructions; the code that uses them is
+// compiled for them alone and called only after the processor said it has
+// them, so the program still runs on every x86 processor.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define JEX_AES_INSTRUCTIONS 1
+#include <wmmintrin.h>
+#endif
+
 namespace jex {
 namespace {
 
@@ -209,7 +217,67 @@ const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
   return d;
 }
 
+// Deciphers with the tables: the state and round keys as column words.
+// InvShiftRows takes row r of column c from column c - r; each middle round
+// adds InvMixColumns of its round key, since
+// InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
+void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const DecryptSchedule& d) {
+  std::uint32_t w0 = LoadColumn(in) ^ d.last[0], w1 = LoadColumn(in + 4) ^ d.last[1];
+  std::uint32_t w2 = LoadColumn(in + 8) ^ d.last[2], w3 = LoadColumn(in + 12) ^ d.last[3];
+  for (const auto& m : d.mixed) {
+    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
+    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
+    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
+    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
+    w0 = t0;
+    w1 = t1;
+    w2 = t2;
+    w3 = t3;
+  }
+  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
+  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
+  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
+  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+}
+
+#ifdef JEX_AES_INSTRUCTIONS
+// Deciphers with the processor's AES instructions. Their deciphering round
+// (InvShiftRows, InvSubBytes, InvMixColumns, then the round key added) wants
+// the middle round keys with InvMixColumns applied, as the schedule holds
+// them. On x86 a column word lies in memory as its four bytes in row order,
+// so the schedule's words load as the round keys' bytes.
+__attribute__((target("aes,sse2"))) void DecryptWithInstructions(const std::uint8_t* in,
+                                                                 std::uint8_t* out,
+                                                                 const DecryptSchedule& d) {
+  auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+  __m128i s = _mm_xor_si128(load(in), load(d.last));
+  for (const auto& m : d.mixed) s = _mm_aesdec_si128(s, load(m));
+  s = _mm_aesdeclast_si128(s, load(d.first));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), s);
+}
+
+bool ProcessorHasAes() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("aes") != 0;
+}
+#else
+bool ProcessorHasAes() { return false; }
+#endif
+
+bool PathAvailable(AesPath path) { return path == AesPath::kTables || ProcessorHasAes(); }
+
+// The path aes_decrypt_128 takes: the instructions wherever they exist.
+bool useInstructions = PathAvailable(AesPath::kInstructions);
+
 }  // namespace
+
+bool aes_path_available(AesPath path) { return PathAvailable(path); }
+
+bool aes_use_path(AesPath path) {
+  if (!PathAvailable(path)) return false;
+  useInstructions = path == AesPath::kInstructions;
+  return true;
+}
 
 void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
@@ -231,28 +299,18 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
-  // State and round keys as column words. InvShiftRows takes row r of
-  // column c from column c - r; each middle round adds InvMixColumns of its
-  // round key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
   std::uint32_t k[4];
   for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
   const DecryptSchedule& d = ScheduleFor(k);
-  std::uint32_t w0 = LoadColumn(in) ^ k[0], w1 = LoadColumn(in + 4) ^ k[1];
-  std::uint32_t w2 = LoadColumn(in + 8) ^ k[2], w3 = LoadColumn(in + 12) ^ k[3];
-  for (const auto& m : d.mixed) {
-    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
-    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
-    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
-    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
-    w0 = t0;
-    w1 = t1;
-    w2 = t2;
-    w3 = t3;
+#ifdef JEX_AES_INSTRUCTIONS
+  if (useInstructions) {
+    DecryptWithInstructions(in, out, d);
+  } else {
+    DecryptWithTables(in, out, d);
   }
-  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
-  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
-  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
-  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+#else
+  DecryptWithTables(in, out, d);
+#endif
   for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, d.first[c]);
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,25 @@ TEST(Aes128, EnciphersOutOfPlaceAndLeavesLastRoundKey) {
   }
 }
 
-TEST(Aes128, DeciphersOutOfPlaceAndLeavesCipherKey) {
+// The deciphering tests run once per path this machine has; the path taken
+// when the program starts is put back after each.
+class Aes128Decipher : public ::testing::TestWithParam<AesPath> {
+ protected:
+  void SetUp() override {
+    if (!aes_use_path(GetParam())) GTEST_SKIP() << "this processor has no AES instructions";
+  }
+  void TearDown() override {
+    if (!aes_use_path(AesPath::kInstructions)) aes_use_path(AesPath::kTables);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, Aes128Decipher,
+                         ::testing::Values(AesPath::kTables, AesPath::kInstructions),
+                         [](const ::testing::TestParamInfo<AesPath>& p) {
+                           return p.param == AesPath::kTables ? "Tables" : "Instructions";
+                         });
+
+TEST_P(Aes128Decipher, DeciphersOutOfPlaceAndLeavesCipherKey) {
   for (const Vector& v : kVectors) {
     const Bytes16 last = FromHex(v.last_round_key), cipher = FromHex(v.cipher);
     Bytes16 out{}, o_key{};
@@ -60,7 +79,7 @@ TEST(Aes128, DeciphersOutOfPlaceAndLeavesCipherKey) {
   }
 }
 
-TEST(Aes128, WorksInPlaceWithSharedKeyBuffer) {
+TEST_P(Aes128Decipher, WorksInPlaceWithSharedKeyBuffer) {
   for (const Vector& v : kVectors) {
     Bytes16 block = FromHex(v.plain), key = FromHex(v.key);
     aes_encrypt_128(block.data(), block.data(), key.data(), key.data());
@@ -75,7 +94,7 @@ TEST(Aes128, WorksInPlaceWithSharedKeyBuffer) {
 
 // The convention chains: the key left by deciphering re-enciphers to the key
 // it came from, and any block survives the round trip under any key.
-TEST(Aes128, RoundTripOfTheKeyConvention) {
+TEST_P(Aes128Decipher, RoundTripOfTheKeyConvention) {
   Bytes16 key{}, block{};
   for (int trial = 0; trial < 64; ++trial) {
     for (std::size_t i = 0; i < 16; ++i) {
@@ -95,7 +114,7 @@ TEST(Aes128, RoundTripOfTheKeyConvention) {
 // the same words in another order share a table slot; taking turns, each
 // must still decipher under its own schedule, and so must many keys in a
 // row, more than the table holds, visited twice.
-TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
+TEST_P(Aes128Decipher, DeciphersUnderTheKeyGivenWhateverCameBefore) {
   struct Sealed {
     Bytes16 last, cipher, plain, key;
   };
@@ -132,6 +151,31 @@ TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
       ASSERT_EQ(out, s.plain) << "pass " << pass << ", key " << i;
       ASSERT_EQ(key, s.key) << "pass " << pass << ", key " << i;
     }
+  }
+}
+
+// The two paths side by side on random last round keys and blocks, in place
+// and out of place: the same clear block and the same cipher key.
+TEST(Aes128, InstructionsAndTablesDecipherAlike) {
+  if (!aes_path_available(AesPath::kInstructions)) {
+    GTEST_SKIP() << "this processor has no AES instructions";
+  }
+  std::mt19937 rng(20261210);
+  auto fill = [&](Bytes16& b) {
+    for (std::uint8_t& x : b) x = static_cast<std::uint8_t>(rng());
+  };
+  for (int trial = 0; trial < 5000; ++trial) {
+    Bytes16 last{}, block{};
+    fill(last);
+    fill(block);
+    Bytes16 byTables{}, tablesKey{}, byInstructions = block, instructionsKey = last;
+    ASSERT_TRUE(aes_use_path(AesPath::kTables));
+    aes_decrypt_128(block.data(), byTables.data(), last.data(), tablesKey.data());
+    ASSERT_TRUE(aes_use_path(AesPath::kInstructions));
+    aes_decrypt_128(byInstructions.data(), byInstructions.data(), instructionsKey.data(),
+                    instructionsKey.data());
+    ASSERT_EQ(byInstructions, byTables) << "trial " << trial;
+    ASSERT_EQ(instructionsKey, tablesKey) << "trial " << trial;
   }
 }
 
