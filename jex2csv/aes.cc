@@ -184,25 +184,36 @@ inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32
 
 // The deciphering schedule of a last round key: InvMixColumns of round
 // keys 9 down to 1, and round key 0 (the cipher key). A receiver deciphers
-// packet after packet under the same few keys, so the schedules of recent
-// keys are kept in a small table, a slot per key chosen by a hash of it; a
-// key finds its own schedule only when all 16 bytes match.
+// packet after packet under the same few keys (a store holds 20), so the
+// schedules of recent keys are kept in a table of sets of two, the set
+// chosen by a hash of the key; a key finds its own schedule only when all 16
+// bytes match. A new key takes the place of the one in its set used less
+// recently, so two keys of one set never push each other out.
 struct DecryptSchedule {
   bool made = false;
   std::uint32_t last[4] = {};
   std::uint32_t mixed[9][4] = {};
   std::uint32_t first[4] = {};
 };
-constexpr std::size_t kSchedules = 64;
-DecryptSchedule schedules[kSchedules];
+constexpr int kScheduleSetBits = 10;
+struct ScheduleSet {
+  DecryptSchedule way[2];
+  int recent = 0;  // the way used last
+};
+ScheduleSet schedules[std::size_t{1} << kScheduleSetBits];
+
+bool Holds(const DecryptSchedule& d, const std::uint32_t (&key)[4]) {
+  return d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
+         d.last[3] == key[3];
+}
 
 const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
   const std::uint32_t h = (key[0] ^ key[1] ^ key[2] ^ key[3]) * 0x9E3779B1u;
-  DecryptSchedule& d = schedules[h >> 26];
-  if (d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
-      d.last[3] == key[3]) {
-    return d;
-  }
+  ScheduleSet& set = schedules[h >> (32 - kScheduleSetBits)];
+  if (Holds(set.way[set.recent], key)) return set.way[set.recent];
+  set.recent ^= 1;
+  DecryptSchedule& d = set.way[set.recent];
+  if (Holds(d, key)) return d;
   std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
   for (int r = 10; r >= 2; --r) {
     PrevRoundKeyWords(k, r);

@@ -110,10 +110,10 @@ TEST_P(Aes128Decipher, RoundTripOfTheKeyConvention) {
   }
 }
 
-// Deciphering keeps the schedules of recent keys. Keys whose four words are
-// the same words in another order share a table slot; taking turns, each
-// must still decipher under its own schedule, and so must many keys in a
-// row, more than the table holds, visited twice.
+// Deciphering keeps the schedules of recent keys in sets of two. Keys whose
+// four words are the same words in another order share a set; three of them
+// taking turns must each still decipher under its own schedule, and so must
+// many keys in a row, more than the table holds (2048), visited twice.
 TEST_P(Aes128Decipher, DeciphersUnderTheKeyGivenWhateverCameBefore) {
   struct Sealed {
     Bytes16 last, cipher, plain, key;
@@ -127,20 +127,22 @@ TEST_P(Aes128Decipher, DeciphersUnderTheKeyGivenWhateverCameBefore) {
     sealed.push_back(s);
   };
   for (int n = 0; n < 8; ++n) {
-    Bytes16 a{}, b{};
-    // Last round keys a and b with their words swapped: only a's and b's
-    // cipher keys are found by deciphering, so work back from the last keys.
+    // Last round keys a, b and c with their words turned: only their cipher
+    // keys are found by deciphering, so work back from the last keys.
+    Bytes16 a{}, b{}, c{};
     for (std::size_t i = 0; i < 16; ++i) a[i] = static_cast<std::uint8_t>(n * 31 + i * 7 + 1);
     for (std::size_t i = 0; i < 16; ++i) b[i] = a[(i + 4) % 16];
-    for (const Bytes16* last : {&a, &b}) {
+    for (std::size_t i = 0; i < 16; ++i) c[i] = a[(i + 8) % 16];
+    for (const Bytes16* last : {&a, &b, &c}) {
       Bytes16 scratch{}, key{};
       aes_decrypt_128(scratch.data(), scratch.data(), last->data(), key.data());
       seal(key, n);
     }
   }
-  for (int n = 0; n < 150; ++n) {
+  for (int n = 0; n < 2100; ++n) {
     Bytes16 key{};
     for (std::size_t i = 0; i < 16; ++i) key[i] = static_cast<std::uint8_t>(n * 3 + i * i);
+    key[15] = static_cast<std::uint8_t>(n >> 8);
     seal(key, n);
   }
   for (int pass = 0; pass < 2; ++pass) {
