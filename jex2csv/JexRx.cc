@@ -120,10 +120,15 @@ void JexSetDevicePairedCB(JexDevicePairedCB_t CallBack) {
 
 JexDeviceInfo_t* JexSearchInfo(std::uint32_t address) {
   if (address == 0) return nullptr;
-  for (JexDeviceInfo_t& device : jexDeviceInfo) {
-    if (device.info.address == address) return &device;
+  // Every slot is compared, from the last to the first, without leaving
+  // early: packets of many sensors take turns, and a search whose length
+  // changes from packet to packet costs more in mispredicted branches than
+  // the few extra comparisons.
+  int found = kJexMaxDevices;
+  for (int i = kJexMaxDevices - 1; i >= 0; --i) {
+    found = jexDeviceInfo[i].info.address == address ? i : found;
   }
-  return nullptr;
+  return found < kJexMaxDevices ? &jexDeviceInfo[found] : nullptr;
 }
 
 const char* JexGetName(std::uint32_t address) {
