@@ -604,6 +604,10 @@ bool RxReadsRecords(const RxSettings_t& s) {
 
 bool RxPassRecord(std::uint8_t* record) {
   std::uint8_t* raw = record + kPacketOffset;
+  // Clear packets (types 1 to 3) come back from the library unchanged and
+  // unused types are ignored by it: neither needs the trip.
+  const auto rawType = static_cast<std::int8_t>(raw[5]);
+  if (rawType > 0 && rawType != 4) return true;
   JexPacket_t pkt;
   JexUnpackPkt(raw, &pkt);
   const std::int8_t type = pkt.pktType;
