@@ -4,7 +4,6 @@
 // written with its digits.
 #include "jex2csv/JexCsv.h"
 
-#include <array>
 #include <cstring>
 
 #include "jex2csv/JexUtils.h"
@@ -12,22 +11,6 @@
 namespace jex {
 
 namespace {
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Two uppercase hexadecimal digits for every byte value.
-constexpr auto kHexPairs = [] {
-  std::array<char, 512> t{};
-  constexpr char kHex[] = "0123456789ABCDEF";
-  for (int b = 0; b < 256; ++b) {
-    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
-    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
-  }
-  return t;
-}();
 
 // The decimal text of every 16-bit value, its digits then its length in the
 // last byte: one 8-byte copy writes a number. Captures repeat a small set of
@@ -72,27 +55,18 @@ inline char* PutSignedThen(char* p, std::int32_t v, char sep) {
   return PutUnsignedThen(p, static_cast<std::uint32_t>(v < 0 ? -v : v), sep);
 }
 
-inline char* PutTwo(char* p, std::uint32_t v) {
-  std::memcpy(p, kDigitPairs + 2 * v, 2);
-  return p + 2;
-}
-
 // Relative humidity "whole.hh" then sep: the high byte, then the low byte
 // (256ths) as hundredths, low * 39 / 100 with the remainder dropped.
 inline char* PutHumidityThen(char* p, std::uint8_t whole, std::uint8_t fraction, char sep) {
   p = PutUnsignedThen(p, whole, '.');
-  p = PutTwo(p, fraction * 39u / 100u);
+  p = PutTwoDigits(p, fraction * 39u / 100u);
   *p = sep;
   return p + 1;
 }
 
-// The sensor name of the record at rec: its address bytes, last first.
+// The sensor name of the record at rec.
 inline char* PutName(char* p, const std::uint8_t* rec) {
-  std::memcpy(p, kHexPairs.data() + 2 * rec[12], 2);
-  std::memcpy(p + 2, kHexPairs.data() + 2 * rec[11], 2);
-  std::memcpy(p + 4, kHexPairs.data() + 2 * rec[10], 2);
-  std::memcpy(p + 6, kHexPairs.data() + 2 * rec[9], 2);
-  return p + 8;
+  return PutSensorName(p, UnpackLE32(rec, 9));
 }
 
 // The reception time as RtcToString (or RtcToStringSql for -N) writes it,
@@ -110,7 +84,7 @@ inline char* PutTimeThenComma(CsvBlockState_t& s, char* p, DateTime value) {
     s.minuteKey = key;
   }
   std::memcpy(p, s.minuteText, 24);  // 17 wanted; the rest is overwritten below
-  PutTwo(p + 17, value & 0x3Fu);
+  PutTwoDigits(p + 17, value & 0x3Fu);
   p[19] = ',';
   return p + 20;
 }
