@@ -25,13 +25,6 @@ void TellPaired() {
   if (JexDevicePairedCB != nullptr) JexDevicePairedCB(pairedDevices);
 }
 
-void PackLE32(std::uint8_t* out, std::uint32_t v) {
-  out[0] = static_cast<std::uint8_t>(v);
-  out[1] = static_cast<std::uint8_t>(v >> 8);
-  out[2] = static_cast<std::uint8_t>(v >> 16);
-  out[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
 void EncodeInfo(const JexInfo_t& info, std::uint8_t (&rec)[kJexInfoRecord]) {
   std::memset(rec, 0, sizeof rec);
   PackLE32(rec, info.address);

@@ -34,10 +34,7 @@ void JexUnpackPkt(const std::uint8_t* buffer, JexPacket_t* packet) {
 
 void JexRepackPkt(const JexPacket_t* pkt, std::uint8_t* buffer) {
   if (pkt == nullptr || buffer == nullptr) return;
-  buffer[0] = static_cast<std::uint8_t>(pkt->address);
-  buffer[1] = static_cast<std::uint8_t>(pkt->address >> 8);
-  buffer[2] = static_cast<std::uint8_t>(pkt->address >> 16);
-  buffer[3] = static_cast<std::uint8_t>(pkt->address >> 24);
+  PackLE32(buffer, pkt->address);
   buffer[4] = pkt->rssi;
   buffer[5] = static_cast<std::uint8_t>(pkt->pktType);
   std::memcpy(buffer + 6, pkt->data, kPayloadSize);

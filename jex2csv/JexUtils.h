@@ -98,6 +98,14 @@ inline std::uint32_t UnpackLE32(const std::uint8_t* buffer, std::size_t offset) 
          (static_cast<std::uint32_t>(buffer[offset + 3]) << 24);
 }
 
+// Byte writer: v into the four bytes at out, least significant first.
+inline void PackLE32(std::uint8_t* out, std::uint32_t v) {
+  out[0] = static_cast<std::uint8_t>(v);
+  out[1] = static_cast<std::uint8_t>(v >> 8);
+  out[2] = static_cast<std::uint8_t>(v >> 16);
+  out[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
 // Fills *unit from the 32 raw bytes of one record and returns unit.
 // dataNumber takes byte 0 alone; bytes 1 to 3 are not read.
 binUnit_t* ParseFileEntryToUnit(const std::uint8_t* received, binUnit_t* unit);

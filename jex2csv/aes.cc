@@ -14,6 +14,8 @@
 #include <wmmintrin.h>
 #endif
 
+#include "jex2csv/JexUtils.h"
+
 namespace jex {
 namespace {
 
@@ -84,18 +86,8 @@ void SubBytesShiftRows(Block& s) {
 }
 
 // A column as one word, row r in bits 8r to 8r+7, whatever the machine's
-// byte order.
-std::uint32_t LoadColumn(const std::uint8_t* col) {
-  return static_cast<std::uint32_t>(col[0]) | (static_cast<std::uint32_t>(col[1]) << 8) |
-         (static_cast<std::uint32_t>(col[2]) << 16) | (static_cast<std::uint32_t>(col[3]) << 24);
-}
-
-void StoreColumn(std::uint8_t* col, std::uint32_t w) {
-  col[0] = static_cast<std::uint8_t>(w);
-  col[1] = static_cast<std::uint8_t>(w >> 8);
-  col[2] = static_cast<std::uint8_t>(w >> 16);
-  col[3] = static_cast<std::uint8_t>(w >> 24);
-}
+// byte order: its four bytes read and written least significant first.
+std::uint32_t LoadColumn(const std::uint8_t* col) { return UnpackLE32(col, 0); }
 
 // xtime of the four bytes of a word at once.
 inline std::uint32_t Xtime4(std::uint32_t w) {
@@ -115,7 +107,7 @@ inline std::uint32_t MixColumn(std::uint32_t a) {
 }
 
 void MixColumns(Block& s) {
-  for (int c = 0; c < 4; ++c) StoreColumn(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
+  for (int c = 0; c < 4; ++c) PackLE32(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
 }
 
 // Deciphering tables: kInvTable[0][x] is the column that InvMixColumns makes
@@ -245,10 +237,10 @@ void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const DecryptS
     w2 = t2;
     w3 = t3;
   }
-  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
-  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
-  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
-  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+  PackLE32(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
+  PackLE32(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
+  PackLE32(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
+  PackLE32(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
 }
 
 #ifdef JEX_AES_INSTRUCTIONS
@@ -322,7 +314,7 @@ void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 #else
   DecryptWithTables(in, out, d);
 #endif
-  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, d.first[c]);
+  for (int c = 0; c < 4; ++c) PackLE32(o_key + 4 * c, d.first[c]);
 }
 
 }  // namespace jex
