@@ -97,7 +97,7 @@ constexpr char kEncrypted[] = "\tencrypted packet\n";
 char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t count, char* p) {
   for (const std::uint8_t* end = rec + count * kRecordSize; rec != end; rec += kRecordSize) {
     const auto type = static_cast<std::int8_t>(rec[14]);
-    if (type < 1 || type > 3) continue;
+    if (!HasValuesInClear(type)) continue;
     p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
     p = PutName(p, rec);
     // The signal is rssi / 2 - 128: always -128 to -1.
@@ -128,7 +128,7 @@ inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
     if (!o.focusComplete || std::memcmp(name, o.focusname, 8) != 0) return p;
   }
   const auto type = static_cast<std::int8_t>(rec[14]);
-  if (!o.printEncryptedPackets && (type < 1 || type > 3)) return p;
+  if (!o.printEncryptedPackets && !HasValuesInClear(type)) return p;
   p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
   if (o.focus != 2) {
     std::memcpy(p, name, 8);
@@ -140,7 +140,7 @@ inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
     p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
     p = PutSignedThen(p, type, ',');
   }
-  if (type <= 0 || type == 4) {
+  if (IsEncryptedType(type)) {
     std::memcpy(p, kEncrypted, sizeof kEncrypted - 1);
     return p + sizeof kEncrypted - 1;
   }

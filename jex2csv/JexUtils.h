@@ -165,6 +165,16 @@ inline char* PutSensorName(char* p, std::uint32_t address) {
 // digits, most significant byte first, then a terminator (9 chars in all).
 void JexSensorName(std::uint32_t address, char name[9]);
 
+// True for the packet types whose payload holds sensor values in clear (1 to
+// 3): the packets the converter writes without -e and counts in a listing.
+inline bool HasValuesInClear(int type) { return type >= 1 && type <= 3; }
+
+// True for the packet types whose line (with -e) says "encrypted packet":
+// pairing (0), name (4), enciphered (-1 to -3) and the other negative types.
+// Types above 4 carry no values either, but their line reads the payload as
+// values all the same.
+inline bool IsEncryptedType(int type) { return type <= 0 || type == 4; }
+
 // Signal strength in dBm of a raw rssi byte: -128 to -1.
 inline int RssiToDbm(std::uint8_t rssi) { return rssi / 2 - 128; }
 

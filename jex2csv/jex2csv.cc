@@ -62,10 +62,6 @@ constexpr std::int64_t kReserveStep = std::int64_t{64} << 20;
 // Longest wait for stream input before a refused write is looked at.
 constexpr int kPollMs = 100;
 
-// Packets that carry no readable sensor values: pairing, name, enciphered
-// and the unused negative types.
-inline bool IsEncryptedType(int type) { return type <= 0 || type == 4; }
-
 // Relative humidity "whole.hh": the high byte, then the low byte (256ths)
 // as hundredths, low * 39 / 100 with the remainder dropped.
 std::string HumidityText(std::uint16_t humidSat) {
@@ -490,7 +486,7 @@ void JexNewEntry(const binUnit_t& unit) {
     // Only the first 8 characters of the value count; a shorter one never matches.
     if (focusname.size() < 8 || std::memcmp(name, focusname.data(), 8) != 0) return;
   }
-  if (!gSettings.printEncryptedPackets && (pkt.pktType < 1 || pkt.pktType > 3)) return;
+  if (!gSettings.printEncryptedPackets && !HasValuesInClear(pkt.pktType)) return;
 
   std::string line = focus == 2 ? RtcToStringSql(unit.dataTime) : RtcToString(unit.dataTime);
   line += ',';
@@ -544,7 +540,7 @@ void JexNewEntry(const binUnit_t& unit) {
 
 void JexCountEntry(const binUnit_t& unit) {
   const auto type = static_cast<std::int8_t>(Unpack8(unit.data, 5));
-  if (type < 1 || type > 3) return;
+  if (!HasValuesInClear(type)) return;
   // A name stands for exactly one address, so addresses compare as names do.
   const std::uint32_t address = UnpackLE32(unit.data, 0);
   for (std::int32_t k = 0; k <= howmany; ++k) {
