@@ -26,7 +26,6 @@ int ilist = 0;
 int focus = 0;
 std::string focusname;
 int topic = 0;
-std::string topicname;
 char envname[kMaxSensors][8];
 std::int32_t mapsenhits[kMaxSensors];
 std::int32_t howmany = -1;
@@ -346,7 +345,6 @@ void JexResetState() {
   focus = 0;
   focusname.clear();
   topic = 0;
-  topicname.clear();
   EmptyList();
   inputName.clear();
   outputName.clear();
@@ -433,7 +431,6 @@ int JexParseCommandLine(int argc, const char* const* argv) {
           }
           const char* value = argv[next++];
           if (*letter == 'f') {
-            topicname = value;
             for (const TopicKeyword& k : kTopics) {
               if (std::strncmp(value, k.word, std::strlen(k.word)) == 0) {
                 topic = k.topic;

@@ -23,7 +23,6 @@ extern int ilist;              // 0 convert to CSV, 1 list sensors
 extern int focus;              // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
 extern std::string focusname;  // the -n / -N value
 extern int topic;              // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
-extern std::string topicname;  // the -f value
 
 // Sensor listing: names in first-heard order with their hit counts.
 inline constexpr int kMaxSensors = 70;

@@ -222,14 +222,16 @@ TEST_F(ConverterTest, OptionGroupsAndValues) {
   JexFinish();
 
   JexResetState();
+  opened.clear();
   ASSERT_EQ(Parse({"-Nfe", "-l", "bat", "cap.jex"}), kGoOn);
   EXPECT_EQ(focus, 2);
   EXPECT_EQ(focusname, "-l");
   EXPECT_EQ(ilist, 0);
   EXPECT_EQ(topic, 6);
-  EXPECT_EQ(topicname, "bat");
   EXPECT_TRUE(gSettings.printEncryptedPackets);
   EXPECT_EQ(Messages(), "Focus on the sensor with tuple output: -l\nFilter on topic: bat 6\n");
+  // The values were taken as values: only the capture was opened.
+  EXPECT_EQ(opened, std::vector<std::string>{"cap.jex:rb"});
   JexFinish();
 
   // The last of repeated letters counts.
