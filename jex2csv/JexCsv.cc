@@ -93,6 +93,20 @@ inline std::uint32_t Le16(const std::uint8_t* rec, std::size_t at) { return Unpa
 
 constexpr char kEncrypted[] = "\tencrypted packet\n";
 
+// The nine sensor values of the record at rec, comma-separated, then the
+// line's end.
+inline char* PutValuesLine(char* p, const std::uint8_t* rec) {
+  p = PutUnsignedThen(p, rec[15], ',');
+  p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
+  p = PutUnsignedThen(p, Le16(rec, 17), ',');
+  p = PutHumidityThen(p, rec[20], rec[19], ',');
+  p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
+  p = PutUnsignedThen(p, Le16(rec, 23), ',');
+  p = PutUnsignedThen(p, Le16(rec, 25), ',');
+  p = PutUnsignedThen(p, Le16(rec, 27), ',');
+  return PutUnsignedThen(p, Le16(rec, 29), '\n');
+}
+
 // The default layout: every clear sensor packet with all its fields.
 char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t count, char* p) {
   for (const std::uint8_t* end = rec + count * kRecordSize; rec != end; rec += kRecordSize) {
@@ -106,15 +120,7 @@ char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t c
     p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
     p[0] = static_cast<char>('0' + type);
     p[1] = ',';
-    p = PutUnsignedThen(p + 2, rec[15], ',');
-    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
-    p = PutUnsignedThen(p, Le16(rec, 17), ',');
-    p = PutHumidityThen(p, rec[20], rec[19], ',');
-    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
-    p = PutUnsignedThen(p, Le16(rec, 23), ',');
-    p = PutUnsignedThen(p, Le16(rec, 25), ',');
-    p = PutUnsignedThen(p, Le16(rec, 27), ',');
-    p = PutUnsignedThen(p, Le16(rec, 29), '\n');
+    p = PutValuesLine(p + 2, rec);
   }
   return p;
 }
@@ -144,17 +150,7 @@ inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
     std::memcpy(p, kEncrypted, sizeof kEncrypted - 1);
     return p + sizeof kEncrypted - 1;
   }
-  if (o.topic == 0) {
-    p = PutUnsignedThen(p, rec[15], ',');
-    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
-    p = PutUnsignedThen(p, Le16(rec, 17), ',');
-    p = PutHumidityThen(p, rec[20], rec[19], ',');
-    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
-    p = PutUnsignedThen(p, Le16(rec, 23), ',');
-    p = PutUnsignedThen(p, Le16(rec, 25), ',');
-    p = PutUnsignedThen(p, Le16(rec, 27), ',');
-    return PutUnsignedThen(p, Le16(rec, 29), '\n');
-  }
+  if (o.topic == 0) return PutValuesLine(p, rec);
   if (o.focus != 2) *p++ = ',';
   switch (o.topic) {
     case 1:
