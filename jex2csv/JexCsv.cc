@@ -4,7 +4,6 @@
 // written with its digits.
 #include "jex2csv/JexCsv.h"
 
-#include <array>
 #include <cstring>
 
 #include "jex2csv/JexUtils.h"
@@ -12,22 +11,6 @@
 namespace jex {
 
 namespace {
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Two uppercase hexadecimal digits for every byte value.
-constexpr auto kHexPairs = [] {
-  std::array<char, 512> t{};
-  constexpr char kHex[] = "0123456789ABCDEF";
-  for (int b = 0; b < 256; ++b) {
-    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
-    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
-  }
-  return t;
-}();
 
 // The decimal text of every 16-bit value, its digits then its length in the
 // last byte: one 8-byte copy writes a number. Captures repeat a small set of
@@ -72,27 +55,18 @@ inline char* PutSignedThen(char* p, std::int32_t v, char sep) {
   return PutUnsignedThen(p, static_cast<std::uint32_t>(v < 0 ? -v : v), sep);
 }
 
-inline char* PutTwo(char* p, std::uint32_t v) {
-  std::memcpy(p, kDigitPairs + 2 * v, 2);
-  return p + 2;
-}
-
 // Relative humidity "whole.hh" then sep: the high byte, then the low byte
 // (256ths) as hundredths, low * 39 / 100 with the remainder dropped.
 inline char* PutHumidityThen(char* p, std::uint8_t whole, std::uint8_t fraction, char sep) {
   p = PutUnsignedThen(p, whole, '.');
-  p = PutTwo(p, fraction * 39u / 100u);
+  p = PutTwoDigits(p, fraction * 39u / 100u);
   *p = sep;
   return p + 1;
 }
 
-// The sensor name of the record at rec: its address bytes, last first.
+// The sensor name of the record at rec.
 inline char* PutName(char* p, const std::uint8_t* rec) {
-  std::memcpy(p, kHexPairs.data() + 2 * rec[12], 2);
-  std::memcpy(p + 2, kHexPairs.data() + 2 * rec[11], 2);
-  std::memcpy(p + 4, kHexPairs.data() + 2 * rec[10], 2);
-  std::memcpy(p + 6, kHexPairs.data() + 2 * rec[9], 2);
-  return p + 8;
+  return PutSensorName(p, UnpackLE32(rec, 9));
 }
 
 // The reception time as RtcToString (or RtcToStringSql for -N) writes it,
@@ -110,7 +84,7 @@ inline char* PutTimeThenComma(CsvBlockState_t& s, char* p, DateTime value) {
     s.minuteKey = key;
   }
   std::memcpy(p, s.minuteText, 24);  // 17 wanted; the rest is overwritten below
-  PutTwo(p + 17, value & 0x3Fu);
+  PutTwoDigits(p + 17, value & 0x3Fu);
   p[19] = ',';
   return p + 20;
 }
@@ -119,11 +93,25 @@ inline std::uint32_t Le16(const std::uint8_t* rec, std::size_t at) { return Unpa
 
 constexpr char kEncrypted[] = "\tencrypted packet\n";
 
+// The nine sensor values of the record at rec, comma-separated, then the
+// line's end.
+inline char* PutValuesLine(char* p, const std::uint8_t* rec) {
+  p = PutUnsignedThen(p, rec[15], ',');
+  p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
+  p = PutUnsignedThen(p, Le16(rec, 17), ',');
+  p = PutHumidityThen(p, rec[20], rec[19], ',');
+  p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
+  p = PutUnsignedThen(p, Le16(rec, 23), ',');
+  p = PutUnsignedThen(p, Le16(rec, 25), ',');
+  p = PutUnsignedThen(p, Le16(rec, 27), ',');
+  return PutUnsignedThen(p, Le16(rec, 29), '\n');
+}
+
 // The default layout: every clear sensor packet with all its fields.
 char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t count, char* p) {
   for (const std::uint8_t* end = rec + count * kRecordSize; rec != end; rec += kRecordSize) {
     const auto type = static_cast<std::int8_t>(rec[14]);
-    if (type < 1 || type > 3) continue;
+    if (!HasValuesInClear(type)) continue;
     p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
     p = PutName(p, rec);
     // The signal is rssi / 2 - 128: always -128 to -1.
@@ -132,15 +120,7 @@ char* FormatAllFields(CsvBlockState_t& s, const std::uint8_t* rec, std::size_t c
     p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
     p[0] = static_cast<char>('0' + type);
     p[1] = ',';
-    p = PutUnsignedThen(p + 2, rec[15], ',');
-    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
-    p = PutUnsignedThen(p, Le16(rec, 17), ',');
-    p = PutHumidityThen(p, rec[20], rec[19], ',');
-    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
-    p = PutUnsignedThen(p, Le16(rec, 23), ',');
-    p = PutUnsignedThen(p, Le16(rec, 25), ',');
-    p = PutUnsignedThen(p, Le16(rec, 27), ',');
-    p = PutUnsignedThen(p, Le16(rec, 29), '\n');
+    p = PutValuesLine(p + 2, rec);
   }
   return p;
 }
@@ -154,7 +134,7 @@ inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
     if (!o.focusComplete || std::memcmp(name, o.focusname, 8) != 0) return p;
   }
   const auto type = static_cast<std::int8_t>(rec[14]);
-  if (!o.printEncryptedPackets && (type < 1 || type > 3)) return p;
+  if (!o.printEncryptedPackets && !HasValuesInClear(type)) return p;
   p = PutTimeThenComma(s, p, UnpackLE32(rec, 4));
   if (o.focus != 2) {
     std::memcpy(p, name, 8);
@@ -166,21 +146,11 @@ inline char* FormatOne(CsvBlockState_t& s, const std::uint8_t* rec, char* p) {
     p = PutUnsignedThen(p + 2, 128u - rec[13] / 2u, ',');
     p = PutSignedThen(p, type, ',');
   }
-  if (type <= 0 || type == 4) {
+  if (IsEncryptedType(type)) {
     std::memcpy(p, kEncrypted, sizeof kEncrypted - 1);
     return p + sizeof kEncrypted - 1;
   }
-  if (o.topic == 0) {
-    p = PutUnsignedThen(p, rec[15], ',');
-    p = PutSignedThen(p, static_cast<std::int8_t>(rec[16]), ',');
-    p = PutUnsignedThen(p, Le16(rec, 17), ',');
-    p = PutHumidityThen(p, rec[20], rec[19], ',');
-    p = PutSignedThen(p, static_cast<std::int16_t>(Le16(rec, 21)), ',');
-    p = PutUnsignedThen(p, Le16(rec, 23), ',');
-    p = PutUnsignedThen(p, Le16(rec, 25), ',');
-    p = PutUnsignedThen(p, Le16(rec, 27), ',');
-    return PutUnsignedThen(p, Le16(rec, 29), '\n');
-  }
+  if (o.topic == 0) return PutValuesLine(p, rec);
   if (o.focus != 2) *p++ = ',';
   switch (o.topic) {
     case 1:

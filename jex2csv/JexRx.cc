@@ -21,15 +21,18 @@ constexpr std::int8_t kPktName = 4;
 constexpr std::size_t kNameChars = kJexNameSize - 1;  // the 16th byte is the terminator
 constexpr std::size_t kFieldSize = 32;                // user name and password fields
 
+// Where the fields of the request datagram start: "<", user name, password,
+// receiver address (6 bytes), time, sensor id, two zero bytes, ">".
+constexpr std::size_t kPetUserAt = 1;
+constexpr std::size_t kPetPasswordAt = kPetUserAt + kFieldSize;
+constexpr std::size_t kPetMacAt = kPetPasswordAt + kFieldSize;
+constexpr std::size_t kPetTimeAt = kPetMacAt + 6;
+constexpr std::size_t kPetSensorAt = kPetTimeAt + 4;
+constexpr std::size_t kPetZerosAt = kPetSensorAt + 4;
+static_assert(kPetZerosAt + 3 == kPetitionSize, "the fields fill the request datagram");
+
 void TellPaired() {
   if (JexDevicePairedCB != nullptr) JexDevicePairedCB(pairedDevices);
-}
-
-void PackLE32(std::uint8_t* out, std::uint32_t v) {
-  out[0] = static_cast<std::uint8_t>(v);
-  out[1] = static_cast<std::uint8_t>(v >> 8);
-  out[2] = static_cast<std::uint8_t>(v >> 16);
-  out[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
 void EncodeInfo(const JexInfo_t& info, std::uint8_t (&rec)[kJexInfoRecord]) {
@@ -120,10 +123,15 @@ void JexSetDevicePairedCB(JexDevicePairedCB_t CallBack) {
 
 JexDeviceInfo_t* JexSearchInfo(std::uint32_t address) {
   if (address == 0) return nullptr;
-  for (JexDeviceInfo_t& device : jexDeviceInfo) {
-    if (device.info.address == address) return &device;
+  // Every slot is compared, from the last to the first, without leaving
+  // early: packets of many sensors take turns, and a search whose length
+  // changes from packet to packet costs more in mispredicted branches than
+  // the few extra comparisons.
+  int found = kJexMaxDevices;
+  for (int i = kJexMaxDevices - 1; i >= 0; --i) {
+    found = jexDeviceInfo[i].info.address == address ? i : found;
   }
-  return nullptr;
+  return found < kJexMaxDevices ? &jexDeviceInfo[found] : nullptr;
 }
 
 const char* JexGetName(std::uint32_t address) {
@@ -290,17 +298,21 @@ void UdpMakePetition(void* datagram, std::uint32_t time, const void* destMac, co
   for (int i = 0; i < 5; ++i) aes_decrypt_128(scratch, scratch, key, key);
 
   buffer[0] = '<';
-  CopyField(buffer + 1, un);
-  CopyField(buffer + 33, pw);
-  std::memcpy(buffer + 65, destMac, 6);
-  PackLE32(buffer + 71, time);
-  PackLE32(buffer + 75, sId);
-  buffer[79] = 0;
-  buffer[80] = 0;
-  buffer[81] = '>';
+  CopyField(buffer + kPetUserAt, un);
+  CopyField(buffer + kPetPasswordAt, pw);
+  std::memcpy(buffer + kPetMacAt, destMac, 6);
+  PackLE32(buffer + kPetTimeAt, time);
+  PackLE32(buffer + kPetSensorAt, sId);
+  buffer[kPetZerosAt] = 0;
+  buffer[kPetZerosAt + 1] = 0;
+  buffer[kPetitionSize - 1] = '>';
 
-  static constexpr int kBlockOrder[] = {65, 49, 33, 17, 1};
-  for (const int at : kBlockOrder) aes_encrypt_128(buffer + at, buffer + at, key, key);
+  // Bytes 1 to 80 in five blocks, the last first, each under the last round
+  // key that the one before left.
+  for (std::size_t block = 5; block-- > 0;) {
+    std::uint8_t* at = buffer + kPetUserAt + block * kAesBlockSize;
+    aes_encrypt_128(at, at, key, key);
+  }
 }
 
 }  // namespace jex

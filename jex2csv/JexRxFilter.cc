@@ -170,17 +170,6 @@ bool ReadSnapshot(Run& run, std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t n) {
-  while (n > 0) {
-    const ssize_t w = ::write(fd, bytes, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    bytes += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
 // Replaces the store file with the snapshot: written beside it under a
 // temporary name and renamed over it once complete, so that a failure
 // leaves the old store in place.
@@ -189,7 +178,7 @@ bool InstallSnapshot(Run& run) {
   if (!ReadSnapshot(run, bytes)) return false;
   const int fd =
       ::openat(run.storeDir, kNewStoreName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  bool ok = fd >= 0 && WriteAll(fd, bytes.data(), bytes.size());
+  bool ok = fd >= 0 && platform::WriteAll(fd, bytes.data(), bytes.size());
   ok = fd >= 0 && ::close(fd) == 0 && ok;
   ok = ok && ::renameat(run.storeDir, kNewStoreName, run.storeDir, kJexInfoFileName) == 0;
   if (!ok) {
@@ -344,7 +333,7 @@ bool OpenOutput(Run& run) {
 // Writes whole records; after a refused write the run stops reading.
 bool WriteRecords(Run& run, const std::uint8_t* bytes, std::size_t n) {
   if (n == 0) return true;
-  if (WriteAll(run.output, bytes, n)) return true;
+  if (platform::WriteAll(run.output, bytes, n)) return true;
   Fail(run, "cannot write %s: %s", run.outputName.c_str(), ErrnoText());
   run.outputFailed = true;
   return false;
@@ -604,6 +593,10 @@ bool RxReadsRecords(const RxSettings_t& s) {
 
 bool RxPassRecord(std::uint8_t* record) {
   std::uint8_t* raw = record + kPacketOffset;
+  // Clear packets (types 1 to 3) come back from the library unchanged and
+  // unused types are ignored by it: neither needs the trip.
+  const auto rawType = static_cast<std::int8_t>(raw[5]);
+  if (rawType > 0 && rawType != 4) return true;
   JexPacket_t pkt;
   JexUnpackPkt(raw, &pkt);
   const std::int8_t type = pkt.pktType;

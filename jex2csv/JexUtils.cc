@@ -11,13 +11,6 @@ namespace jex {
 
 namespace {
 
-// Two decimal digits with a leading zero; every field of a DateTime is < 64.
-inline char* PutTwo(char* p, unsigned v) {
-  p[0] = static_cast<char>('0' + v / 10);
-  p[1] = static_cast<char>('0' + v % 10);
-  return p + 2;
-}
-
 char rtcString[21];     // RtcToString's text
 char rtcStringSql[21];  // RtcToStringSql's text
 
@@ -41,10 +34,7 @@ void JexUnpackPkt(const std::uint8_t* buffer, JexPacket_t* packet) {
 
 void JexRepackPkt(const JexPacket_t* pkt, std::uint8_t* buffer) {
   if (pkt == nullptr || buffer == nullptr) return;
-  buffer[0] = static_cast<std::uint8_t>(pkt->address);
-  buffer[1] = static_cast<std::uint8_t>(pkt->address >> 8);
-  buffer[2] = static_cast<std::uint8_t>(pkt->address >> 16);
-  buffer[3] = static_cast<std::uint8_t>(pkt->address >> 24);
+  PackLE32(buffer, pkt->address);
   buffer[4] = pkt->rssi;
   buffer[5] = static_cast<std::uint8_t>(pkt->pktType);
   std::memcpy(buffer + 6, pkt->data, kPayloadSize);
@@ -100,13 +90,7 @@ binUnit_t* FSfgetUnit(binUnit_t* dest, std::FILE* stream) {
   return dest;
 }
 
-void JexSensorName(std::uint32_t address, char name[9]) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (int i = 0; i < 8; ++i) {
-    name[i] = kHex[(address >> (28 - 4 * i)) & 0xFu];
-  }
-  name[8] = '\0';
-}
+void JexSensorName(std::uint32_t address, char name[9]) { *PutSensorName(name, address) = '\0'; }
 
 std::size_t RtcFormat(DateTime value, bool sql, char* out) {
   if (value < kDateTimeFirst) {
@@ -118,20 +102,21 @@ std::size_t RtcFormat(DateTime value, bool sql, char* out) {
     out[1] = '1';
     return 2;
   }
+  // Every field of a DateTime is below 64.
   const char dsep = sql ? '-' : '/';
   char* p = out;
-  p = PutTwo(p, 20);
-  p = PutTwo(p, value >> 26);
+  p = PutTwoDigits(p, 20);
+  p = PutTwoDigits(p, value >> 26);
   *p++ = dsep;
-  p = PutTwo(p, (value >> 22) & 0xFu);
+  p = PutTwoDigits(p, (value >> 22) & 0xFu);
   *p++ = dsep;
-  p = PutTwo(p, (value >> 17) & 0x1Fu);
+  p = PutTwoDigits(p, (value >> 17) & 0x1Fu);
   *p++ = sql ? ' ' : ',';
-  p = PutTwo(p, (value >> 12) & 0x1Fu);
+  p = PutTwoDigits(p, (value >> 12) & 0x1Fu);
   *p++ = ':';
-  p = PutTwo(p, (value >> 6) & 0x3Fu);
+  p = PutTwoDigits(p, (value >> 6) & 0x3Fu);
   *p++ = ':';
-  p = PutTwo(p, value & 0x3Fu);
+  p = PutTwoDigits(p, value & 0x3Fu);
   return static_cast<std::size_t>(p - out);
 }
 

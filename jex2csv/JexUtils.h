@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace jex {
@@ -97,6 +98,14 @@ inline std::uint32_t UnpackLE32(const std::uint8_t* buffer, std::size_t offset) 
          (static_cast<std::uint32_t>(buffer[offset + 3]) << 24);
 }
 
+// Byte writer: v into the four bytes at out, least significant first.
+inline void PackLE32(std::uint8_t* out, std::uint32_t v) {
+  out[0] = static_cast<std::uint8_t>(v);
+  out[1] = static_cast<std::uint8_t>(v >> 8);
+  out[2] = static_cast<std::uint8_t>(v >> 16);
+  out[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
 // Fills *unit from the 32 raw bytes of one record and returns unit.
 // dataNumber takes byte 0 alone; bytes 1 to 3 are not read.
 binUnit_t* ParseFileEntryToUnit(const std::uint8_t* received, binUnit_t* unit);
@@ -115,9 +124,56 @@ void JexUnpackSensorVals(const JexPacket_t* packet, JexSensorPacket_t* sensor);
 // bytes arrived over the cleared record.
 binUnit_t* FSfgetUnit(binUnit_t* dest, std::FILE* stream);
 
+// Text pieces of the record-at-a-time routines and the block formatter,
+// inline because the formatter writes them for every line.
+
+// "00" to "99": the two decimal digits of every value below 100.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Two uppercase hexadecimal digits for every byte value.
+inline constexpr std::array<char, 512> kHexPairs = [] {
+  std::array<char, 512> t{};
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (int b = 0; b < 256; ++b) {
+    t[static_cast<std::size_t>(2 * b)] = kHex[b >> 4];
+    t[static_cast<std::size_t>(2 * b + 1)] = kHex[b & 15];
+  }
+  return t;
+}();
+
+// Writes v (below 100) at p as two decimal digits, a leading zero included;
+// returns the end.
+inline char* PutTwoDigits(char* p, std::uint32_t v) {
+  std::memcpy(p, kDigitPairs + 2 * v, 2);
+  return p + 2;
+}
+
+// Writes the sensor name of an address at p: 8 uppercase hexadecimal digits,
+// most significant byte first, no terminator; returns the end.
+inline char* PutSensorName(char* p, std::uint32_t address) {
+  std::memcpy(p, kHexPairs.data() + 2 * (address >> 24), 2);
+  std::memcpy(p + 2, kHexPairs.data() + 2 * ((address >> 16) & 0xFFu), 2);
+  std::memcpy(p + 4, kHexPairs.data() + 2 * ((address >> 8) & 0xFFu), 2);
+  std::memcpy(p + 6, kHexPairs.data() + 2 * (address & 0xFFu), 2);
+  return p + 8;
+}
+
 // Writes the sensor name of an address into name: 8 uppercase hexadecimal
 // digits, most significant byte first, then a terminator (9 chars in all).
 void JexSensorName(std::uint32_t address, char name[9]);
+
+// True for the packet types whose payload holds sensor values in clear (1 to
+// 3): the packets the converter writes without -e and counts in a listing.
+inline bool HasValuesInClear(int type) { return type >= 1 && type <= 3; }
+
+// True for the packet types whose line (with -e) says "encrypted packet":
+// pairing (0), name (4), enciphered (-1 to -3) and the other negative types.
+// Types above 4 carry no values either, but their line reads the payload as
+// values all the same.
+inline bool IsEncryptedType(int type) { return type <= 0 || type == 4; }
 
 // Signal strength in dBm of a raw rssi byte: -128 to -1.
 inline int RssiToDbm(std::uint8_t rssi) { return rssi / 2 - 128; }

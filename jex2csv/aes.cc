@@ -6,6 +6,16 @@
 #include <cstddef>
 #include <cstring>
 
+// x86 processors may have AES instructions; the code that uses them is
+// compiled for them alone and called only after the processor said it has
+// them, so the program still runs on every x86 processor.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define JEX_AES_INSTRUCTIONS 1
+#include <wmmintrin.h>
+#endif
+
+#include "jex2csv/JexUtils.h"
+
 namespace jex {
 namespace {
 
@@ -76,18 +86,8 @@ void SubBytesShiftRows(Block& s) {
 }
 
 // A column as one word, row r in bits 8r to 8r+7, whatever the machine's
-// byte order.
-std::uint32_t LoadColumn(const std::uint8_t* col) {
-  return static_cast<std::uint32_t>(col[0]) | (static_cast<std::uint32_t>(col[1]) << 8) |
-         (static_cast<std::uint32_t>(col[2]) << 16) | (static_cast<std::uint32_t>(col[3]) << 24);
-}
-
-void StoreColumn(std::uint8_t* col, std::uint32_t w) {
-  col[0] = static_cast<std::uint8_t>(w);
-  col[1] = static_cast<std::uint8_t>(w >> 8);
-  col[2] = static_cast<std::uint8_t>(w >> 16);
-  col[3] = static_cast<std::uint8_t>(w >> 24);
-}
+// byte order: its four bytes read and written least significant first.
+std::uint32_t LoadColumn(const std::uint8_t* col) { return UnpackLE32(col, 0); }
 
 // xtime of the four bytes of a word at once.
 inline std::uint32_t Xtime4(std::uint32_t w) {
@@ -107,7 +107,7 @@ inline std::uint32_t MixColumn(std::uint32_t a) {
 }
 
 void MixColumns(Block& s) {
-  for (int c = 0; c < 4; ++c) StoreColumn(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
+  for (int c = 0; c < 4; ++c) PackLE32(s + 4 * c, MixColumn(LoadColumn(s + 4 * c)));
 }
 
 // Deciphering tables: kInvTable[0][x] is the column that InvMixColumns makes
@@ -176,25 +176,36 @@ inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32
 
 // The deciphering schedule of a last round key: InvMixColumns of round
 // keys 9 down to 1, and round key 0 (the cipher key). A receiver deciphers
-// packet after packet under the same few keys, so the schedules of recent
-// keys are kept in a small table, a slot per key chosen by a hash of it; a
-// key finds its own schedule only when all 16 bytes match.
+// packet after packet under the same few keys (a store holds 20), so the
+// schedules of recent keys are kept in a table of sets of two, the set
+// chosen by a hash of the key; a key finds its own schedule only when all 16
+// bytes match. A new key takes the place of the one in its set used less
+// recently, so two keys of one set never push each other out.
 struct DecryptSchedule {
   bool made = false;
   std::uint32_t last[4] = {};
   std::uint32_t mixed[9][4] = {};
   std::uint32_t first[4] = {};
 };
-constexpr std::size_t kSchedules = 64;
-DecryptSchedule schedules[kSchedules];
+constexpr int kScheduleSetBits = 10;
+struct ScheduleSet {
+  DecryptSchedule way[2];
+  int recent = 0;  // the way used last
+};
+ScheduleSet schedules[std::size_t{1} << kScheduleSetBits];
+
+bool Holds(const DecryptSchedule& d, const std::uint32_t (&key)[4]) {
+  return d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
+         d.last[3] == key[3];
+}
 
 const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
   const std::uint32_t h = (key[0] ^ key[1] ^ key[2] ^ key[3]) * 0x9E3779B1u;
-  DecryptSchedule& d = schedules[h >> 26];
-  if (d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
-      d.last[3] == key[3]) {
-    return d;
-  }
+  ScheduleSet& set = schedules[h >> (32 - kScheduleSetBits)];
+  if (Holds(set.way[set.recent], key)) return set.way[set.recent];
+  set.recent ^= 1;
+  DecryptSchedule& d = set.way[set.recent];
+  if (Holds(d, key)) return d;
   std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
   for (int r = 10; r >= 2; --r) {
     PrevRoundKeyWords(k, r);
@@ -209,7 +220,67 @@ const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
   return d;
 }
 
+// Deciphers with the tables: the state and round keys as column words.
+// InvShiftRows takes row r of column c from column c - r; each middle round
+// adds InvMixColumns of its round key, since
+// InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
+void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const DecryptSchedule& d) {
+  std::uint32_t w0 = LoadColumn(in) ^ d.last[0], w1 = LoadColumn(in + 4) ^ d.last[1];
+  std::uint32_t w2 = LoadColumn(in + 8) ^ d.last[2], w3 = LoadColumn(in + 12) ^ d.last[3];
+  for (const auto& m : d.mixed) {
+    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
+    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
+    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
+    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
+    w0 = t0;
+    w1 = t1;
+    w2 = t2;
+    w3 = t3;
+  }
+  PackLE32(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
+  PackLE32(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
+  PackLE32(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
+  PackLE32(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
+}
+
+#ifdef JEX_AES_INSTRUCTIONS
+// Deciphers with the processor's AES instructions. Their deciphering round
+// (InvShiftRows, InvSubBytes, InvMixColumns, then the round key added) wants
+// the middle round keys with InvMixColumns applied, as the schedule holds
+// them. On x86 a column word lies in memory as its four bytes in row order,
+// so the schedule's words load as the round keys' bytes.
+__attribute__((target("aes,sse2"))) void DecryptWithInstructions(const std::uint8_t* in,
+                                                                 std::uint8_t* out,
+                                                                 const DecryptSchedule& d) {
+  auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+  __m128i s = _mm_xor_si128(load(in), load(d.last));
+  for (const auto& m : d.mixed) s = _mm_aesdec_si128(s, load(m));
+  s = _mm_aesdeclast_si128(s, load(d.first));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), s);
+}
+
+bool ProcessorHasAes() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("aes") != 0;
+}
+#else
+bool ProcessorHasAes() { return false; }
+#endif
+
+bool PathAvailable(AesPath path) { return path == AesPath::kTables || ProcessorHasAes(); }
+
+// The path aes_decrypt_128 takes: the instructions wherever they exist.
+bool useInstructions = PathAvailable(AesPath::kInstructions);
+
 }  // namespace
+
+bool aes_path_available(AesPath path) { return PathAvailable(path); }
+
+bool aes_use_path(AesPath path) {
+  if (!PathAvailable(path)) return false;
+  useInstructions = path == AesPath::kInstructions;
+  return true;
+}
 
 void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
@@ -231,29 +302,19 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key) {
-  // State and round keys as column words. InvShiftRows takes row r of
-  // column c from column c - r; each middle round adds InvMixColumns of its
-  // round key, since InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
   std::uint32_t k[4];
   for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
   const DecryptSchedule& d = ScheduleFor(k);
-  std::uint32_t w0 = LoadColumn(in) ^ k[0], w1 = LoadColumn(in + 4) ^ k[1];
-  std::uint32_t w2 = LoadColumn(in + 8) ^ k[2], w3 = LoadColumn(in + 12) ^ k[3];
-  for (const auto& m : d.mixed) {
-    const std::uint32_t t0 = InvRoundColumn(w0, w3, w2, w1) ^ m[0];
-    const std::uint32_t t1 = InvRoundColumn(w1, w0, w3, w2) ^ m[1];
-    const std::uint32_t t2 = InvRoundColumn(w2, w1, w0, w3) ^ m[2];
-    const std::uint32_t t3 = InvRoundColumn(w3, w2, w1, w0) ^ m[3];
-    w0 = t0;
-    w1 = t1;
-    w2 = t2;
-    w3 = t3;
+#ifdef JEX_AES_INSTRUCTIONS
+  if (useInstructions) {
+    DecryptWithInstructions(in, out, d);
+  } else {
+    DecryptWithTables(in, out, d);
   }
-  StoreColumn(out, InvLastColumn(w0, w3, w2, w1) ^ d.first[0]);
-  StoreColumn(out + 4, InvLastColumn(w1, w0, w3, w2) ^ d.first[1]);
-  StoreColumn(out + 8, InvLastColumn(w2, w1, w0, w3) ^ d.first[2]);
-  StoreColumn(out + 12, InvLastColumn(w3, w2, w1, w0) ^ d.first[3]);
-  for (int c = 0; c < 4; ++c) StoreColumn(o_key + 4 * c, d.first[c]);
+#else
+  DecryptWithTables(in, out, d);
+#endif
+  for (int c = 0; c < 4; ++c) PackLE32(o_key + 4 * c, d.first[c]);
 }
 
 }  // namespace jex

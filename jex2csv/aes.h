@@ -25,6 +25,19 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key);
 
+// The ways aes_decrypt_128 deciphers a block: by lookup tables, on any
+// processor, or by the processor's own AES instructions (x86 processors
+// that have them). Both give the same bytes; the faster one available is
+// taken when the program starts.
+enum class AesPath { kTables, kInstructions };
+
+// True when this build and this processor can decipher by path.
+bool aes_path_available(AesPath path);
+
+// Makes aes_decrypt_128 decipher by path from now on; false, changing
+// nothing, when the path is not available.
+bool aes_use_path(AesPath path);
+
 }  // namespace jex
 
 #endif  // JEX2CSV_AES_H_

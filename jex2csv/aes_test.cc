@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,25 @@ TEST(Aes128, EnciphersOutOfPlaceAndLeavesLastRoundKey) {
   }
 }
 
-TEST(Aes128, DeciphersOutOfPlaceAndLeavesCipherKey) {
+// The deciphering tests run once per path this machine has; the path taken
+// when the program starts is put back after each.
+class Aes128Decipher : public ::testing::TestWithParam<AesPath> {
+ protected:
+  void SetUp() override {
+    if (!aes_use_path(GetParam())) GTEST_SKIP() << "this processor has no AES instructions";
+  }
+  void TearDown() override {
+    if (!aes_use_path(AesPath::kInstructions)) aes_use_path(AesPath::kTables);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, Aes128Decipher,
+                         ::testing::Values(AesPath::kTables, AesPath::kInstructions),
+                         [](const ::testing::TestParamInfo<AesPath>& p) {
+                           return p.param == AesPath::kTables ? "Tables" : "Instructions";
+                         });
+
+TEST_P(Aes128Decipher, DeciphersOutOfPlaceAndLeavesCipherKey) {
   for (const Vector& v : kVectors) {
     const Bytes16 last = FromHex(v.last_round_key), cipher = FromHex(v.cipher);
     Bytes16 out{}, o_key{};
@@ -60,7 +79,7 @@ TEST(Aes128, DeciphersOutOfPlaceAndLeavesCipherKey) {
   }
 }
 
-TEST(Aes128, WorksInPlaceWithSharedKeyBuffer) {
+TEST_P(Aes128Decipher, WorksInPlaceWithSharedKeyBuffer) {
   for (const Vector& v : kVectors) {
     Bytes16 block = FromHex(v.plain), key = FromHex(v.key);
     aes_encrypt_128(block.data(), block.data(), key.data(), key.data());
@@ -75,7 +94,7 @@ TEST(Aes128, WorksInPlaceWithSharedKeyBuffer) {
 
 // The convention chains: the key left by deciphering re-enciphers to the key
 // it came from, and any block survives the round trip under any key.
-TEST(Aes128, RoundTripOfTheKeyConvention) {
+TEST_P(Aes128Decipher, RoundTripOfTheKeyConvention) {
   Bytes16 key{}, block{};
   for (int trial = 0; trial < 64; ++trial) {
     for (std::size_t i = 0; i < 16; ++i) {
@@ -91,11 +110,11 @@ TEST(Aes128, RoundTripOfTheKeyConvention) {
   }
 }
 
-// Deciphering keeps the schedules of recent keys. Keys whose four words are
-// the same words in another order share a table slot; taking turns, each
-// must still decipher under its own schedule, and so must many keys in a
-// row, more than the table holds, visited twice.
-TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
+// Deciphering keeps the schedules of recent keys in sets of two. Keys whose
+// four words are the same words in another order share a set; three of them
+// taking turns must each still decipher under its own schedule, and so must
+// many keys in a row, more than the table holds (2048), visited twice.
+TEST_P(Aes128Decipher, DeciphersUnderTheKeyGivenWhateverCameBefore) {
   struct Sealed {
     Bytes16 last, cipher, plain, key;
   };
@@ -108,20 +127,22 @@ TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
     sealed.push_back(s);
   };
   for (int n = 0; n < 8; ++n) {
-    Bytes16 a{}, b{};
-    // Last round keys a and b with their words swapped: only a's and b's
-    // cipher keys are found by deciphering, so work back from the last keys.
+    // Last round keys a, b and c with their words turned: only their cipher
+    // keys are found by deciphering, so work back from the last keys.
+    Bytes16 a{}, b{}, c{};
     for (std::size_t i = 0; i < 16; ++i) a[i] = static_cast<std::uint8_t>(n * 31 + i * 7 + 1);
     for (std::size_t i = 0; i < 16; ++i) b[i] = a[(i + 4) % 16];
-    for (const Bytes16* last : {&a, &b}) {
+    for (std::size_t i = 0; i < 16; ++i) c[i] = a[(i + 8) % 16];
+    for (const Bytes16* last : {&a, &b, &c}) {
       Bytes16 scratch{}, key{};
       aes_decrypt_128(scratch.data(), scratch.data(), last->data(), key.data());
       seal(key, n);
     }
   }
-  for (int n = 0; n < 150; ++n) {
+  for (int n = 0; n < 2100; ++n) {
     Bytes16 key{};
     for (std::size_t i = 0; i < 16; ++i) key[i] = static_cast<std::uint8_t>(n * 3 + i * i);
+    key[15] = static_cast<std::uint8_t>(n >> 8);
     seal(key, n);
   }
   for (int pass = 0; pass < 2; ++pass) {
@@ -132,6 +153,31 @@ TEST(Aes128, DeciphersUnderTheKeyGivenWhateverCameBefore) {
       ASSERT_EQ(out, s.plain) << "pass " << pass << ", key " << i;
       ASSERT_EQ(key, s.key) << "pass " << pass << ", key " << i;
     }
+  }
+}
+
+// The two paths side by side on random last round keys and blocks, in place
+// and out of place: the same clear block and the same cipher key.
+TEST(Aes128, InstructionsAndTablesDecipherAlike) {
+  if (!aes_path_available(AesPath::kInstructions)) {
+    GTEST_SKIP() << "this processor has no AES instructions";
+  }
+  std::mt19937 rng(20261210);
+  auto fill = [&](Bytes16& b) {
+    for (std::uint8_t& x : b) x = static_cast<std::uint8_t>(rng());
+  };
+  for (int trial = 0; trial < 5000; ++trial) {
+    Bytes16 last{}, block{};
+    fill(last);
+    fill(block);
+    Bytes16 byTables{}, tablesKey{}, byInstructions = block, instructionsKey = last;
+    ASSERT_TRUE(aes_use_path(AesPath::kTables));
+    aes_decrypt_128(block.data(), byTables.data(), last.data(), tablesKey.data());
+    ASSERT_TRUE(aes_use_path(AesPath::kInstructions));
+    aes_decrypt_128(byInstructions.data(), byInstructions.data(), instructionsKey.data(),
+                    instructionsKey.data());
+    ASSERT_EQ(byInstructions, byTables) << "trial " << trial;
+    ASSERT_EQ(instructionsKey, tablesKey) << "trial " << trial;
   }
 }
 

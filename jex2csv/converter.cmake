@@ -22,6 +22,11 @@ vud_add_test(jex2csv_test
 vud_add_test(jex_csv_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/JexCsv_test.cc
   LIBS jex_converter)
+# Seeded random inputs for the date-time reader, the command line and decoding,
+# compared with the plain rendering the end-to-end tests also use.
+vud_add_test(jex2csv_fuzz_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv_fuzz_test.cc
+  LIBS jex_converter)
 
 # libFuzzer harness over the date-time reader, the command line and decoding.
 if(VUD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")

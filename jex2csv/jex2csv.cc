@@ -5,6 +5,7 @@
 #include "jex2csv/jex2csv.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <limits>
@@ -25,7 +26,6 @@ int ilist = 0;
 int focus = 0;
 std::string focusname;
 int topic = 0;
-std::string topicname;
 char envname[kMaxSensors][8];
 std::int32_t mapsenhits[kMaxSensors];
 std::int32_t howmany = -1;
@@ -49,13 +49,17 @@ bool outputFailed = false;
 constexpr std::size_t kBlockRecords = 8192;
 constexpr std::size_t kBlockBytes = kBlockRecords * kRecordSize;
 constexpr std::size_t kBlockTextBytes = kBlockRecords * kCsvRoomPerRecord;
-// Threads that format a seekable capture at most: two keep the output at the
-// pace of the disk.
+// Threads that format a capture at most: two keep the output at the pace of
+// the disk.
 constexpr int kMaxWorkers = 2;
-
-// Packets that carry no readable sensor values: pairing, name, enciphered
-// and the unused negative types.
-inline bool IsEncryptedType(int type) { return type <= 0 || type == 4; }
+// A pipe into the converter holds this much, so that the program feeding it
+// and the converter take turns less often.
+constexpr int kPipeBytes = 1 << 20;
+// A stream's output file is set aside on disk this far ahead of what has
+// been written (its final size is not known in advance).
+constexpr std::int64_t kReserveStep = std::int64_t{64} << 20;
+// Longest wait for stream input before a refused write is looked at.
+constexpr int kPollMs = 100;
 
 // Relative humidity "whole.hh": the high byte, then the low byte (256ths)
 // as hundredths, low * 39 / 100 with the remainder dropped.
@@ -126,22 +130,69 @@ PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
   return end;
 }
 
-// A conversion of a seekable capture in ordered chunks of kBlockRecords:
-// worker w reads (by position) and formats chunks w, w + n, w + 2n, ... and
-// writes each when its turn comes, so the lines leave strictly in capture
-// order while the other workers format the chunks after it.
+// A conversion in ordered chunks of kBlockRecords, each worker formatting
+// its chunks while the others read, format or write theirs; a chunk's lines
+// are written when its turn comes, so they leave strictly in capture order.
+// A seekable capture is read by position: worker w takes chunks w, w + n,
+// w + 2n, ... A stream is read one chunk after the other from its current
+// position by whichever worker is free, each chunk whole (only the last is
+// shorter), so its records fall into the same chunks as in a file.
 struct ChunkRun {
   int inFd = -1;
   int outFd = -1;
-  std::int64_t start = 0;  // capture offset of chunk 0
-  int workers = 1;         // workers running, settled before any takes a chunk
+  std::int64_t start = -1;  // capture offset of chunk 0; negative for a stream
+  int workers = 1;          // workers running, settled before any takes a chunk
   CsvLayout_t layout;
   std::mutex mutex;
   std::condition_variable turnTaken;
   std::uint64_t turn = 0;  // the chunk whose lines go out next
   bool over = false;       // the end, a read error or a refused write was met
   PassEnd end;
+  // Output set aside on disk ahead of the lines, in steps; only the worker
+  // whose turn it is touches these.
+  bool reserving = false;
+  std::int64_t written = 0;
+  std::int64_t reserved = 0;
+  // A stream: one worker reads at a time, taking the next chunk number.
+  std::mutex readMutex;
+  std::uint64_t nextChunk = 0;
+  bool readEnded = false;                 // the stream ended or failed
+  std::atomic<bool> writeRefused{false};  // readers stop waiting for input
 };
+
+// Reads the next whole chunk of a stream into buffer: kBlockBytes, or fewer
+// at its end or after a read error (*failed). Input is taken as it arrives,
+// and a wait for it is cut short when a write was refused meanwhile, so that
+// a source that sends slowly does not hold up the end of the run.
+std::size_t ReadStreamChunk(ChunkRun& run, std::uint8_t* buffer, bool* failed) {
+  std::size_t got = 0;
+  *failed = false;
+  while (got < kBlockBytes) {
+    while (!platform::WaitReadable(run.inFd, kPollMs)) {
+      if (run.writeRefused.load()) return got;
+    }
+    // What is waiting when the stream tells; else up to the chunk's end.
+    const int waiting = platform::BytesWaiting(run.inFd);
+    const std::size_t left = kBlockBytes - got;
+    const std::size_t want = waiting > 0 ? std::min(left, static_cast<std::size_t>(waiting)) : left;
+    const std::size_t r = gReadCapture(run.inFd, buffer + got, want, -1, failed);
+    got += r;
+    if (*failed || r == 0 || (waiting <= 0 && r < want)) break;
+  }
+  return got;
+}
+
+// Writes a chunk's lines, setting aside disk space ahead of them first
+// where the run reserves.
+bool WriteChunk(ChunkRun& run, const char* text, std::size_t n) {
+  if (run.reserving && run.written + static_cast<std::int64_t>(n) > run.reserved) {
+    const std::int64_t from = run.reserved;
+    run.reserved = run.written + static_cast<std::int64_t>(n) + kReserveStep;
+    platform::ReserveSpaceFrom(run.outFd, from, run.reserved - from);
+  }
+  run.written += static_cast<std::int64_t>(n);
+  return gWriteOutput(run.outFd, text, n);
+}
 
 void ConvertChunks(ChunkRun& run, int worker) {
   int workers = 1;
@@ -150,15 +201,24 @@ void ConvertChunks(ChunkRun& run, int worker) {
     std::lock_guard<std::mutex> lock(run.mutex);
     workers = run.workers;
   }
+  const bool stream = run.start < 0;
   const auto in = Buffer<std::uint8_t>(kBlockBytes);
   const auto text = Buffer<char>(kBlockTextBytes);
   CsvBlockState_t state;
   state.layout = run.layout;
   for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(workers)) {
     bool readFailed = false;
-    const std::size_t got =
-        gReadCapture(run.inFd, in.get(), kBlockBytes,
-                     run.start + static_cast<std::int64_t>(k * kBlockBytes), &readFailed);
+    std::size_t got = 0;
+    if (stream) {
+      std::lock_guard<std::mutex> lock(run.readMutex);
+      if (run.readEnded) return;
+      k = run.nextChunk++;
+      got = ReadStreamChunk(run, in.get(), &readFailed);
+      run.readEnded = readFailed || got < kBlockBytes;
+    } else {
+      got = gReadCapture(run.inFd, in.get(), kBlockBytes,
+                         run.start + static_cast<std::int64_t>(k * kBlockBytes), &readFailed);
+    }
     const char* stop = FormatCsvRecords(state, in.get(), got / kRecordSize, text.get());
     std::unique_lock<std::mutex> lock(run.mutex);
     run.turnTaken.wait(lock, [&] { return run.over || run.turn == k; });
@@ -166,8 +226,8 @@ void ConvertChunks(ChunkRun& run, int worker) {
     // that grew meanwhile) is not part of it.
     if (run.over) return;
     lock.unlock();
-    const bool wrote =
-        gWriteOutput(run.outFd, text.get(), static_cast<std::size_t>(stop - text.get()));
+    const bool wrote = WriteChunk(run, text.get(), static_cast<std::size_t>(stop - text.get()));
+    if (!wrote) run.writeRefused.store(true);
     lock.lock();
     run.end.writeFailed = !wrote;
     run.end.readFailed = readFailed;
@@ -178,6 +238,10 @@ void ConvertChunks(ChunkRun& run, int worker) {
   }
 }
 
+// Converts the capture on inFd in ordered chunks with `workers` threads:
+// from offset start by position, or as a stream when start is negative.
+// reserve > 0 sets that much of the output aside first; reserve < 0 sets it
+// aside in steps as the lines grow.
 PassEnd ReadInChunks(int inFd, int outFd, std::int64_t start, int workers, std::int64_t reserve) {
   ChunkRun run;
   run.inFd = inFd;
@@ -186,6 +250,7 @@ PassEnd ReadInChunks(int inFd, int outFd, std::int64_t start, int workers, std::
   run.workers = workers;
   run.layout = CurrentLayout();
   if (reserve > 0) platform::ReserveSpace(outFd, reserve);
+  run.reserving = reserve < 0;
   std::vector<std::thread> helpers;
   {
     // A thread the system refuses leaves its chunks to the workers that run:
@@ -202,7 +267,7 @@ PassEnd ReadInChunks(int inFd, int outFd, std::int64_t start, int workers, std::
   }
   ConvertChunks(run, 0);
   for (std::thread& t : helpers) t.join();
-  if (reserve > 0) platform::ReleaseSpace(outFd);
+  if (reserve != 0) platform::ReleaseSpace(outFd);
   return run.end;
 }
 
@@ -280,7 +345,6 @@ void JexResetState() {
   focus = 0;
   focusname.clear();
   topic = 0;
-  topicname.clear();
   EmptyList();
   inputName.clear();
   outputName.clear();
@@ -367,7 +431,6 @@ int JexParseCommandLine(int argc, const char* const* argv) {
           }
           const char* value = argv[next++];
           if (*letter == 'f') {
-            topicname = value;
             for (const TopicKeyword& k : kTopics) {
               if (std::strncmp(value, k.word, std::strlen(k.word)) == 0) {
                 topic = k.topic;
@@ -420,7 +483,7 @@ void JexNewEntry(const binUnit_t& unit) {
     // Only the first 8 characters of the value count; a shorter one never matches.
     if (focusname.size() < 8 || std::memcmp(name, focusname.data(), 8) != 0) return;
   }
-  if (!gSettings.printEncryptedPackets && (pkt.pktType < 1 || pkt.pktType > 3)) return;
+  if (!gSettings.printEncryptedPackets && !HasValuesInClear(pkt.pktType)) return;
 
   std::string line = focus == 2 ? RtcToStringSql(unit.dataTime) : RtcToString(unit.dataTime);
   line += ',';
@@ -474,7 +537,7 @@ void JexNewEntry(const binUnit_t& unit) {
 
 void JexCountEntry(const binUnit_t& unit) {
   const auto type = static_cast<std::int8_t>(Unpack8(unit.data, 5));
-  if (type < 1 || type > 3) return;
+  if (!HasValuesInClear(type)) return;
   // A name stands for exactly one address, so addresses compare as names do.
   const std::uint32_t address = UnpackLE32(unit.data, 0);
   for (std::int32_t k = 0; k <= howmany; ++k) {
@@ -517,25 +580,35 @@ void JexDataRead() {
 
   // A capture opened by name on a regular file is read by position, in
   // chunks that several threads format; standard input, pipes and devices
-  // are read as a stream.
+  // are read as a stream, also in chunks on several threads when converting.
   const bool seekable = in != stdin && platform::IsRegularFile(inFd);
   const std::int64_t start = seekable ? platform::CurrentOffset(inFd) : -1;
   const std::int64_t size = seekable && start >= 0 ? platform::FileSize(inFd) - start : -1;
   // A new output file of the full layout gets its likely size set aside
   // first (2.1 bytes of CSV per capture byte): the file system then finds the
   // blocks of each write ready. The unused part is given back at the end.
+  // From a stream the size is not known: an empty output file is then set
+  // aside in steps ahead of the lines.
   std::int64_t reserve = 0;
   if (ilist == 0 && out != stdout && focus == 0 && topic == 0 && size > 0 &&
       platform::IsRegularFile(outFd) && platform::FileSize(outFd) == 0) {
     reserve = size / 10 * 21;
   }
+  if (ilist == 0 && start < 0 && focus == 0 && topic == 0 && platform::IsRegularFile(outFd) &&
+      platform::FileSize(outFd) == 0) {
+    reserve = -1;
+  }
+  if (start < 0 && platform::IsPipe(inFd)) platform::EnlargePipe(inFd, kPipeBytes);
   int workers = gWorkers > 0 ? gWorkers : std::min(platform::UsableProcessors(), kMaxWorkers);
-  if (ilist == 1 || start < 0) workers = 1;
+  if (ilist == 1) workers = 1;
 
   PassEnd end;
   if (!outputFailed) {
-    end = workers > 1 ? ReadInChunks(inFd, outFd, start, workers, reserve)
-                      : ReadAsStream(inFd, outFd, reserve);
+    if (workers > 1) {
+      end = ReadInChunks(inFd, outFd, start, workers, reserve);
+    } else {
+      end = ReadAsStream(inFd, outFd, std::max<std::int64_t>(reserve, 0));
+    }
   }
   if (end.writeFailed || outputFailed) {
     outputFailed = true;

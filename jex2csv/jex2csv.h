@@ -23,7 +23,6 @@ extern int ilist;              // 0 convert to CSV, 1 list sensors
 extern int focus;              // 0 all sensors, 1 one sensor (-n), 2 tuple output (-N)
 extern std::string focusname;  // the -n / -N value
 extern int topic;              // 0 all fields, 1 dbt, 2 rh, 3 lux, 4 pirc, 5 sw, 6 bat
-extern std::string topicname;  // the -f value
 
 // Sensor listing: names in first-heard order with their hit counts.
 inline constexpr int kMaxSensors = 70;
@@ -49,9 +48,9 @@ using ReadCaptureFn = std::size_t (*)(int fd, void* buffer, std::size_t len, std
 using WriteOutputFn = bool (*)(int fd, const void* buffer, std::size_t len);
 extern ReadCaptureFn gReadCapture;
 extern WriteOutputFn gWriteOutput;
-// Threads that convert a capture opened by name on a regular file: 0 takes
-// as many as the processors the process may use, at most two; 1 reads it as
-// a stream like standard input. Listing always reads as a stream.
+// Threads that convert a capture: 0 takes as many as the processors the
+// process may use, at most two; 1 reads it in blocks, one after the other,
+// on the calling thread. Listing always reads that way.
 extern int gWorkers;
 
 // Returned by JexParseCommandLine when the run goes on to the read loop.
@@ -77,12 +76,13 @@ int JexParseCommandLine(int argc, const char* const* argv);
 
 // Reads the whole capture in 32-byte records and writes their CSV lines, or
 // in listing mode counts each with JexCountEntry and then writes the
-// listing. A capture opened by name on a regular file is read by position in
-// ordered chunks that gWorkers threads format; standard input and other
-// streams are read in blocks, one after the other. Both give the same bytes
-// and messages. A trailing fragment shorter than a record is dropped
-// silently. A read error or a failed write sets gExitStatus to 1 after a
-// message; so does, without one, a listing that gMessages refused.
+// listing. The capture is converted in ordered chunks that gWorkers threads
+// format: a capture opened by name on a regular file read by position,
+// standard input and other streams one chunk after the other (a pipe is
+// enlarged to 1 MiB first). With one thread it is read in blocks, one after
+// the other. All give the same bytes and messages. A trailing fragment shorter than a record is
+// dropped silently. A read error or a failed write sets gExitStatus to 1 after a message; so does,
+// without one, a listing that gMessages refused.
 void JexDataRead();
 
 // Writes the CSV line of one record (at most one line) to gSettings.outputFile,

@@ -4,10 +4,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "jex2csv/platform.h"
@@ -218,14 +222,16 @@ TEST_F(ConverterTest, OptionGroupsAndValues) {
   JexFinish();
 
   JexResetState();
+  opened.clear();
   ASSERT_EQ(Parse({"-Nfe", "-l", "bat", "cap.jex"}), kGoOn);
   EXPECT_EQ(focus, 2);
   EXPECT_EQ(focusname, "-l");
   EXPECT_EQ(ilist, 0);
   EXPECT_EQ(topic, 6);
-  EXPECT_EQ(topicname, "bat");
   EXPECT_TRUE(gSettings.printEncryptedPackets);
   EXPECT_EQ(Messages(), "Focus on the sensor with tuple output: -l\nFilter on topic: bat 6\n");
+  // The values were taken as values: only the capture was opened.
+  EXPECT_EQ(opened, std::vector<std::string>{"cap.jex:rb"});
   JexFinish();
 
   // The last of repeated letters counts.
@@ -516,16 +522,20 @@ std::vector<std::uint8_t> MixedCapture(std::size_t n, std::uint64_t seed) {
 std::int64_t readFailsAt = -1;
 std::int64_t writeStopsAt = -1;
 std::int64_t writtenSoFar = 0;
+std::int64_t streamReadSoFar = 0;  // read from the current position (a pipe has none)
 
 std::size_t FailingRead(int fd, void* buffer, std::size_t len, std::int64_t at, bool* failed) {
-  const std::int64_t from = at >= 0 ? at : platform::CurrentOffset(fd);
+  const std::int64_t from = at >= 0 ? at : streamReadSoFar;
+  std::size_t got = 0;
   if (readFailsAt >= 0 && from + static_cast<std::int64_t>(len) > readFailsAt) {
     const auto before = static_cast<std::size_t>(std::max<std::int64_t>(0, readFailsAt - from));
-    const std::size_t got = platform::ReadFull(fd, buffer, before, at, failed);
+    got = platform::ReadFull(fd, buffer, before, at, failed);
     *failed = true;
-    return got;
+  } else {
+    got = platform::ReadFull(fd, buffer, len, at, failed);
   }
-  return platform::ReadFull(fd, buffer, len, at, failed);
+  if (at < 0) streamReadSoFar += static_cast<std::int64_t>(got);
+  return got;
 }
 
 bool FailingWrite(int fd, const void* buffer, std::size_t len) {
@@ -545,24 +555,29 @@ struct PassResult {
   }
 };
 
+// Where a pass reads the capture from: a file opened by name, or a pipe
+// that a thread fills (as standard input from another program).
+enum class Source { kFile, kPipe };
+
 class ReadPathsTest : public ConverterTest {
  protected:
+  void SetUp() override {
+    ConverterTest::SetUp();
+    // A pass that stops early closes its pipe on the thread still filling it.
+    savedPipeAction_ = std::signal(SIGPIPE, SIG_IGN);
+  }
   void TearDown() override {
+    std::signal(SIGPIPE, savedPipeAction_);
     gReadCapture = &platform::ReadFull;
     gWriteOutput = &platform::WriteAll;
     gWorkers = 0;
     readFailsAt = writeStopsAt = -1;
     ConverterTest::TearDown();
   }
-  // Runs JexDataRead over capture with the command-line options args and
-  // `workers` threads.
-  PassResult Pass(const std::vector<std::uint8_t>& capture, std::vector<const char*> args,
-                  int workers) {
+  // Parses args with a capture name and sets the run up to read in and
+  // write to output_ with `workers` threads.
+  void Prepare(std::FILE* in, std::vector<const char*> args, int workers) {
     JexResetState();
-    std::FILE* in = std::tmpfile();
-    EXPECT_NE(in, nullptr);
-    EXPECT_EQ(std::fwrite(capture.data(), 1, capture.size(), in), capture.size());
-    std::rewind(in);
     args.push_back("cap.jex");
     EXPECT_EQ(Parse(args), kGoOn);
     std::fclose(gSettings.inputFile);  // the scratch file FakeOpen gave
@@ -571,7 +586,9 @@ class ReadPathsTest : public ConverterTest {
     gSettings.outputFile = output_;
     gWorkers = workers;
     writtenSoFar = 0;
-    JexDataRead();
+    streamReadSoFar = 0;
+  }
+  PassResult Finish() {
     gSettings.outputFile = nullptr;  // output_ stays open for the next pass
     PassResult r;
     r.status = JexFinish();
@@ -579,6 +596,32 @@ class ReadPathsTest : public ConverterTest {
     r.messages = Messages();
     return r;
   }
+  // Runs JexDataRead over capture from source with the command-line options
+  // args and `workers` threads.
+  PassResult Pass(const std::vector<std::uint8_t>& capture, std::vector<const char*> args,
+                  int workers, Source source = Source::kFile) {
+    if (source == Source::kPipe) {
+      int fds[2];
+      EXPECT_EQ(::pipe(fds), 0);
+      std::thread feeder([&] {
+        platform::WriteAll(fds[1], capture.data(), capture.size());
+        ::close(fds[1]);
+      });
+      Prepare(::fdopen(fds[0], "rb"), args, workers);
+      JexDataRead();
+      PassResult r = Finish();  // closes the pipe's reading end
+      feeder.join();
+      return r;
+    }
+    std::FILE* in = std::tmpfile();
+    EXPECT_NE(in, nullptr);
+    EXPECT_EQ(std::fwrite(capture.data(), 1, capture.size(), in), capture.size());
+    std::rewind(in);
+    Prepare(in, args, workers);
+    JexDataRead();
+    return Finish();
+  }
+  void (*savedPipeAction_)(int) = SIG_DFL;
 };
 
 TEST_F(ReadPathsTest, ChunksAndStreamGiveTheSameBytesForEveryLayout) {
@@ -604,9 +647,13 @@ TEST_F(ReadPathsTest, ChunksAndStreamGiveTheSameBytesForEveryLayout) {
     if (args.empty()) {
       EXPECT_GT(stream.output.size(), 45000u * 40);
     }
-    for (int workers : {2, 3}) {
-      EXPECT_TRUE(Pass(capture, args, workers) == stream)
-          << workers << " workers, " << args.size() << " options " << (args.empty() ? "" : args[0]);
+    for (Source source : {Source::kFile, Source::kPipe}) {
+      for (int workers : {1, 2, 3}) {
+        if (source == Source::kFile && workers == 1) continue;
+        EXPECT_TRUE(Pass(capture, args, workers, source) == stream)
+            << (source == Source::kPipe ? "pipe, " : "file, ") << workers << " workers, "
+            << args.size() << " options " << (args.empty() ? "" : args[0]);
+      }
     }
   }
   // The listing saw the table fill up: 70 names, not 90.
@@ -642,8 +689,34 @@ TEST_F(ReadPathsTest, FailuresInTheMiddleEndBothPathsAlike) {
     if (c.writeStopsAt > 0) {
       EXPECT_EQ(static_cast<std::int64_t>(stream.output.size()), c.writeStopsAt);
     }
-    EXPECT_TRUE(Pass(capture, c.args, 2) == stream) << c.readFailsAt << " " << c.writeStopsAt;
+    for (Source source : {Source::kFile, Source::kPipe}) {
+      EXPECT_TRUE(Pass(capture, c.args, 2, source) == stream)
+          << c.readFailsAt << " " << c.writeStopsAt << (source == Source::kPipe ? " pipe" : "");
+    }
   }
+}
+
+// A source that goes quiet without closing (a live receiver) must not hold
+// up the end of a run whose output refused the lines: the thread waiting
+// for the next chunk gives up.
+TEST_F(ReadPathsTest, ARefusedWriteEndsTheRunWhileAStreamIsQuiet) {
+  const std::vector<std::uint8_t> capture = MixedCapture(8192 * 3 / 2, 3);
+  gWriteOutput = &FailingWrite;
+  writeStopsAt = 100;
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::thread feeder([&] { platform::WriteAll(fds[1], capture.data(), capture.size()); });
+  Prepare(::fdopen(fds[0], "rb"), {}, 2);
+  auto run = std::async(std::launch::async, [] { JexDataRead(); });
+  const bool ended = run.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  EXPECT_TRUE(ended) << "the run waited for more input";
+  ::close(fds[1]);  // ends the stream, whatever happened
+  run.get();
+  feeder.join();
+  const PassResult r = Finish();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.messages, "Could not write file stdout!\n");
+  EXPECT_EQ(r.output.size(), 100u);
 }
 
 }  // namespace

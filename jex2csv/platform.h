@@ -173,28 +173,53 @@ inline std::int64_t FileSize(int fd) {
   return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
 }
 
-// Sets aside len bytes of disk for the regular file on fd without changing
-// its size or content, so that later writes find their blocks ready. A file
-// system that cannot does nothing.
-inline void ReserveSpace(int fd, std::int64_t len) {
+// Sets aside the len bytes of disk from offset on for the regular file on fd
+// without changing its size or content, so that later writes find their
+// blocks ready. A file system that cannot does nothing.
+inline void ReserveSpaceFrom(int fd, std::int64_t offset, std::int64_t len) {
 #ifdef FALLOC_FL_KEEP_SIZE
   // Never past the file size limit, where a file system could raise its signal.
   rlimit limit{};
-  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      static_cast<std::uint64_t>(len) > static_cast<std::uint64_t>(limit.rlim_cur)) {
-    len = static_cast<std::int64_t>(limit.rlim_cur);
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    const auto cap = static_cast<std::uint64_t>(limit.rlim_cur);
+    if (static_cast<std::uint64_t>(offset) >= cap) return;
+    if (static_cast<std::uint64_t>(offset + len) > cap) {
+      len = static_cast<std::int64_t>(cap - static_cast<std::uint64_t>(offset));
+    }
   }
-  (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(len));
+  (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset), static_cast<off_t>(len));
 #else
   (void)fd;
+  (void)offset;
   (void)len;
 #endif
 }
+
+// The same from the start of the file.
+inline void ReserveSpace(int fd, std::int64_t len) { ReserveSpaceFrom(fd, 0, len); }
 
 // Gives back the space set aside past the end of the regular file on fd.
 inline void ReleaseSpace(int fd) {
   const std::int64_t size = FileSize(fd);
   if (size >= 0) (void)::ftruncate(fd, static_cast<off_t>(size));
+}
+
+// True when fd is a pipe (or FIFO).
+inline bool IsPipe(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+// Asks for a pipe that holds `bytes` at once, so that the program at the
+// other end and this one take turns less often. A system that refuses keeps
+// the pipe as it is.
+inline void EnlargePipe(int fd, int bytes) {
+#ifdef F_SETPIPE_SZ
+  (void)::fcntl(fd, F_SETPIPE_SZ, bytes);
+#else
+  (void)fd;
+  (void)bytes;
+#endif
 }
 
 // The number of processors this process may run on (at least 1).

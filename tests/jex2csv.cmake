@@ -6,8 +6,3 @@ if(TARGET jex2csv_e2e_test)
     JEX2CSV_BIN="$<TARGET_FILE:jex2csv>" JEXCAPGEN_BIN="$<TARGET_FILE:jexcapgen>")
   add_dependencies(jex2csv_e2e_test jex2csv jexcapgen)
 endif()
-
-# Seeded random inputs for the date-time reader, the command line and decoding.
-vud_add_test(jex2csv_fuzz_test
-  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/jex2csv_fuzz_test.cc
-  LIBS jex_converter)
