@@ -40,14 +40,6 @@ std::int32_t report_pass(RunState& r);
 // too many packets left), which changes no stored reading.
 bool decode_line(RunState& r);
 
-// Reads the fields of a QTV 2 line in the report pass as read_qtv2_report
-// does, in one walk, when the line is plain: every field from the name to the
-// switch count present, each number a plain one (integers of up to nine digits
-// with an optional minus, the humidity digits with an optional point), and the
-// checked ones within their ranges, so that the word readers would show
-// nothing. Returns false, leaving v as it was, for any other line.
-bool read_qtv2_plain(const LogLine& line, LineValues& v);
-
 // Converts the line's stamp again (where needed) and assigns the reading to a
 // step in the regime of the run. Returns false for a dropped reading. The
 // step label is made by write_row_if_due, for the rows it writes.
