@@ -2,10 +2,9 @@
 #include "vud_stats/layouts.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <system_error>
 
+#include "vud_stats/freeform.h"
 #include "vud_support/parse/words.h"
 
 namespace vud {
@@ -67,11 +66,7 @@ bool plain_real(std::string_view word, float& value) {
     }
   }
   if (!digit) return false;
-  float x = 0.0F;
-  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), x);
-  if (ec != std::errc() || end != word.data() + word.size()) return false;
-  value = x;
-  return true;
+  return read_whole_number(word, value);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "vud_stats/freeform.h"
 #include "vud_stats/survey.h"
 #include "vud_stats/timeline.h"
 #include "vud_stats/variant.h"

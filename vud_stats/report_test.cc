@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "vud_stats/freeform.h"
 #include "vud_stats/stats_test_util.h"
 #include "vud_support/parse/numtext.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sort/sort.h"
+#include "vud_stats/freeform.h"
 #include "vud_stats/timeline.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"

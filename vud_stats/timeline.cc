@@ -1,7 +1,7 @@
 // Reading the log one line ahead and judging each line by its stamp.
 #include "vud_stats/timeline.h"
 
-#include "vud_stats/settings.h"
+#include "vud_stats/freeform.h"
 #include "vud_stats/timestamps.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/lines.h"
