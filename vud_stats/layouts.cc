@@ -21,8 +21,6 @@ bool ends_with(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
-bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
-
 // The next word of line after 0-based index p, as the word readers find it
 // (separators skipped, the word ends at the next separator); p moves past the
 // separator that ends it. False at the end of the line, for a word that runs
@@ -113,7 +111,7 @@ bool read_qtv2_plain(const LogLine& line, LineValues& v) {
 
 bool holds_no_word(const LogLine& line) {
   for (const char c : line.view()) {
-    if (c != ' ' && c != ',' && c != '\t' && c != '|') return false;
+    if (!is_word_separator(c)) return false;
   }
   return true;
 }

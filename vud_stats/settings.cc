@@ -73,7 +73,7 @@ std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::
                     std::span<const char* const> args) {
   // Graph mode only where a graphical interface reports itself available
   // (never in this system), else text.
-  termtype = ixavail() != 0 ? 8 : -1;
+  termtype = ixavail() != 0 ? kModeGraph : kModeText;
   inf = "UNKNOWN";
   act = "NONE";
   itol = 30;
@@ -107,13 +107,13 @@ std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::
     } else if (matches(argument, "-mode")) {
       const Text<72> v(value(i));
       if (matches(v, "text")) {
-        termtype = -1;
+        termtype = kModeText;
       } else if (matches(v, "page")) {
-        termtype = -2;
+        termtype = kModePage;
       } else if (matches(v, "graph")) {
-        termtype = 8;
+        termtype = kModeGraph;
       } else if (matches(v, "script")) {
-        termtype = -6;
+        termtype = kModeScript;
       }
     } else if (matches(argument, "-file")) {
       if (!take_name(value(i))) return kPartfaNameTooLong;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "vud_support/console/records.h"
 #include "vud_support/text/fixed_text.h"
 
 namespace vud {
@@ -23,12 +24,12 @@ inline constexpr std::int32_t kExitFailed = 1;
 
 // The settings of one run, set before the first pass and read-only afterwards.
 struct RunSettings {
-  std::int32_t modl = -1;    // terminal mode handed to epages
-  Text<144> inf{"UNKNOWN"};  // input log as given
-  Text<16> act{"NONE"};      // action; only its first character counts
-  std::int32_t itol = 30;    // tolerance in seconds
-  std::int32_t irepsen = 0;  // restrict to this sensor index (0 none)
-  Text<8> repsen{"-"};       // restrict to this sensor name ("-..." none)
+  std::int32_t modl = kModeText;  // terminal mode handed to epages
+  Text<144> inf{"UNKNOWN"};       // input log as given
+  Text<16> act{"NONE"};           // action; only its first character counts
+  std::int32_t itol = 30;         // tolerance in seconds
+  std::int32_t irepsen = 0;       // restrict to this sensor index (0 none)
+  Text<8> repsen{"-"};            // restrict to this sensor name ("-..." none)
   std::int32_t incdbt = 1, incrh = 1, inclux = 1, incpir = 1, incsw = 1;
   std::int32_t nbixsen = 0;  // excluded names in use
   Table<Text<8>, kMaxExcluded> ixsen;

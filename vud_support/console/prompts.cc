@@ -12,7 +12,6 @@
 namespace vud {
 namespace {
 
-constexpr std::int32_t kGraphMode = 8;
 // Answers are read into a field as wide as the library's long texts, room
 // for a whole file name and more.
 constexpr std::int32_t kAnswerWidth = 248;
@@ -22,12 +21,6 @@ constexpr std::int32_t kAnswerWidth = 248;
 void append(Field f, std::int32_t& used, std::string_view s) {
   f.put(used + 1, s);
   used = std::min(f.width(), used + static_cast<std::int32_t>(s.size()));
-}
-
-// The trimmed text, at least one character: an empty text shows as one blank,
-// as every other line of the library does.
-std::string_view trim1(std::string_view s) {
-  return s.empty() ? std::string_view(" ") : trimmed(s);
 }
 
 char first_char(const std::string& line) { return line.empty() ? ' ' : line[0]; }
@@ -56,7 +49,7 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
   std::int32_t nh = 0, ier = 0;
   helpwithblank("Ok dialog", nhelp, nh, ier);
 
-  if (spad.mmod == kGraphMode) {
+  if (spad.mmod == kModeGraph) {
     std::int32_t iwhich = 0;
     if (!has_default) {
       easkatog(msg1, msg2, "yes", "no", " ", " ", " ", " ", " ", iwhich, nh);
@@ -82,12 +75,13 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
   // A question too long for the line is cut so that the choice text still ends it.
   Text<124> line2;
   const std::int32_t room = line2.width() - static_cast<std::int32_t>(choice.size());
-  const std::string_view question = trim1(msg2).substr(0, static_cast<std::size_t>(room));
+  const std::string_view question =
+      trimmed_or_blank(msg2).substr(0, static_cast<std::size_t>(room));
   line2 = question;
   line2.put(static_cast<std::int32_t>(question.size()) + 1, choice);
 
   for (;;) {
-    channel_write(outin.iuout, trim1(msg1));
+    channel_write(outin.iuout, trimmed_or_blank(msg1));
     channel_write(outin.iuout, line2.trimmed());
     std::string answer;
     if (read_terminal_line(answer) != kReadLine) {
@@ -113,7 +107,7 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
 
 bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::int32_t istrw,
            std::string_view dstr, std::string_view ermsg, std::int32_t& ier, std::int32_t nhelp) {
-  const bool graph = spad.mmod == kGraphMode;
+  const bool graph = spad.mmod == kModeGraph;
   // The value as given is kept whole: an empty answer, an unanswerable
   // question and a help request all come back to it, whatever its width.
   const std::string remembered(strval.view());
@@ -142,7 +136,7 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
   auto confirm_default = [&](std::int32_t nh, bool& accepted) {
     Text<124> line = "The default is `";
     std::int32_t used = 16;
-    append(line, used, trim1(dstr).substr(0, 106));
+    append(line, used, trimmed_or_blank(dstr).substr(0, 106));
     append(line, used, "`.");
     bool ok = true;
     if (!askok(line.view(), "Is this ok?", ok, true, nh)) {
@@ -245,7 +239,7 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
               std::string_view bopt, std::string_view copt, std::string_view dopt,
               std::string_view eopt, std::string_view fopt, std::string_view gopt,
               std::int32_t& iwhich, std::int32_t nhelp) {
-  if (spad.mmod == kGraphMode) {
+  if (spad.mmod == kModeGraph) {
     // The dialog's choice lives across calls; the inert dialog never sets it.
     static std::int32_t iok = 0;
     abcdefbox(msg1, msg2, aopt, bopt, copt, dopt, eopt, fopt, gopt, iok);
@@ -270,34 +264,34 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
   Text<248> options;
   std::int32_t used = 0;
   append(options, used, " ");
-  append(options, used, trim1(msg2));
+  append(options, used, trimmed_or_blank(msg2));
   if (count <= 5) {
     append(options, used, "  a) ");
-    append(options, used, trim1(aopt));
+    append(options, used, trimmed_or_blank(aopt));
     append(options, used, ", b) ");
-    append(options, used, trim1(bopt));
+    append(options, used, trimmed_or_blank(bopt));
     if (count >= 3) {
       append(options, used, ", c) ");
-      append(options, used, trim1(copt));
+      append(options, used, trimmed_or_blank(copt));
     }
     if (count >= 4) {
       append(options, used, ", e) ");
-      append(options, used, trim1(dopt));
+      append(options, used, trimmed_or_blank(dopt));
     }
     if (count >= 5) {
       append(options, used, ", f) ");
-      append(options, used, trim1(eopt));
+      append(options, used, trimmed_or_blank(eopt));
     }
   } else {
     const std::string_view labels[] = {" a) ", " b) ", " c) ", " e) ", " f) ", " g) "};
     const std::string_view texts[] = {aopt, bopt, copt, dopt, eopt, fopt};
     for (int i = 0; i < 6; ++i) {
       append(options, used, labels[i]);
-      append(options, used, trim1(texts[i]));
+      append(options, used, trimmed_or_blank(texts[i]));
     }
     if (count == 7) {
       append(options, used, " i) ");
-      append(options, used, trim1(gopt));
+      append(options, used, trimmed_or_blank(gopt));
     }
   }
   append(options, used, " ? ");

@@ -17,11 +17,18 @@ struct Outin {
   std::int32_t iuin = 5;   // terminal input channel
 };
 
+// Terminal modes (Spad::mmod): script output without page control, text
+// with page control, plain text, and graph (the inert dialog routines).
+inline constexpr std::int32_t kModeScript = -6;
+inline constexpr std::int32_t kModePage = -2;
+inline constexpr std::int32_t kModeText = -1;
+inline constexpr std::int32_t kModeGraph = 8;
+
 // Terminal mode and page counters.
 struct Spad {
-  std::int32_t mmod = -1;    // -6 script, -2 page, -1 text, 8 graph
-  std::int32_t limit = 24;   // lines still free in the current page
-  std::int32_t limtty = 24;  // lines in one page
+  std::int32_t mmod = kModeText;  // one of the kMode codes
+  std::int32_t limit = 24;        // lines still free in the current page
+  std::int32_t limtty = 24;       // lines in one page
 };
 
 // Store of the last 500 lines shown by edisp, oldest first.
