@@ -260,8 +260,8 @@ std::string_view report_title(char letter) {
 }
 
 std::string column_header_line(const RunSettings& rs, const SurveyResult& sv) {
-  static Text<kHeaderWidth> loutstr4k;
-  static Text<kHeaderWidth> loutstr4ks;
+  Text<kHeaderWidth> loutstr4k;
+  Text<kHeaderWidth> loutstr4ks;
   loutstr4k = "JulianTime,yyyy-mm-dd,hh:mm,";
   std::int32_t k4 = 30;  // position 29 stays blank
   for (std::int32_t n = 1; n <= sv.st.howmany; ++n) {
