@@ -44,12 +44,7 @@ std::int32_t write_report_line(const RunSettings& rs, std::string_view text) {
 // shown, both files released.
 std::int32_t write_failed(const RunSettings& rs, float thejulianis) {
   FreeLine().text("could not write tabular data...").real(thejulianis).write(outin.iuout);
-  std::int32_t istat = 0;
-  erpfree(rs.iunit, istat);
-  erpfree(rs.iuf, istat);
-  epwait();
-  epagend();
-  return kExitFailed;
+  return end_failed_run(rs);
 }
 
 // Index of name in envsorted(1..howmany), or 0.

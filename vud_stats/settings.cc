@@ -242,14 +242,18 @@ std::int32_t open_files(RunSettings& rs) {
         .text(" ")  // the sentence ends; the file name is a separate item
         .text(rs.inter.trimmed())
         .write(outin.iuout);
-    std::int32_t istat = 0;
-    erpfree(rs.iunit, istat);
-    erpfree(rs.iuf, istat);
-    epwait();
-    epagend();
-    return kExitFailed;
+    return end_failed_run(rs);
   }
   return kRunGoesOn;
+}
+
+std::int32_t end_failed_run(const RunSettings& rs) {
+  std::int32_t istat = 0;
+  erpfree(rs.iunit, istat);
+  erpfree(rs.iuf, istat);
+  epwait();
+  epagend();
+  return kExitFailed;
 }
 
 std::string index_text(std::int32_t index) {

@@ -82,6 +82,10 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
 // kRunGoesOn or the exit status 1.
 std::int32_t open_files(RunSettings& rs);
 
+// Ends a run that failed once its files were open: releases the log and the
+// report channels, waits for the page and ends it. Returns kExitFailed.
+std::int32_t end_failed_run(const RunSettings& rs);
+
 // A sensor index as text: three digits with leading zeros up to 999, every
 // digit from 1000 on (so that no index turns into asterisks).
 std::string index_text(std::int32_t index);
