@@ -32,6 +32,15 @@ class Report : public StatsTest {
     for (int i = 0; i < 24; ++i) s += i == 9 ? ",60" : ",50";
     return s + "\n";
   }
+  // The survey of 70 MOLVA sensors, the first reporting once a minute (the
+  // slow regime).
+  static SurveyResult seventy_slow_sensors() {
+    SurveyResult sv;
+    sv.fileformat = kFormatMolva;
+    sv.st.howmany = 70;
+    sv.st.deltas(1) = 60.0F;
+    return sv;
+  }
   // The day-number column of a step.
   static std::string day(std::int32_t ijday, std::int32_t h, std::int32_t f) {
     char b[32];
@@ -350,10 +359,7 @@ TEST_F(Report, AFailedRowWriteEndsTheRun) {
 
 TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
   RunSettings rs;
-  SurveyResult sv;
-  sv.fileformat = kFormatMolva;
-  sv.st.howmany = 70;
-  sv.st.deltas(1) = 60.0F;
+  const SurveyResult sv = seventy_slow_sensors();
   ReportState r;
   LineValues v;
   for (std::int32_t n = 1; n <= 70; ++n) {
@@ -391,10 +397,7 @@ TEST_F(Report, RowsReadAsArlistPacksThem) {
   for (int k = 225; k <= 250; ++k) {
     for (float last : kLast) {
       RunSettings rs;
-      SurveyResult sv;
-      sv.fileformat = kFormatMolva;
-      sv.st.howmany = 70;
-      sv.st.deltas(1) = 60.0F;
+      const SurveyResult sv = seventy_slow_sensors();
       ReportState r;
       LineValues v;
       Table<float, kSensors>* columns[5] = {&r.rd.pvudtmp, &r.rd.pvudlight, &r.rd.pvudhumidity,
