@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vud_stats/freeform.h"
 #include "vud_support/parse/words.h"
 
 namespace vud {
@@ -20,11 +21,97 @@ bool ends_with(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
+// The next word of line after 0-based index p, as the word readers find it
+// (separators skipped, the word ends at the next separator); p moves past the
+// separator that ends it. False at the end of the line, for a word that runs
+// into the last column, and for a word longer than max characters: the word
+// readers treat those specially.
+bool plain_word(std::string_view line, std::size_t& p, std::string_view& word, std::size_t max) {
+  const std::size_t n = line.size();
+  while (p < n && is_word_separator(line[p])) ++p;
+  std::size_t e = p;
+  while (e < n && !is_word_separator(line[e])) ++e;
+  if (e >= n || e == p || e - p > max) return false;
+  word = line.substr(p, e - p);
+  p = e + 1;
+  return true;
+}
+
+// An optional minus and one to nine digits.
+bool plain_int(std::string_view word, std::int32_t& value) {
+  const bool negative = word.front() == '-';
+  if (negative) word.remove_prefix(1);
+  if (word.empty() || word.size() > 9) return false;
+  std::int32_t x = 0;
+  for (char c : word) {
+    if (c < '0' || c > '9') return false;
+    x = x * 10 + (c - '0');
+  }
+  value = negative ? -x : x;
+  return true;
+}
+
+// Digits with at most one point, at least one digit.
+bool plain_real(std::string_view word, float& value) {
+  bool point = false, digit = false;
+  for (char c : word) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digit) return false;
+  return read_whole_number(word, value);
+}
+
 }  // namespace
+
+bool read_qtv2_plain(const LogLine& line, LineValues& v) {
+  const std::string_view s = line.view();
+  std::string_view word;
+  std::size_t p = 0;
+  if (!plain_word(s, p, word, s.size())) return false;  // the first word, not used
+  p = 20;  // the name is the first word after the stamp
+  std::string_view name;
+  if (!plain_word(s, p, name, 32)) return false;
+  // radio, packet, sequence, transmit power, battery; humidity; temperature,
+  // light, PIR count, PIR value, switch count.
+  std::int32_t i[10];
+  float rrh = 0.0F;
+  for (int f = 0; f < 5; ++f) {
+    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
+  }
+  if (!plain_word(s, p, word, 15) || !plain_real(word, rrh)) return false;
+  for (int f = 5; f < 10; ++f) {
+    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
+  }
+  // Values outside the checked ranges are warned about by the word readers.
+  if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F || i[5] < 0 ||
+      i[5] > 40000) {
+    return false;
+  }
+  v.word = name;
+  v.name = sub1(v.word, 1, 8);
+  v.iradio = i[0];
+  v.ipacket = i[1];
+  v.iseq = i[2];
+  v.itxpwr = i[3];
+  v.ibat = i[4];
+  v.rrh = rrh;
+  v.irdbt = i[5];
+  v.irlight = i[6];
+  v.irpircount = i[7];
+  v.irpvalue = i[8];
+  v.iswcount = i[9];
+  return true;
+}
 
 bool holds_no_word(const LogLine& line) {
   for (const char c : line.view()) {
-    if (c != ' ' && c != ',' && c != '\t' && c != '|') return false;
+    if (!is_word_separator(c)) return false;
   }
   return true;
 }

@@ -81,6 +81,14 @@ void read_qtv2_survey(const LogLine& line, LineValues& v);
 // the name to the switch count.
 void read_qtv2_report(const LogLine& line, LineValues& v);
 
+// Reads the fields of a QTV 2 line in the report pass as read_qtv2_report
+// does, in one walk, when the line is plain: every field from the name to the
+// switch count present, each number a plain one (integers of up to nine digits
+// with an optional minus, the humidity digits with an optional point), and the
+// checked ones within their ranges, so that the word readers would show
+// nothing. Returns false, leaving v as it was, for any other line.
+bool read_qtv2_plain(const LogLine& line, LineValues& v);
+
 // MOLVA passes: the fields that the first pass and the report pass read with
 // different labels and checks.
 enum class Pass { kSurvey, kReport };

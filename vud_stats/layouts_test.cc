@@ -246,5 +246,69 @@ TEST_F(Layouts, PirDifferencesSumCountsSinceTheLastData) {
   EXPECT_EQ(rd_.deltapirpwr(5), 0.0F);  // (9 - 9) / 20
 }
 
+// A plain QTV 2 line is read in one walk; every other line is left to the word
+// readers. Whatever the walk reads must be what the word readers read, with
+// nothing shown.
+TEST_F(Layouts, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
+  struct Case {
+    std::string_view line;
+    bool plain;
+  };
+  const Case cases[] = {
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0", true},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0,99,extra", true},
+      {"2014/12/22,13:41:05,4A3F21B0,-200,0,0,0,0,0,0,0,0,0,0", true},
+      {"2014/12/22,13:41:05,4A3F21B0,0,2,-1,-2,-3,100,40000,-4,-5,-6,-7", true},
+      {"2014/12/22,13:41:05 | AB\t-61 , 1,,17|3,2950,51.,215,120,14,5,0", true},
+      {"2014/12/22,13:41:05,LONGNAME1234,-061,01,17,3,2950,.5,0215,120,14,5,0", true},
+      {"2014/12/22,13:41:05,N2345678901234567890123456789012,-61,1,1,3,2950,5,215,1,1,5,0", true},
+      {"2014/12/22,13:41:05,N23456789012345678901234567890123,-61,1,1,3,2950,5,215,1,1,5,0",
+       false},  // a name longer than its field goes on as the next word
+      {"2014/12/22,13:41:05,4A3F21B0,-201,1,17,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,1,1,17,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,3,17,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,100.01,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,40001,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,+17,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,5e1,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,-5,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,nan,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,1234567890,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17x,3,2950,51.20,215,120,14,5,0", false},
+      {"2014/12/22,13:41:05,4A3F21B0,-61,1,-,3,2950,51.20,215,120,14,5,0", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    LineValues preset;
+    preset.word = "before";
+    preset.name = "BEFORE";
+    preset.iradio = preset.ipacket = preset.iseq = preset.itxpwr = preset.ibat = 77;
+    preset.irdbt = preset.irlight = preset.irpircount = preset.irpvalue = preset.iswcount = 77;
+    preset.rrh = 7.5F;
+    const LogLine line(c.line);
+    LineValues plain = preset;
+    ASSERT_EQ(read_qtv2_plain(line, plain), c.plain) << c.line;
+    LineValues read = preset;
+    read_qtv2_report(line, read);
+    const LineValues& expected = c.plain ? read : preset;
+    const std::string messages = shown();
+    if (c.plain) {
+      EXPECT_EQ(messages, "") << c.line;
+    }
+    EXPECT_EQ(plain.word.view(), expected.word.view()) << c.line;
+    EXPECT_EQ(plain.name.view(), expected.name.view()) << c.line;
+    const std::int32_t got[] = {plain.iradio,   plain.ipacket, plain.iseq,    plain.itxpwr,
+                                plain.ibat,     plain.irdbt,   plain.irlight, plain.irpircount,
+                                plain.irpvalue, plain.iswcount};
+    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
+                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
+                                 expected.irlight, expected.irpircount, expected.irpvalue,
+                                 expected.iswcount};
+    for (std::size_t f = 0; f < std::size(got); ++f) EXPECT_EQ(got[f], want[f]) << c.line << f;
+    EXPECT_EQ(plain.rrh, expected.rrh) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace vud

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <span>
-#include <system_error>
 #include <utility>
 
+#include "vud_stats/freeform.h"
 #include "vud_stats/survey.h"
 #include "vud_stats/timeline.h"
 #include "vud_stats/variant.h"
@@ -30,170 +30,69 @@ constexpr std::int32_t kHeaderWidth = 8000;
 // The value part of a row; a longer row goes on in continuation lines.
 constexpr std::int32_t kRowWidth = 4000;
 
-bool is_qtv2(const RunState& r) { return r.fileformat == kFormatQtv2; }
+bool is_qtv2(const SurveyResult& sv) { return sv.fileformat == kFormatQtv2; }
 
-bool restricted_to(const RunState& r, std::int32_t n) {
-  return is_qtv2(r) ? r.st.envsorted(n) == r.rs.repsen : r.st.mapsentoarray(n) == r.rs.irepsen;
+bool restricted_to(const RunSettings& rs, const SurveyResult& sv, std::int32_t n) {
+  return is_qtv2(sv) ? sv.st.envsorted(n) == rs.repsen : sv.st.mapsentoarray(n) == rs.irepsen;
 }
 
-std::int32_t write_report_line(const RunState& r, std::string_view text) {
-  return channel_write(r.rs.iuf, text);
+std::int32_t write_report_line(const RunSettings& rs, std::string_view text) {
+  return channel_write(rs.iuf, text);
 }
 
-// A failed write ends the run: the day number of the step shown, both files
-// released.
-std::int32_t write_failed(RunState& r) {
-  FreeLine().text("could not write tabular data...").real(r.step.thejulianis).write(outin.iuout);
-  std::int32_t istat = 0;
-  erpfree(r.rs.iunit, istat);
-  erpfree(r.rs.iuf, istat);
-  epwait();
-  epagend();
-  return kExitFailed;
+// A failed write ends the run: the day number of the step (thejulianis)
+// shown, both files released.
+std::int32_t write_failed(const RunSettings& rs, float thejulianis) {
+  FreeLine().text("could not write tabular data...").real(thejulianis).write(outin.iuout);
+  return end_failed_run(rs);
 }
 
 // Index of name in envsorted(1..howmany), or 0.
-std::int32_t find_name(const RunState& r, const Text<8>& name) {
-  for (std::int32_t n = 1; n <= r.st.howmany; ++n) {
-    if (r.st.envsorted(n) == name) return n;
+std::int32_t find_name(const SensorTables& st, const Text<8>& name) {
+  for (std::int32_t n = 1; n <= st.howmany; ++n) {
+    if (st.envsorted(n) == name) return n;
   }
   return 0;
 }
 
 // Index of isen in the sorted mapsentoarray(1..howmany), or 0.
-std::int32_t find_index(const RunState& r, std::int32_t isen) {
-  for (std::int32_t n = 1; n <= r.st.howmany; ++n) {
-    if (r.st.mapsentoarray(n) == isen) return n;
+std::int32_t find_index(const SensorTables& st, std::int32_t isen) {
+  for (std::int32_t n = 1; n <= st.howmany; ++n) {
+    if (st.mapsentoarray(n) == isen) return n;
   }
   return 0;
 }
 
-bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
-
-// The next word of line after 0-based index p, as the word readers find it
-// (separators skipped, the word ends at the next separator); p moves past the
-// separator that ends it. False at the end of the line, for a word that runs
-// into the last column, and for a word longer than max characters: the word
-// readers treat those specially.
-bool plain_word(std::string_view line, std::size_t& p, std::string_view& word, std::size_t max) {
-  const std::size_t n = line.size();
-  while (p < n && is_word_separator(line[p])) ++p;
-  std::size_t e = p;
-  while (e < n && !is_word_separator(line[e])) ++e;
-  if (e >= n || e == p || e - p > max) return false;
-  word = line.substr(p, e - p);
-  p = e + 1;
-  return true;
-}
-
-// An optional minus and one to nine digits.
-bool plain_int(std::string_view word, std::int32_t& value) {
-  const bool negative = word.front() == '-';
-  if (negative) word.remove_prefix(1);
-  if (word.empty() || word.size() > 9) return false;
-  std::int32_t x = 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') return false;
-    x = x * 10 + (c - '0');
-  }
-  value = negative ? -x : x;
-  return true;
-}
-
-// Digits with at most one point, at least one digit.
-bool plain_real(std::string_view word, float& value) {
-  bool point = false, digit = false;
-  for (char c : word) {
-    if (c == '.' && !point) {
-      point = true;
-    } else if (c >= '0' && c <= '9') {
-      digit = true;
-    } else {
-      return false;
-    }
-  }
-  if (!digit) return false;
-  float x = 0.0F;
-  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), x);
-  if (ec != std::errc() || end != word.data() + word.size()) return false;
-  value = x;
-  return true;
-}
-
-}  // namespace
-
-bool read_qtv2_plain(const LogLine& line, LineValues& v) {
-  const std::string_view s = line.view();
-  std::string_view word;
-  std::size_t p = 0;
-  if (!plain_word(s, p, word, s.size())) return false;  // the first word, not used
-  p = 20;  // the name is the first word after the stamp
-  std::string_view name;
-  if (!plain_word(s, p, name, 32)) return false;
-  // radio, packet, sequence, transmit power, battery; humidity; temperature,
-  // light, PIR count, PIR value, switch count.
-  std::int32_t i[10];
-  float rrh = 0.0F;
-  for (int f = 0; f < 5; ++f) {
-    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
-  }
-  if (!plain_word(s, p, word, 15) || !plain_real(word, rrh)) return false;
-  for (int f = 5; f < 10; ++f) {
-    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
-  }
-  // Values outside the checked ranges are warned about by the word readers.
-  if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F || i[5] < 0 ||
-      i[5] > 40000) {
-    return false;
-  }
-  v.word = name;
-  v.name = sub1(v.word, 1, 8);
-  v.iradio = i[0];
-  v.ipacket = i[1];
-  v.iseq = i[2];
-  v.itxpwr = i[3];
-  v.ibat = i[4];
-  v.rrh = rrh;
-  v.irdbt = i[5];
-  v.irlight = i[6];
-  v.irpircount = i[7];
-  v.irpvalue = i[8];
-  v.iswcount = i[9];
-  return true;
-}
-
-namespace {
-
-bool decode_qtv2(RunState& r) {
-  LineValues& v = r.v;
-  v.datea = sub1(r.loutstr, 1, 20);
-  r.stamp_clean = datestamptojulian(v.datea, '2', r.juliand, r.julianfrac, r.ijday, r.tsec);
-  if (!read_qtv2_plain(r.loutstr, v)) read_qtv2_report(r.loutstr, v);
-  const std::int32_t n = find_name(r, v.name);
+bool decode_qtv2(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r) {
+  LineValues& v = cur.v;
+  v.datea = sub1(cur.loutstr, 1, 20);
+  r.stamp_clean = datestamptojulian(v.datea, '2', cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+  if (!read_qtv2_plain(cur.loutstr, v)) read_qtv2_report(cur.loutstr, v);
+  const std::int32_t n = find_name(sv.st, v.name);
   if constexpr (!kVariant64) {
-    if (n > 0) pir_differences(v, r.tsec, n, r.rd);
+    if (n > 0) pir_differences(v, cur.tsec, n, r.rd);
   }
-  for (std::int32_t j = 1; j <= r.rs.nbixsen; ++j) {
-    if (r.rs.ixsen(j) == v.name) return false;
+  for (std::int32_t j = 1; j <= rs.nbixsen; ++j) {
+    if (rs.ixsen(j) == v.name) return false;
   }
   // A sensor missing from the table (refused when it was full, or first heard
   // after the survey's last line) has nowhere to keep its readings.
   if (n == 0) return false;
   r.icurrentsenarray = n;
-  store_readings(act_letter(r), v, n, r.rd);
+  store_readings(sv.act, v, n, r.rd);
   return true;
 }
 
-bool decode_molva(RunState& r) {
-  LineValues& v = r.v;
+bool decode_molva(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r) {
+  LineValues& v = cur.v;
   r.stamp_clean = false;
   std::int32_t k = 0;
-  read_first_word(r.loutstr, k, v);
-  read_molva_head(r.loutstr, k, Pass::kReport, v);
-  if (r.rs.irepsen > 0 && v.isen != r.rs.irepsen) return false;
-  const std::int32_t n = find_index(r, v.isen);
+  read_first_word(cur.loutstr, k, v);
+  read_molva_head(cur.loutstr, k, Pass::kReport, v);
+  if (rs.irepsen > 0 && v.isen != rs.irepsen) return false;
+  const std::int32_t n = find_index(sv.st, v.isen);
   if (n == 0) {
-    if (!is_refused(r, v.isen)) {
+    if (!is_refused(sv, v.isen)) {
       FreeLine()
           .text("unknown sensor index ")
           .num(v.isen)
@@ -203,7 +102,7 @@ bool decode_molva(RunState& r) {
     }
     return false;
   }
-  read_molva_counts(r.loutstr, k, v);
+  read_molva_counts(cur.loutstr, k, v);
   if (v.ipirpackets > 24) {
     FreeLine()
         .text("Corrupt pir packets ")
@@ -220,9 +119,9 @@ bool decode_molva(RunState& r) {
   r.rd.lastseq(n) = v.iseq;
   r.rd.seqseen(n) = true;
   if (v.ipacketsleft > 10) return false;
-  read_molva_values(r.loutstr, k, act_letter(r), v);
+  read_molva_values(cur.loutstr, k, sv.act, v);
   r.icurrentsenarray = n;
-  store_readings(act_letter(r), v, n, r.rd);
+  store_readings(sv.act, v, n, r.rd);
   return true;
 }
 
@@ -267,7 +166,7 @@ class ValueTexts {
 
 // The first piece of a row: the day number of the step in 10 columns with 6
 // decimals, the first 16 characters of the step label, and a comma each.
-void row_prefix(const RunState& r, std::string& line) {
+void row_prefix(const ReportState& r, std::string& line) {
   char b[48];
   const int n = std::snprintf(b, sizeof b, "%10.6f,", static_cast<double>(r.step.curnowis));
   line.append(b, static_cast<std::size_t>(n));
@@ -276,7 +175,7 @@ void row_prefix(const RunState& r, std::string& line) {
 
 // Writes the value list of the row through arlist, with the day number and the
 // step label in front of the first piece.
-std::int32_t write_row_pieces(RunState& r, std::string& line) {
+std::int32_t write_row_pieces(const RunSettings& rs, ReportState& r, std::string& line) {
   static Text<kRowWidth> pckstr;
   std::int32_t itrunc = 1;
   std::int32_t ipos = 1;
@@ -292,7 +191,7 @@ std::int32_t write_row_pieces(RunState& r, std::string& line) {
       line.append(" ");
     }
     line.append(sub1(pckstr, 1, loutln));
-    if (write_report_line(r, line) != kIoOk) return kExitFailed;
+    if (write_report_line(rs, line) != kIoOk) return kExitFailed;
     if (itrunc != 0 && itrunc < ipos) break;  // nothing could be packed: no progress
     ipos = itrunc + 1;
     first = false;
@@ -304,7 +203,7 @@ std::int32_t write_row_pieces(RunState& r, std::string& line) {
 // piece (the usual case) is joined here from remembered value texts, which
 // gives the very text arlist packs; a longer row goes through arlist piece by
 // piece.
-std::int32_t write_row(RunState& r) {
+std::int32_t write_row(const RunSettings& rs, ReportState& r) {
   static ValueTexts texts;
   static std::string line;  // reused for every row of the run
   line.clear();
@@ -317,9 +216,9 @@ std::int32_t write_row(RunState& r) {
   // arlist packs every value when the last text ends at least two positions
   // before the end of its field.
   if (static_cast<std::int32_t>(line.size() - start) + 1 < kRowWidth) {
-    return write_report_line(r, line) == kIoOk ? kRunGoesOn : kExitFailed;
+    return write_report_line(rs, line) == kIoOk ? kRunGoesOn : kExitFailed;
   }
-  return write_row_pieces(r, line);
+  return write_row_pieces(rs, r, line);
 }
 
 }  // namespace
@@ -355,17 +254,16 @@ std::string_view report_title(char letter) {
   }
 }
 
-std::string column_header_line(const RunState& r) {
-  static Text<kHeaderWidth> loutstr4k;
-  static Text<kHeaderWidth> loutstr4ks;
-  const RunSettings& rs = r.rs;
+std::string column_header_line(const RunSettings& rs, const SurveyResult& sv) {
+  Text<kHeaderWidth> loutstr4k;
+  Text<kHeaderWidth> loutstr4ks;
   loutstr4k = "JulianTime,yyyy-mm-dd,hh:mm,";
   std::int32_t k4 = 30;  // position 29 stays blank
-  for (std::int32_t n = 1; n <= r.st.howmany; ++n) {
-    if (rs.restrictreport && !restricted_to(r, n)) continue;
+  for (std::int32_t n = 1; n <= sv.st.howmany; ++n) {
+    if (rs.restrictreport && !restricted_to(rs, sv, n)) continue;
     std::string piece;
-    if (is_qtv2(r)) {
-      const std::string_view name = r.st.envsorted(n);
+    if (is_qtv2(sv)) {
+      const std::string_view name = sv.st.envsorted(n);
       const std::int32_t inc[5] = {rs.incdbt, rs.inclux, rs.incrh, rs.incpir, rs.incsw};
       static constexpr std::string_view kSuffix[5] = {"_degC,", "_Lux,", "_RH,", "_PIR,", "_SW,"};
       for (int m = 0; m < 5; ++m) {
@@ -380,7 +278,7 @@ std::string column_header_line(const RunState& r) {
       loutstr4k.put(k4, piece);
       k4 += static_cast<std::int32_t>(piece.size());
     } else {
-      const std::string idx = index_text(r.st.mapsentoarray(n));
+      const std::string idx = index_text(sv.st.mapsentoarray(n));
       static constexpr std::string_view kSuffix[5] = {"_degC", "_Lux", "_RH", "_PIR", "_dbA"};
       for (int m = 0; m < 5; ++m) {
         piece.append("s").append(idx).append(kSuffix[m]);
@@ -400,13 +298,12 @@ std::string column_header_line(const RunState& r) {
   return std::string(sub1(loutstr4k, 1, n));
 }
 
-std::int32_t write_report_header(RunState& r) {
-  const RunSettings& rs = r.rs;
-  const bool qtv2 = is_qtv2(r);
+std::int32_t write_report_header(const RunSettings& rs, const SurveyResult& sv) {
+  const bool qtv2 = is_qtv2(sv);
   std::string block;
   auto line = [&block](std::string_view t) { block.append(t).append("\n"); };
 
-  const std::string_view title = report_title(act_letter(r));
+  const std::string_view title = report_title(sv.act);
   if (!title.empty()) line(title);
   const std::string restricted_id = qtv2 ? std::string(rs.repsen.view()) : index_text(rs.irepsen);
   if (rs.restrictreport && kVariant64) {
@@ -417,7 +314,7 @@ std::int32_t write_report_header(RunState& r) {
       line("number of sensors  1");
     } else {
       char b[32];
-      std::snprintf(b, sizeof b, "number of sensors %2d", static_cast<int>(r.st.howmany));
+      std::snprintf(b, sizeof b, "number of sensors %2d", static_cast<int>(sv.st.howmany));
       line(b);
     }
     line(rs.incdbt == 0 ? "ignore,degC" : "include,degC");
@@ -429,65 +326,66 @@ std::int32_t write_report_header(RunState& r) {
     line(rs.incsw == 0 ? "ignore,switch count" : "include,switch count");
   } else {
     line(rs.incsw == 0 ? "ignore,SW" : "include,SW");
-    const std::size_t n = static_cast<std::size_t>(r.st.howmany);
+    const std::size_t n = static_cast<std::size_t>(sv.st.howmany);
     if (rs.restrictreport) {
       line("sensor list " + restricted_id);
     } else if (qtv2) {
-      line("sensor list " + name_list(std::span(r.st.envsorted.begin(), n)));
+      line("sensor list " + name_list(std::span(sv.st.envsorted.begin(), n)));
     } else {
-      line("sensor list " + number_list(std::span(r.st.mapsentoarray.begin(), n)));
+      line("sensor list " + number_list(std::span(sv.st.mapsentoarray.begin(), n)));
     }
   }
-  block.append(column_header_line(r));
-  if (write_report_line(r, block) != kIoOk) return write_failed(r);
+  block.append(column_header_line(rs, sv));
+  if (write_report_line(rs, block) != kIoOk) return write_failed(rs, sv.first_mark.thejulianis);
   return kRunGoesOn;
 }
 
-bool decode_line(RunState& r) {
-  if (holds_no_word(r.loutstr)) return false;  // carries no packet
-  return is_qtv2(r) ? decode_qtv2(r) : decode_molva(r);
+bool decode_line(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r) {
+  if (holds_no_word(cur.loutstr)) return false;  // carries no packet
+  return is_qtv2(sv) ? decode_qtv2(rs, sv, cur, r) : decode_molva(rs, sv, cur, r);
 }
 
-bool assign_step(RunState& r) {
-  const bool qtv2 = is_qtv2(r);
+bool assign_step(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                 LineState& cur, ReportState& r) {
+  const bool qtv2 = is_qtv2(sv);
   // Converting a stamp that converted cleanly once gives the same day number
   // and shows nothing, so only a stamp that showed messages is converted again.
   if (!r.stamp_clean) {
-    datestamptojulian(r.v.datea, qtv2 ? '2' : 'B', r.juliand, r.julianfrac, r.ijday, r.tsec);
+    datestamptojulian(cur.v.datea, qtv2 ? '2' : 'B', cur.juliand, cur.julianfrac, cur.ijday,
+                      cur.tsec);
   }
   bool assigned = true;
-  if (fast_regime(r)) {
-    const bool sets_hour =
-        r.rs.restrictreport || r.icurrentsenarray == 1 || r.icurrentsenarray == 2;
-    assigned = assign_step_fast(r.df, sets_hour, r.juliand, r.julianfrac, r.ijday, r.step);
+  if (fast_regime(sv)) {
+    const bool sets_hour = rs.restrictreport || r.icurrentsenarray == 1 || r.icurrentsenarray == 2;
+    assigned = assign_step_fast(df, sets_hour, cur.juliand, cur.julianfrac, cur.ijday, r.step);
   } else {
-    assign_step_slow(r.df, r.juliand, r.julianfrac, r.ijday, r.step);
+    assign_step_slow(df, cur.juliand, cur.julianfrac, cur.ijday, r.step);
   }
   return assigned;
 }
 
-bool row_due(const RunState& r) {
-  if (r.rs.restrictreport) return true;
-  const std::int32_t howmany = r.st.howmany;
-  if (fast_regime(r)) {
-    if (r.v.iver == 4) return r.howmanynow > 2 * howmany;
-    if (r.v.iver == 5) return r.howmanynow > howmany;
+bool row_due(const RunSettings& rs, const SurveyResult& sv, std::int32_t iver,
+             std::int32_t howmanynow) {
+  if (rs.restrictreport) return true;
+  const std::int32_t howmany = sv.st.howmany;
+  if (fast_regime(sv)) {
+    if (iver == 4) return howmanynow > 2 * howmany;
+    if (iver == 5) return howmanynow > howmany;
     return true;
   }
-  if (!is_qtv2(r)) return r.howmanynow >= howmany;
+  if (!is_qtv2(sv)) return howmanynow >= howmany;
   return true;
 }
 
-void fill_row_values(RunState& r) {
-  const RunSettings& rs = r.rs;
+void fill_row_values(const RunSettings& rs, const SurveyResult& sv, ReportState& r) {
   const Readings& rd = r.rd;
   std::size_t ipos = 0;
   auto put = [&](float x) {
     if (ipos < r.tabular.size()) r.tabular[ipos++] = x;
   };
-  for (std::int32_t n = 1; n <= r.st.howmany; ++n) {
-    if (rs.restrictreport && !restricted_to(r, n)) continue;
-    if (is_qtv2(r)) {
+  for (std::int32_t n = 1; n <= sv.st.howmany; ++n) {
+    if (rs.restrictreport && !restricted_to(rs, sv, n)) continue;
+    if (is_qtv2(sv)) {
       float pir = rd.pvudpirpwr(n);
       if constexpr (!kVariant64) pir = rs.restrictreport ? rd.pvudpirc(n) : rd.deltapircountsum(n);
       if (rs.incdbt != 0) put(rd.pvudtmp(n));
@@ -503,8 +401,8 @@ void fill_row_values(RunState& r) {
       put(rd.pvudaudio(n));
     }
   }
-  const std::int32_t sensors = rs.restrictreport ? 1 : r.st.howmany;
-  if (is_qtv2(r)) {
+  const std::int32_t sensors = rs.restrictreport ? 1 : sv.st.howmany;
+  if (is_qtv2(sv)) {
     const std::int32_t excluded = 5 - (rs.incdbt + rs.inclux + rs.incrh + rs.incpir + rs.incsw);
     r.itotcolumns = (5 - excluded) * sensors;
   } else {
@@ -513,58 +411,61 @@ void fill_row_values(RunState& r) {
   r.itotcolumns = std::min(r.itotcolumns, kRowValues);
 }
 
-std::int32_t write_row_if_due(RunState& r) {
+std::int32_t write_row_if_due(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                              const LineValues& v, ReportState& r) {
   r.howmanynow += 1;
-  if (!row_due(r)) return kRunGoesOn;
+  if (!row_due(rs, sv, v.iver, r.howmanynow)) return kRunGoesOn;
   const bool same_step_check =
-      (r.rs.restrictreport && !fast_regime(r)) || (is_qtv2(r) && !r.rs.restrictreport);
-  if (same_step_check && r.step.printedat + r.df.oneminfrac > r.step.curnowis) {
+      (rs.restrictreport && !fast_regime(sv)) || (is_qtv2(sv) && !rs.restrictreport);
+  if (same_step_check && r.step.printedat + df.oneminfrac > r.step.curnowis) {
     r.howmanynow = 0;
     return kRunGoesOn;
   }
   // The label of the step is made only for a row that is written: it is the
   // label of the reading just assigned, whose stamp and step are still at hand.
-  step_label(r.v.datea, r.step.ithehouris, r.step.icurfive, r.dateafive);
-  fill_row_values(r);
-  if (write_row(r) != kRunGoesOn) return write_failed(r);
+  step_label(v.datea, r.step.ithehouris, r.step.icurfive, r.dateafive);
+  fill_row_values(rs, sv, r);
+  if (write_row(rs, r) != kRunGoesOn) return write_failed(rs, r.step.thejulianis);
   r.step.printedat = r.step.thejulianis;
   r.howmanynow = 0;
-  if (is_qtv2(r)) {
-    for (std::int32_t n = 1; n <= r.st.howmany; ++n) r.rd.deltapircountsum(n) = 0.0F;
+  if (is_qtv2(sv)) {
+    for (std::int32_t n = 1; n <= sv.st.howmany; ++n) r.rd.deltapircountsum(n) = 0.0F;
   }
   return kRunGoesOn;
 }
 
-std::int32_t report_pass(RunState& r) {
-  RunSettings& rs = r.rs;
+std::int32_t report_pass(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                         LineState& cur) {
   std::int32_t istat = 0;
   std::int32_t ier = 0;
   erpfree(rs.iunit, istat);
-  efopseq(rs.iunit, rs.inter, kExistMust, ier);
+  // efopseq may rewrite the name it opens (a drive path); the settings keep theirs.
+  Text<144> log_name = rs.inter;
+  efopseq(rs.iunit, log_name, kExistMust, ier);
   if (ier != 0) {
-    usrmsg(" Problem re-opening...", rs.inter.view(), 'W');
+    usrmsg(" Problem re-opening...", log_name.view(), 'W');
     return kExitFailed;
   }
-  for (std::int32_t n = 1; n <= kSensors; ++n) {
-    r.rd.lastseq(n) = 0;
-    r.rd.seqseen(n) = false;
-  }
-  r.howmanynow = 0;
-  r.step.ithehouris = hour_of_mark(r.df, r.step.thehouris);
+  // The pass state lives on the heap only because it is large. Every sensor
+  // starts with no packet seen and the step at the survey's first hour mark.
+  auto state = std::make_unique<ReportState>();
+  ReportState& r = *state;
+  r.step = sv.first_mark;
+  r.step.ithehouris = hour_of_mark(df, r.step.thehouris);
 
   LogWindow log(rs.iunit);
   Verdict verdict = Verdict::kUse;
   std::int32_t lines = 0;
-  while (log.next(r.loutstr, verdict, ier)) {
+  while (log.next(cur.loutstr, verdict, ier)) {
     ++lines;
     if (verdict != Verdict::kUse) {
       // The survey announced the lines it read.
-      if (lines > r.lines_surveyed) warn_passed_over(verdict, r.loutstr);
+      if (lines > sv.lines_surveyed) warn_passed_over(verdict, cur.loutstr);
       continue;
     }
-    if (!decode_line(r)) continue;
-    if (!assign_step(r)) continue;
-    if (write_row_if_due(r) != kRunGoesOn) return kExitFailed;
+    if (!decode_line(rs, sv, cur, r)) continue;
+    if (!assign_step(rs, df, sv, cur, r)) continue;
+    if (write_row_if_due(rs, df, sv, cur.v, r) != kRunGoesOn) return kExitFailed;
   }
 
   FreeLine()
@@ -574,8 +475,8 @@ std::int32_t report_pass(RunState& r) {
   erpfree(rs.iunit, istat);
   // The report is closed here rather than released, so that text that could
   // not be written out (a full disk) is noticed.
-  if (write_report_line(r, "# end") != kIoOk || channel_close(rs.iuf) != kIoOk) {
-    return write_failed(r);
+  if (write_report_line(rs, "# end") != kIoOk || channel_close(rs.iuf) != kIoOk) {
+    return write_failed(rs, r.step.thejulianis);
   }
   erpfree(rs.iuf, istat);
   return kExitDone;

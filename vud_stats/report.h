@@ -23,50 +23,46 @@ void stblanks(std::string_view string, Field name);
 std::string_view report_title(char letter);
 
 // The column-header line as written to the report.
-std::string column_header_line(const RunState& r);
+std::string column_header_line(const RunSettings& rs, const SurveyResult& sv);
 
 // Writes the title, the header block and the column-header line to channel
 // rs.iuf. Returns kRunGoesOn, or 1 after a failed write.
-std::int32_t write_report_header(RunState& r);
+std::int32_t write_report_header(const RunSettings& rs, const SurveyResult& sv);
 
 // The second pass: reopens the log and works through it to its end, then
 // writes "# end" and releases both files. It passes over the same lines as
-// the survey (TimeGuard), naming those past the lines the survey read.
-// Returns 0, or 1 when the log cannot be reopened or a write fails.
-std::int32_t report_pass(RunState& r);
+// the survey (TimeGuard), naming those past the lines the survey read. The
+// step starts from the survey's first hour mark; cur goes on from the line
+// the survey left. Returns 0, or 1 when the log cannot be reopened or a write
+// fails.
+std::int32_t report_pass(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                         LineState& cur);
 
-// Decodes r.loutstr in the report pass and stores its readings. Returns false
-// for a skipped line (excluded, unknown, restricted away, repeated, corrupt,
-// too many packets left), which changes no stored reading.
-bool decode_line(RunState& r);
-
-// Reads the fields of a QTV 2 line in the report pass as read_qtv2_report
-// does, in one walk, when the line is plain: every field from the name to the
-// switch count present, each number a plain one (integers of up to nine digits
-// with an optional minus, the humidity digits with an optional point), and the
-// checked ones within their ranges, so that the word readers would show
-// nothing. Returns false, leaving v as it was, for any other line.
-bool read_qtv2_plain(const LogLine& line, LineValues& v);
+// Decodes cur.loutstr in the report pass into cur and stores its readings in
+// r. Returns false for a skipped line (excluded, unknown, restricted away,
+// repeated, corrupt, too many packets left), which changes no stored reading.
+bool decode_line(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r);
 
 // Converts the line's stamp again (where needed) and assigns the reading to a
-// step in the regime of the run. Returns false for a dropped reading. The
-// step label is made by write_row_if_due, for the rows it writes.
-bool assign_step(RunState& r);
+// step of r in the regime of the run. Returns false for a dropped reading.
+// The step label is made by write_row_if_due, for the rows it writes.
+bool assign_step(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                 LineState& cur, ReportState& r);
 
 // Counts the reading and writes a row when one is due and its step was not
 // already written; the row's step label (dateafive) is made from the stamp of
-// the reading (r.v.datea) and the step it was assigned to. Returns kRunGoesOn,
-// or 1 after a failed write.
-std::int32_t write_row_if_due(RunState& r);
+// the reading (cur.v.datea) and the step it was assigned to. Returns
+// kRunGoesOn, or 1 after a failed write.
+std::int32_t write_row_if_due(const RunSettings& rs, const DayFractions& df, const SurveyResult& sv,
+                              const LineValues& v, ReportState& r);
 
-// Whether a row is due after howmanynow readings (before the same-step check).
-bool row_due(const RunState& r);
+// Whether a row is due after howmanynow readings, the last of a line of
+// version iver (before the same-step check).
+bool row_due(const RunSettings& rs, const SurveyResult& sv, std::int32_t iver,
+             std::int32_t howmanynow);
 
 // Fills r.tabular with the values of one row and sets r.itotcolumns.
-void fill_row_values(RunState& r);
-
-// The text of one row (its continuation lines joined by line ends).
-std::string row_text(RunState& r);
+void fill_row_values(const RunSettings& rs, const SurveyResult& sv, ReportState& r);
 
 }  // namespace vud
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "vud_stats/freeform.h"
 #include "vud_stats/stats_test_util.h"
 #include "vud_support/parse/numtext.h"
 
@@ -30,6 +31,15 @@ class Report : public StatsTest {
     for (int i = 0; i < 24; ++i) s += i == 5 ? ",4" : ",1";
     for (int i = 0; i < 24; ++i) s += i == 9 ? ",60" : ",50";
     return s + "\n";
+  }
+  // The survey of 70 MOLVA sensors, the first reporting once a minute (the
+  // slow regime).
+  static SurveyResult seventy_slow_sensors() {
+    SurveyResult sv;
+    sv.fileformat = kFormatMolva;
+    sv.st.howmany = 70;
+    sv.st.deltas(1) = 60.0F;
+    return sv;
   }
   // The day-number column of a step.
   static std::string day(std::int32_t ijday, std::int32_t h, std::int32_t f) {
@@ -259,28 +269,29 @@ TEST_F(Report, FourDigitIndicesKeepAllTheirDigits) {
 }
 
 TEST_F(Report, ColumnHeaderLongerThanItsFieldIsWrittenWhole) {
-  RunState r;
-  r.fileformat = kFormatQtv2;
-  r.st.howmany = 70;
+  RunSettings rs;
+  SurveyResult sv;
+  sv.fileformat = kFormatQtv2;
+  sv.st.howmany = 70;
   std::string expected = "JulianTime,yyyy-mm-dd,hh:mm,";
   for (int n = 1; n <= 70; ++n) {
     char b[16];
     std::snprintf(b, sizeof b, "S%07d", n);
-    r.st.envsorted(n) = b;
+    sv.st.envsorted(n) = b;
     for (const char* m : {"_degC,", "_Lux,", "_RH,", "_PIR,", "_SW,"})
       expected += b + std::string(m);
   }
-  EXPECT_EQ(column_header_line(r), expected);
+  EXPECT_EQ(column_header_line(rs, sv), expected);
   EXPECT_EQ(expected.size(), 28U + 70U * 64U);
 
   // Names shorter than 8 characters lose their padding; excluded columns vanish.
-  r.st.howmany = 1;
-  r.st.envsorted(1) = "AB";
-  r.rs.incrh = 0;
-  EXPECT_EQ(column_header_line(r), "JulianTime,yyyy-mm-dd,hh:mm,AB_degC,AB_Lux,AB_PIR,AB_SW,");
-  r.rs.restrictreport = true;
-  r.rs.repsen = "AB";
-  EXPECT_EQ(column_header_line(r),
+  sv.st.howmany = 1;
+  sv.st.envsorted(1) = "AB";
+  rs.incrh = 0;
+  EXPECT_EQ(column_header_line(rs, sv), "JulianTime,yyyy-mm-dd,hh:mm,AB_degC,AB_Lux,AB_PIR,AB_SW,");
+  rs.restrictreport = true;
+  rs.repsen = "AB";
+  EXPECT_EQ(column_header_line(rs, sv),
             "JulianTime,yyyy-mm-dd,hh:mm, AB      _degC,AB      _Lux, AB      _PIR,AB      _SW, ");
 }
 
@@ -317,38 +328,40 @@ TEST_F(Report, RowDecisions) {
       {false, false, true, 0, 1, true},   {false, true, false, 5, 1, true},
   };
   for (const Case& c : cases) {
-    RunState r;
-    r.st.howmany = 3;
-    r.st.deltas(1) = c.fast ? 5.0F : 60.0F;
-    r.rs.restrictreport = c.restricted;
-    r.fileformat = c.qtv2 ? kFormatQtv2 : kFormatMolva;
-    r.v.iver = c.iver;
-    r.howmanynow = c.howmanynow;
-    EXPECT_EQ(row_due(r), c.due) << c.fast << c.restricted << c.qtv2 << " " << c.iver << " "
-                                 << c.howmanynow;
+    RunSettings rs;
+    SurveyResult sv;
+    sv.st.howmany = 3;
+    sv.st.deltas(1) = c.fast ? 5.0F : 60.0F;
+    rs.restrictreport = c.restricted;
+    sv.fileformat = c.qtv2 ? kFormatQtv2 : kFormatMolva;
+    EXPECT_EQ(row_due(rs, sv, c.iver, c.howmanynow), c.due)
+        << c.fast << c.restricted << c.qtv2 << " " << c.iver << " " << c.howmanynow;
   }
 }
 
 TEST_F(Report, AFailedRowWriteEndsTheRun) {
-  RunState r;
-  set_day_fractions(r.df, 30);
-  r.fileformat = kFormatQtv2;
-  r.st.howmany = 1;
-  r.st.deltas(1) = 60.0F;
+  RunSettings rs;
+  DayFractions df;
+  set_day_fractions(df, 30);
+  SurveyResult sv;
+  sv.fileformat = kFormatQtv2;
+  sv.st.howmany = 1;
+  sv.st.deltas(1) = 60.0F;
+  ReportState r;
   r.step.curnowis = 356.5F;
   r.step.thejulianis = 356.5F;
   std::ostringstream full;
   full.setstate(std::ios::badbit);
-  channel_bind_output(r.rs.iuf, &full);
-  EXPECT_EQ(write_row_if_due(r), kExitFailed);
+  channel_bind_output(rs.iuf, &full);
+  EXPECT_EQ(write_row_if_due(rs, df, sv, LineValues(), r), kExitFailed);
   EXPECT_EQ(shown(), " could not write tabular data... 356.5\n");
 }
 
 TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
-  RunState r;
-  r.fileformat = kFormatMolva;
-  r.st.howmany = 70;
-  r.st.deltas(1) = 60.0F;
+  RunSettings rs;
+  const SurveyResult sv = seventy_slow_sensors();
+  ReportState r;
+  LineValues v;
   for (std::int32_t n = 1; n <= 70; ++n) {
     r.rd.pvudtmp(n) = 1234567.0F;  // 12 characters each
     r.rd.pvudlight(n) = 2345678.0F;
@@ -357,13 +370,13 @@ TEST_F(Report, ARowLongerThanItsFieldGoesOnInContinuationLines) {
     r.rd.pvudaudio(n) = 5678912.0F;
   }
   r.step.curnowis = 172.5F;
-  r.v.datea = "2013-06-21 12:03:10.000";
+  v.datea = "2013-06-21 12:03:10.000";
   r.step.ithehouris = 12;
   r.step.icurfive = 0;
   r.howmanynow = 69;
   std::ostringstream file;
-  channel_bind_output(r.rs.iuf, &file);
-  EXPECT_EQ(write_row_if_due(r), kRunGoesOn);
+  channel_bind_output(rs.iuf, &file);
+  EXPECT_EQ(write_row_if_due(rs, DayFractions(), sv, v, r), kRunGoesOn);
   const std::string text = file.str();
   std::size_t values = 0;
   for (char ch : text) values += ch == 'E' ? 1 : 0;
@@ -383,10 +396,10 @@ TEST_F(Report, RowsReadAsArlistPacksThem) {
   bool one_piece = false, continued = false;
   for (int k = 225; k <= 250; ++k) {
     for (float last : kLast) {
-      RunState r;
-      r.fileformat = kFormatMolva;
-      r.st.howmany = 70;
-      r.st.deltas(1) = 60.0F;
+      RunSettings rs;
+      const SurveyResult sv = seventy_slow_sensors();
+      ReportState r;
+      LineValues v;
       Table<float, kSensors>* columns[5] = {&r.rd.pvudtmp, &r.rd.pvudlight, &r.rd.pvudhumidity,
                                             &r.rd.pvudpirc, &r.rd.pvudaudio};
       for (int i = 0; i < kRowValues; ++i) {
@@ -394,12 +407,12 @@ TEST_F(Report, RowsReadAsArlistPacksThem) {
         (*columns[i % 5])(i / 5 + 1) = x;  // 12 characters, 7 characters, or the last one
       }
       r.step.curnowis = 172.5F;
-      r.v.datea = "2013-06-21 12:03:10.000";
+      v.datea = "2013-06-21 12:03:10.000";
       r.step.ithehouris = 12;
       r.howmanynow = 69;
       std::ostringstream file;
-      channel_bind_output(r.rs.iuf, &file);
-      ASSERT_EQ(write_row_if_due(r), kRunGoesOn);
+      channel_bind_output(rs.iuf, &file);
+      ASSERT_EQ(write_row_if_due(rs, DayFractions(), sv, v, r), kRunGoesOn);
 
       std::string expected;
       Text<4000> pckstr;
@@ -417,70 +430,6 @@ TEST_F(Report, RowsReadAsArlistPacksThem) {
   }
   EXPECT_TRUE(one_piece);
   EXPECT_TRUE(continued);
-}
-
-// A plain QTV 2 line is read in one walk; every other line is left to the word
-// readers. Whatever the walk reads must be what the word readers read, with
-// nothing shown.
-TEST_F(Report, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
-  struct Case {
-    std::string_view line;
-    bool plain;
-  };
-  const Case cases[] = {
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0", true},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5,0,99,extra", true},
-      {"2014/12/22,13:41:05,4A3F21B0,-200,0,0,0,0,0,0,0,0,0,0", true},
-      {"2014/12/22,13:41:05,4A3F21B0,0,2,-1,-2,-3,100,40000,-4,-5,-6,-7", true},
-      {"2014/12/22,13:41:05 | AB\t-61 , 1,,17|3,2950,51.,215,120,14,5,0", true},
-      {"2014/12/22,13:41:05,LONGNAME1234,-061,01,17,3,2950,.5,0215,120,14,5,0", true},
-      {"2014/12/22,13:41:05,N2345678901234567890123456789012,-61,1,1,3,2950,5,215,1,1,5,0", true},
-      {"2014/12/22,13:41:05,N23456789012345678901234567890123,-61,1,1,3,2950,5,215,1,1,5,0",
-       false},  // a name longer than its field goes on as the next word
-      {"2014/12/22,13:41:05,4A3F21B0,-201,1,17,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,1,1,17,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,3,17,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,100.01,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,40001,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,+17,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,5e1,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,-5,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,nan,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17,3,2950,51.20,215,120,14,5", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,1234567890,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,17x,3,2950,51.20,215,120,14,5,0", false},
-      {"2014/12/22,13:41:05,4A3F21B0,-61,1,-,3,2950,51.20,215,120,14,5,0", false},
-      {"", false},
-  };
-  for (const Case& c : cases) {
-    LineValues preset;
-    preset.word = "before";
-    preset.name = "BEFORE";
-    preset.iradio = preset.ipacket = preset.iseq = preset.itxpwr = preset.ibat = 77;
-    preset.irdbt = preset.irlight = preset.irpircount = preset.irpvalue = preset.iswcount = 77;
-    preset.rrh = 7.5F;
-    const LogLine line(c.line);
-    LineValues plain = preset;
-    ASSERT_EQ(read_qtv2_plain(line, plain), c.plain) << c.line;
-    LineValues read = preset;
-    read_qtv2_report(line, read);
-    const LineValues& expected = c.plain ? read : preset;
-    const std::string messages = shown();
-    if (c.plain) {
-      EXPECT_EQ(messages, "") << c.line;
-    }
-    EXPECT_EQ(plain.word.view(), expected.word.view()) << c.line;
-    EXPECT_EQ(plain.name.view(), expected.name.view()) << c.line;
-    const std::int32_t got[] = {plain.iradio,   plain.ipacket, plain.iseq,    plain.itxpwr,
-                                plain.ibat,     plain.irdbt,   plain.irlight, plain.irpircount,
-                                plain.irpvalue, plain.iswcount};
-    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
-                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
-                                 expected.irlight, expected.irpircount, expected.irpvalue,
-                                 expected.iswcount};
-    for (std::size_t f = 0; f < std::size(got); ++f) EXPECT_EQ(got[f], want[f]) << c.line << f;
-    EXPECT_EQ(plain.rrh, expected.rrh) << c.line;
-  }
 }
 
 }  // namespace

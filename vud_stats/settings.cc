@@ -1,13 +1,11 @@
 // Command line, help text, start-up and report naming of the statistics tool.
 #include "vud_stats/settings.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cstdio>
-#include <system_error>
 
 #include "qesh_blk/qesh_blk.h"
 #include "qesh_fc/qesh_fc.h"
+#include "vud_stats/freeform.h"
 #include "vud_stats/variant.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"
@@ -29,8 +27,6 @@ constexpr std::int32_t kAppHi = 570;
 constexpr std::int32_t kAppWi = static_cast<std::int32_t>(kAppW * 1.3128205);  // 748
 constexpr std::int32_t kMenuChw = 24;
 
-bool ends_item(char c) { return c == ' ' || c == ',' || c == '/'; }
-
 // The option word of an argument matches when its first n characters equal
 // those of the option (the 72-character argument field is blank-padded, so
 // "-act " matches "-act" alone and not "-actx").
@@ -38,104 +34,7 @@ bool matches(const Text<72>& argument, std::string_view option) {
   return argument.view().substr(0, option.size()) == option;
 }
 
-// Finds the one item of a free-form number: leading blanks are passed over,
-// the item ends at a blank, comma, slash or the end of text, and a leading
-// "+" is dropped. Returns kFreeBlank when there is no item and kFreeBad for a
-// sign alone; otherwise kFreeRead with item set.
-std::int32_t free_item(std::string_view text, std::string_view& item) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  std::size_t e = i;
-  while (e < text.size() && !ends_item(text[e])) ++e;
-  item = text.substr(i, e - i);
-  if (item.empty()) return kFreeBlank;
-  if (item.front() == '+') item.remove_prefix(1);
-  return item.empty() ? kFreeBad : kFreeRead;
-}
-
-// Reads one text item in free form (it ends at a blank, comma or slash) into
-// out. A blank value leaves out as it was.
-void read_free_text(std::string_view value, Field out) {
-  std::size_t i = 0;
-  while (i < value.size() && value[i] == ' ') ++i;
-  if (i == value.size()) return;
-  std::size_t e = i;
-  if (value[i] == '\'' || value[i] == '"') {
-    const char q = value[i++];
-    e = i;
-    while (e < value.size() && value[e] != q) ++e;
-  } else {
-    while (e < value.size() && !ends_item(value[e])) ++e;
-    if (e == i) return;  // an empty item leaves the value as it was
-  }
-  out.assign(value.substr(i, e - i));
-}
-
 }  // namespace
-
-std::int32_t read_free_int(std::string_view text, std::int32_t& value) {
-  std::string_view item;
-  if (const std::int32_t got = free_item(text, item); got != kFreeRead) return got;
-  std::int32_t v = 0;
-  const auto [p, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
-  if (ec != std::errc() || p != item.data() + item.size()) return kFreeBad;
-  value = v;
-  return kFreeRead;
-}
-
-std::int32_t read_free_real(std::string_view text, float& value) {
-  std::string_view item;
-  if (const std::int32_t got = free_item(text, item); got != kFreeRead) return got;
-  // Whole numbers of up to seven digits are exact in a 4-byte real: the
-  // common seconds field of a stamp takes this short way.
-  if (item.size() <= 7 &&
-      std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    std::int32_t whole = 0;
-    for (char c : item) whole = whole * 10 + (c - '0');
-    value = static_cast<float>(whole);
-    return kFreeRead;
-  }
-  // A point alone or a sign alone is no number; digits with a point are.
-  bool digit = false;
-  for (char c : item) {
-    if (c >= '0' && c <= '9') digit = true;
-    if (c == 'e' || c == 'E') break;
-  }
-  if (!digit) return kFreeBad;
-  float v = 0.0F;
-  const auto [p, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
-  if (ec != std::errc() || p != item.data() + item.size()) return kFreeBad;
-  value = v;
-  return kFreeRead;
-}
-
-FreeLine& FreeLine::num(std::int32_t i) {
-  char b[16];
-  const int n = std::snprintf(b, sizeof b, " %d", static_cast<int>(i));
-  s_.append(b, static_cast<std::size_t>(n));
-  return *this;
-}
-
-FreeLine& FreeLine::num(std::int32_t i, int width) {
-  char b[24];
-  const int n = std::snprintf(b, sizeof b, "%*d", width, static_cast<int>(i));
-  s_.append(b, static_cast<std::size_t>(n));
-  return *this;
-}
-
-FreeLine& FreeLine::real(float x) {
-  char b[48];
-  b[0] = ' ';
-  const auto r = std::to_chars(b + 1, b + sizeof b, x);
-  s_.append(b, static_cast<std::size_t>(r.ptr - b));
-  return *this;
-}
-
-std::int32_t FreeLine::write(std::int32_t ch) {
-  std::size_t n = s_.size();
-  while (n > 1 && s_[n - 1] == ' ') --n;
-  return channel_write(ch, terminal_safe(std::string_view(s_).substr(0, n)));
-}
 
 void show_help() {
   const std::int32_t iu = outin.iuout;
@@ -174,7 +73,7 @@ std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::
                     std::span<const char* const> args) {
   // Graph mode only where a graphical interface reports itself available
   // (never in this system), else text.
-  termtype = ixavail() != 0 ? 8 : -1;
+  termtype = ixavail() != 0 ? kModeGraph : kModeText;
   inf = "UNKNOWN";
   act = "NONE";
   itol = 30;
@@ -208,13 +107,13 @@ std::int32_t partfa(std::int32_t& termtype, Text<144>& inf, Text<16>& act, std::
     } else if (matches(argument, "-mode")) {
       const Text<72> v(value(i));
       if (matches(v, "text")) {
-        termtype = -1;
+        termtype = kModeText;
       } else if (matches(v, "page")) {
-        termtype = -2;
+        termtype = kModePage;
       } else if (matches(v, "graph")) {
-        termtype = 8;
+        termtype = kModeGraph;
       } else if (matches(v, "script")) {
-        termtype = -6;
+        termtype = kModeScript;
       }
     } else if (matches(argument, "-file")) {
       if (!take_name(value(i))) return kPartfaNameTooLong;
@@ -343,14 +242,18 @@ std::int32_t open_files(RunSettings& rs) {
         .text(" ")  // the sentence ends; the file name is a separate item
         .text(rs.inter.trimmed())
         .write(outin.iuout);
-    std::int32_t istat = 0;
-    erpfree(rs.iunit, istat);
-    erpfree(rs.iuf, istat);
-    epwait();
-    epagend();
-    return kExitFailed;
+    return end_failed_run(rs);
   }
   return kRunGoesOn;
+}
+
+std::int32_t end_failed_run(const RunSettings& rs) {
+  std::int32_t istat = 0;
+  erpfree(rs.iunit, istat);
+  erpfree(rs.iuf, istat);
+  epwait();
+  epagend();
+  return kExitFailed;
 }
 
 std::string index_text(std::int32_t index) {

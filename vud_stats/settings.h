@@ -1,8 +1,6 @@
 // Run settings of the statistics tool: the command line (partfa), the help
 // text, the start-up of a run up to the opening of the log and the report, the
-// naming of the report file and the action check. Also the writer of
-// free-format terminal lines and the free-form readers that the tool uses for
-// option values and date fields.
+// naming of the report file and the action check.
 #ifndef VUD_STATS_SETTINGS_H_
 #define VUD_STATS_SETTINGS_H_
 
@@ -11,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "vud_support/console/records.h"
 #include "vud_support/text/fixed_text.h"
 
 namespace vud {
@@ -25,20 +24,19 @@ inline constexpr std::int32_t kExitFailed = 1;
 
 // The settings of one run, set before the first pass and read-only afterwards.
 struct RunSettings {
-  std::int32_t modl = -1;    // terminal mode handed to epages
-  Text<144> inf{"UNKNOWN"};  // input log as given
-  Text<16> act{"NONE"};      // action; only its first character counts
-  std::int32_t itol = 30;    // tolerance in seconds
-  std::int32_t irepsen = 0;  // restrict to this sensor index (0 none)
-  Text<8> repsen{"-"};       // restrict to this sensor name ("-..." none)
+  std::int32_t modl = kModeText;  // terminal mode handed to epages
+  Text<144> inf{"UNKNOWN"};       // input log as given
+  Text<16> act{"NONE"};           // action; only its first character counts
+  std::int32_t itol = 30;         // tolerance in seconds
+  std::int32_t irepsen = 0;       // restrict to this sensor index (0 none)
+  Text<8> repsen{"-"};            // restrict to this sensor name ("-..." none)
   std::int32_t incdbt = 1, incrh = 1, inclux = 1, incpir = 1, incsw = 1;
   std::int32_t nbixsen = 0;  // excluded names in use
   Table<Text<8>, kMaxExcluded> ixsen;
   bool restrictreport = false;
-  char fs = '/';    // path separator
-  Text<144> inter;  // input log as used from step 7 on
-  Text<144> lfout;  // report file name
-  std::int32_t ifil = 10;
+  char fs = '/';            // path separator
+  Text<144> inter;          // input log as used from step 7 on
+  Text<144> lfout;          // report file name
   std::int32_t iunit = 10;  // log channel
   std::int32_t iuf = 11;    // report channel
 };
@@ -84,6 +82,10 @@ std::int32_t start_up(RunSettings& rs, std::span<const char* const> args);
 // kRunGoesOn or the exit status 1.
 std::int32_t open_files(RunSettings& rs);
 
+// Ends a run that failed once its files were open: releases the log and the
+// report channels, waits for the page and ends it. Returns kExitFailed.
+std::int32_t end_failed_run(const RunSettings& rs);
+
 // A sensor index as text: three digits with leading zeros up to 999, every
 // digit from 1000 on (so that no index turns into asterisks).
 std::string index_text(std::int32_t index);
@@ -103,42 +105,6 @@ bool is_usable_action(char letter);
 
 // Whether the letter asks for the scan-and-list action.
 inline bool is_scan_and_list(char letter) { return letter == 'l' || letter == 'L'; }
-
-// Results of the free-form readers.
-inline constexpr std::int32_t kFreeRead = 0;   // a value was read
-inline constexpr std::int32_t kFreeBlank = 1;  // nothing but blanks: the value stays
-inline constexpr std::int32_t kFreeBad = 2;    // not a number: the value stays
-
-// Reads an integer in free form from text: blanks, an optional sign and
-// decimal digits, ended by a blank, a comma, a slash or the end of the text.
-std::int32_t read_free_int(std::string_view text, std::int32_t& value);
-
-// Reads a 4-byte real in free form from text (optional sign, digits with an
-// optional point, optional exponent), ended as read_free_int.
-std::int32_t read_free_real(std::string_view text, float& value);
-
-// A free-format terminal line: one leading blank, then the items in order.
-// Text items are written as given; an integer is written as one blank and its
-// digits, or right-aligned in a given width; a real as one blank and the
-// shortest text that reads back to the same 4-byte value. Trailing blanks of
-// the line are not written, and control bytes show as "?" (items quote sensor
-// names and stamps from the log, which must not drive the terminal).
-class FreeLine {
- public:
-  FreeLine() : s_(1, ' ') {}
-  FreeLine& text(std::string_view t) {
-    s_.append(t);
-    return *this;
-  }
-  FreeLine& num(std::int32_t i);
-  FreeLine& num(std::int32_t i, int width);
-  FreeLine& real(float x);
-  // Writes the line to channel ch; returns the channel's write result.
-  std::int32_t write(std::int32_t ch);
-
- private:
-  std::string s_;
-};
 
 }  // namespace vud
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sort/sort.h"
+#include "vud_stats/freeform.h"
 #include "vud_stats/timeline.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/messages.h"
@@ -28,26 +29,26 @@ void count_hit(SensorTables& st, std::int32_t i, float juliand) {
   st.sendeltasec(i) = st.senseccur(i) - st.sensecprev(i);
 }
 
-void register_qtv2(RunState& r) {
-  SensorTables& st = r.st;
-  const Text<8>& name = r.v.name;
+void register_qtv2(const RunSettings& rs, const LineState& cur, SurveyResult& sv) {
+  SensorTables& st = sv.st;
+  const Text<8>& name = cur.v.name;
   bool accounted = false;
   // Unused entries hold "UNKNOWN ", so every entry is searched.
   for (std::int32_t i = 1; i <= kSensors; ++i) {
     if (st.envname(i) == name) {
       accounted = true;
-      if (r.v.ipacket == 1) count_hit(st, i, r.juliand);
+      if (cur.v.ipacket == 1) count_hit(st, i, cur.juliand);
     }
   }
-  for (std::int32_t j = 1; j <= r.rs.nbixsen; ++j) {
-    if (r.rs.ixsen(j) == name) {
+  for (std::int32_t j = 1; j <= rs.nbixsen; ++j) {
+    if (rs.ixsen(j) == name) {
       FreeLine().text("excluding ").text(name).write(outin.iuout);
       accounted = true;
     }
   }
-  if (accounted || is_refused(r, name)) return;
+  if (accounted || is_refused(sv, name)) return;
   if (st.howmany == kSensors) {
-    r.refused_names.insert(std::string(name.view()));
+    sv.refused_names.insert(std::string(name.view()));
     FreeLine()
         .text("warning: sensor table full (70 sensors), ignoring sensor ")
         .text(name)
@@ -58,28 +59,28 @@ void register_qtv2(RunState& r) {
   const std::int32_t n = st.howmany;
   st.envname(n) = name;
   st.mapsentoarray(n) = n;
-  if (r.v.ipacket == 1) {
+  if (cur.v.ipacket == 1) {
     st.mapsenhits(n) += 1;
-    if (st.mapsenhits(n) == 1) st.sensecprev(n) = r.juliand;
+    if (st.mapsenhits(n) == 1) st.sensecprev(n) = cur.juliand;
   }
-  if (r.rs.restrictreport && name == r.rs.repsen) r.foundrestricsensor = true;
+  if (rs.restrictreport && name == rs.repsen) sv.foundrestricsensor = true;
 }
 
-void register_molva(RunState& r) {
-  SensorTables& st = r.st;
-  const std::int32_t isen = r.v.isen;
-  if (r.v.ipacketsleft > 10) return;
+void register_molva(const RunSettings& rs, const LineState& cur, SurveyResult& sv) {
+  SensorTables& st = sv.st;
+  const std::int32_t isen = cur.v.isen;
+  if (cur.v.ipacketsleft > 10) return;
   bool matched = false;
   // Unused entries hold 0, so a line of index 0 counts for every one of them.
   for (std::int32_t i = 1; i <= kSensors; ++i) {
     if (st.mapsentoarray(i) == isen) {
       matched = true;
-      count_hit(st, i, r.juliand);
+      count_hit(st, i, cur.juliand);
     }
   }
-  if (matched || is_refused(r, isen)) return;
+  if (matched || is_refused(sv, isen)) return;
   if (st.howmany == kSensors) {
-    r.refused_indices.insert(isen);
+    sv.refused_indices.insert(isen);
     FreeLine()
         .text("warning: sensor table full (70 sensors), ignoring sensor index ")
         .text(std::to_string(isen))
@@ -90,8 +91,8 @@ void register_molva(RunState& r) {
   const std::int32_t n = st.howmany;
   st.mapsentoarray(n) = isen;
   st.mapsenhits(n) += 1;
-  if (st.mapsenhits(n) == 1) st.sensecprev(n) = r.juliand;
-  if (r.rs.restrictreport && isen == r.rs.irepsen) r.foundrestricsensor = true;
+  if (st.mapsenhits(n) == 1) st.sensecprev(n) = cur.juliand;
+  if (rs.restrictreport && isen == rs.irepsen) sv.foundrestricsensor = true;
 }
 
 // Rewrites a blank-separated list with commas and returns it trimmed; an
@@ -131,45 +132,40 @@ std::string number_list(std::span<const std::int32_t> numbers) {
   return comma_list(list);
 }
 
-void survey_line(RunState& r, std::int32_t lineno) {
-  LineValues& v = r.v;
+void survey_line(const RunSettings& rs, const DayFractions& df, std::int32_t lineno, LineState& cur,
+                 SurveyResult& sv) {
+  LineValues& v = cur.v;
   std::int32_t k = 0;
-  read_first_word(r.loutstr, k, v);
-  char act = r.rs.act(1);
+  read_first_word(cur.loutstr, k, v);
   if (is_qtv2_word(v.word)) {
-    v.datea = sub1(r.loutstr, 1, 20);
-    datestamptojulian(v.datea, '2', r.juliand, r.julianfrac, r.ijday, r.tsec);
-    read_qtv2_survey(r.loutstr, v);
+    v.datea = sub1(cur.loutstr, 1, 20);
+    datestamptojulian(v.datea, '2', cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+    read_qtv2_survey(cur.loutstr, v);
     if (lineno == 1) {
-      detect_qtv2(r.fileformat, act);
-      r.rs.act(1) = act;
-      find_first_hour_mark(r.df, r.juliand, r.julianfrac, r.step);
+      detect_qtv2(sv.fileformat, sv.act);
+      find_first_hour_mark(df, cur.juliand, cur.julianfrac, sv.first_mark);
     }
-    register_qtv2(r);
+    register_qtv2(rs, cur, sv);
     return;
   }
   const bool second = lineno == 2;
-  if (second) {
-    detect_molva(v.word, r.fileformat, act);
-    r.rs.act(1) = act;
-  }
-  read_molva_head(r.loutstr, k, Pass::kSurvey, v);
-  read_molva_counts(r.loutstr, k, v);
-  datestamptojulian(v.datea, 'B', r.juliand, r.julianfrac, r.ijday, r.tsec);
-  if (second) find_first_hour_mark(r.df, r.juliand, r.julianfrac, r.step);
-  register_molva(r);
+  if (second) detect_molva(v.word, sv.fileformat, sv.act);
+  read_molva_head(cur.loutstr, k, Pass::kSurvey, v);
+  read_molva_counts(cur.loutstr, k, v);
+  datestamptojulian(v.datea, 'B', cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+  if (second) find_first_hour_mark(df, cur.juliand, cur.julianfrac, sv.first_mark);
+  register_molva(rs, cur, sv);
 }
 
-void survey_pass(RunState& r) {
-  r.st.howmany = 0;
-  r.step.thehouris = 0.0F;
-  r.step.nearstartofhour = false;
-  LogWindow log(r.rs.iunit);
+void survey_pass(const RunSettings& rs, const DayFractions& df, LineState& cur, SurveyResult& sv) {
+  sv = SurveyResult{};
+  sv.act = action_letter(rs);
+  LogWindow log(rs.iunit);
   Verdict verdict = Verdict::kUse;
   std::int32_t ier = 0;
   std::int32_t lines = 0;
   std::int32_t packets = 0;  // lines used that hold a word: the layout is told by the first two
-  while (log.next(r.loutstr, verdict, ier)) {
+  while (log.next(cur.loutstr, verdict, ier)) {
     if (lines == listloop) {
       FreeLine().text("warning: only the first 80000 lines were surveyed").write(outin.iuout);
       break;
@@ -177,29 +173,36 @@ void survey_pass(RunState& r) {
     ++lines;
     // A blank line counts towards the cap but carries no packet and tells
     // nothing of the layout.
-    if (holds_no_word(r.loutstr)) continue;
+    if (holds_no_word(cur.loutstr)) continue;
     // A line with a stamp that cannot exist or lies far off is passed over in
     // both passes; it is announced here, once.
     if (verdict != Verdict::kUse) {
-      warn_passed_over(verdict, r.loutstr);
+      warn_passed_over(verdict, cur.loutstr);
       continue;
     }
-    survey_line(r, ++packets);
+    survey_line(rs, df, ++packets, cur, sv);
   }
-  r.lines_surveyed = lines;
-  write_survey_table(r);
+  sv.lines_surveyed = lines;
+  typical_intervals(sv.st);
+  write_survey_table(sv);
 }
 
-void write_survey_table(RunState& r) {
-  SensorTables& st = r.st;
-  FreeLine().text("Sensor number-of-hits typical-interval (sec)").write(outin.iuout);
+void typical_intervals(SensorTables& st) {
   for (std::int32_t i = 1; i <= kSensors; ++i) {
     if (st.mapsenhits(i) <= 1) continue;
     st.sendeltasec(i) = st.senseccur(i) - st.sensecprev(i);
     // Divided by the hits, not by the gaps between them.
     st.deltas(i) = st.sendeltasec(i) * secondsinday / static_cast<float>(st.mapsenhits(i));
+  }
+}
+
+void write_survey_table(const SurveyResult& sv) {
+  const SensorTables& st = sv.st;
+  FreeLine().text("Sensor number-of-hits typical-interval (sec)").write(outin.iuout);
+  for (std::int32_t i = 1; i <= kSensors; ++i) {
+    if (st.mapsenhits(i) <= 1) continue;
     FreeLine line;
-    if (r.fileformat == kFormatQtv2) {
+    if (sv.fileformat == kFormatQtv2) {
       line.text(st.envname(i));
     } else {
       line.num(st.mapsentoarray(i));
@@ -208,17 +211,17 @@ void write_survey_table(RunState& r) {
   }
 }
 
-std::int32_t show_survey(RunState& r) {
-  SensorTables& st = r.st;
-  if (r.rs.restrictreport && !r.foundrestricsensor) {
+std::int32_t show_survey(const RunSettings& rs, SurveyResult& sv) {
+  SensorTables& st = sv.st;
+  if (rs.restrictreport && !sv.foundrestricsensor) {
     edisp(outin.iuout, "ERROR: requested sensor not found");
     epwait();
     epagend();
     return kExitFailed;
   }
 
-  const bool qtv2 = r.fileformat == kFormatQtv2;
-  if (is_scan_and_list(act_letter(r))) {
+  const bool qtv2 = sv.fileformat == kFormatQtv2;
+  if (is_scan_and_list(sv.act)) {
     FreeLine().text("sensors found: ").num(st.howmany).write(outin.iuout);
   } else if (qtv2) {
     // Fixed layouts, not free-format lines: the count in three columns, then
@@ -252,9 +255,8 @@ std::int32_t show_survey(RunState& r) {
   return kRunGoesOn;
 }
 
-std::int32_t list_sensors(RunState& r) {
-  const SensorTables& st = r.st;
-  const RunSettings& rs = r.rs;
+std::int32_t list_sensors(const RunSettings& rs, const SurveyResult& sv) {
+  const SensorTables& st = sv.st;
   const std::size_t n = static_cast<std::size_t>(st.howmany);
   write_line("Vantrel summary from MOLVA log");
   char b[32];
@@ -265,7 +267,7 @@ std::int32_t list_sensors(RunState& r) {
   write_line(rs.incrh == 0 ? ",ignore,RH" : ",include,RH");
   write_line(rs.incpir == 0 ? "ignore,PIR" : ",include,PIR");
   write_line(rs.incsw == 0 ? "ignore,SW" : "include,SW");
-  if (r.fileformat == kFormatQtv2) {
+  if (sv.fileformat == kFormatQtv2) {
     write_line("#  sorted sensor list " + number_list(std::span(st.mapsentoarray.begin(), n)));
     write_line("# orig sensor list   " + name_list(std::span(st.envname.begin(), n)));
     write_line("# sorted sensor list " + name_list(std::span(st.envsorted.begin(), n)));

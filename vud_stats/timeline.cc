@@ -1,7 +1,7 @@
 // Reading the log one line ahead and judging each line by its stamp.
 #include "vud_stats/timeline.h"
 
-#include "vud_stats/settings.h"
+#include "vud_stats/freeform.h"
 #include "vud_stats/timestamps.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/lines.h"
@@ -14,7 +14,6 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
 
 // Whether s holds a digit wherever form holds "9" and the very character of
 // form everywhere else.
@@ -45,10 +44,10 @@ bool fixed_stamp(std::string_view s, StampFields& f) {
   } else {
     // MOLVA: two plain words of at most 32 characters, each ended by a comma.
     std::size_t c1 = 0;
-    while (c1 < s.size() && !is_separator(s[c1])) ++c1;
+    while (c1 < s.size() && !is_word_separator(s[c1])) ++c1;
     if (c1 == 0 || c1 > 32 || c1 >= s.size() || s[c1] != ',') return false;
     std::size_t c2 = c1 + 1;
-    while (c2 < s.size() && !is_separator(s[c2])) ++c2;
+    while (c2 < s.size() && !is_word_separator(s[c2])) ++c2;
     if (c2 == c1 + 1 || c2 - c1 - 1 > 32 || c2 >= s.size() || s[c2] != ',') return false;
     at = c2 + 1;
     const std::string_view stamp = s.substr(at);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "vud_stats/settings.h"
+#include "vud_stats/freeform.h"
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/numtext.h"

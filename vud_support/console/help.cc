@@ -16,7 +16,6 @@
 namespace vud {
 namespace {
 
-constexpr std::int32_t kGraphMode = 8;
 constexpr std::int32_t kDisplayLines = 30;
 
 // Page numbers of the page starting at ist, in single-precision arithmetic.
@@ -108,7 +107,7 @@ void phelpd(std::string_view msg, std::int32_t nhelp, std::string_view /*other*/
     const std::string_view topic = sub1(msg, 1, std::min(trimmed_length(msg), 50));
     line.put(static_cast<std::int32_t>(kHead.size()) + 1, topic);
     line.put(static_cast<std::int32_t>(kHead.size() + topic.size()) + 1, ".");
-    if (spad.mmod == kGraphMode) {
+    if (spad.mmod == kModeGraph) {
       pophelp.h(1) = line.view();
       graphic_help(1, 0);
       return;
@@ -128,7 +127,7 @@ void phelpd(std::string_view msg, std::int32_t nhelp, std::string_view /*other*/
   std::int32_t mifull = 0, mfull = 0, ist = 0, ipm = 0, mpm = 0, ipflg = 0;
   hpage("create", ilen, mifull, mfull, ist, ipm, mpm, ipflg);
 
-  if (spad.mmod == kGraphMode) {
+  if (spad.mmod == kModeGraph) {
     graphic_help(ilen, ipflg);
     return;
   }

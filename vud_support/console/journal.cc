@@ -107,9 +107,7 @@ void tstamp(char act, std::string_view msg) {
     case 'm':
     case '>': {
       // An empty message stands as one blank, like any other blank text.
-      const std::string_view text = msg.empty()
-                                        ? std::string_view(" ")
-                                        : sub1(msg, 1, std::min(trimmed_length(msg), kMsgRoom));
+      const std::string_view text = sub1(trimmed_or_blank(msg), 1, kMsgRoom);
       line = text;
       const std::int32_t at = static_cast<std::int32_t>(text.size()) + 1;
       line.put(at, " @ ");

@@ -58,6 +58,17 @@ class JournalTest : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
+// A clock set by one test must not reach the next: clearing the shared
+// records puts the system clock back.
+TEST_F(JournalTest, ClearingTheSharedRecordsPutsTheSystemClockBack) {
+  Text<24> date;
+  dstamp(date);
+  EXPECT_EQ(date.view(), "Mon Feb 11 16:42:00 2013");
+  reset_shared_records();
+  dstamp(date);
+  EXPECT_NE(date.view(), "Mon Feb 11 16:42:00 2013");
+}
+
 TEST_F(JournalTest, EctimeFormatsLocalDateWithPaddedDay) {
   struct Case {
     std::int32_t seconds;

@@ -23,12 +23,6 @@ std::string_view head(std::string_view s, std::int32_t n) {
   return s.substr(0, std::min<std::size_t>(s.size(), static_cast<std::size_t>(std::max(n, 0))));
 }
 
-// The trimmed text of a field; an all-blank or empty field is one blank.
-std::string_view trim_text(std::string_view s) {
-  if (s.empty()) return " ";
-  return head(s, trimmed_length(s));
-}
-
 bool is_tab_or_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_printable(char c) { return static_cast<unsigned char>(c) > 32; }
 
@@ -74,10 +68,10 @@ void show_segment(std::int32_t itru, std::string_view msg, std::int32_t from, st
 void two_part(std::string_view msg1, std::string_view msg2, char level, bool cut_prompt) {
   const std::int32_t iuout = outin.iuout;
   const bool blank2 = is_blank(msg2);
-  const std::string_view part1 = trim_text(msg1);
-  const std::string_view part2 = trim_text(msg2);
+  const std::string_view part1 = trimmed_or_blank(msg1);
+  const std::string_view part2 = trimmed_or_blank(msg2);
 
-  if (spad.mmod == 8) {
+  if (spad.mmod == kModeGraph) {
     switch (level) {
       case '-':
       case '?':
@@ -196,7 +190,7 @@ void edisp(std::int32_t itru, std::string_view msg) {
   buffer_line(kept);
 
   std::int32_t status = kIoOk;
-  if (spad.mmod == 8 && itru == outin.iuout) {
+  if (spad.mmod == kModeGraph && itru == outin.iuout) {
     const Text<144> work(kept);
     const std::int32_t line = spad.limtty - spad.limit;
     spad.limit -= 1;
@@ -348,12 +342,14 @@ void epages(std::int32_t& model, std::int32_t iin, std::int32_t iout, std::int32
   std::string line;
   int failed_reads = 0;
   for (;;) {
-    if (answer == Text<5>("-6") || model == -6) return settle_text_mode(model, -6);
-    if (answer == Text<5>("-2") || model == -2) return settle_text_mode(model, -2);
-    if (answer == Text<5>("-1") || model == -1) return settle_text_mode(model, -1);
-    if (answer == Text<5>("8") || model == 8) {
-      spad.mmod = 8;
-      model = 8;
+    if (answer == Text<5>("-6") || model == kModeScript) {
+      return settle_text_mode(model, kModeScript);
+    }
+    if (answer == Text<5>("-2") || model == kModePage) return settle_text_mode(model, kModePage);
+    if (answer == Text<5>("-1") || model == kModeText) return settle_text_mode(model, kModeText);
+    if (answer == Text<5>("8") || model == kModeGraph) {
+      spad.mmod = kModeGraph;
+      model = kModeGraph;
       const Text<255> heading(title);
       if (iappwi > 99) sizehwxy(iapphi, iappwi, iappx, iappy);
       jwinint(8, heading);
@@ -368,10 +364,10 @@ void epages(std::int32_t& model, std::int32_t iin, std::int32_t iout, std::int32
     channel_write(iout, " Terminal mode (? gives options): ");
     const std::int32_t got = channel_read_line(iin, line);
     // No more answers can come: go on in text mode rather than ask forever.
-    if (got == kReadEnd) return settle_text_mode(model, -1);
+    if (got == kReadEnd) return settle_text_mode(model, kModeText);
     if (got != kReadLine) {
       edisp(iout, "Error reading terminal type. Try again.");
-      if (++failed_reads >= kMaxFailedReads) return settle_text_mode(model, -1);
+      if (++failed_reads >= kMaxFailedReads) return settle_text_mode(model, kModeText);
       continue;
     }
     failed_reads = 0;
@@ -393,7 +389,7 @@ void epages(std::int32_t& model, std::int32_t iin, std::int32_t iout, std::int32
 
 void empage(std::int32_t ipag, std::int32_t iw, std::int32_t iend) {
   switch (spad.mmod) {
-    case -2:
+    case kModePage:
       if (iend == 1) return;
       if (ipag == 1) {
         channel_write(outin.iuout, "");
@@ -404,16 +400,16 @@ void empage(std::int32_t ipag, std::int32_t iw, std::int32_t iend) {
       }
       spad.limit = spad.limtty;
       return;
-    case -1:
+    case kModeText:
       if (iend == 1) return;
       if (ipag == 1) channel_write(outin.iuout, "  ");
       spad.limit = spad.limtty;
       return;
-    case -6:
+    case kModeScript:
       if (iend == 1) return;
       spad.limit = spad.limtty;
       return;
-    case 8:
+    case kModeGraph:
       if (iend == 1) {
         winfin();
         return;

@@ -12,7 +12,8 @@
 namespace vud {
 namespace {
 
-constexpr std::int32_t kGraphMode = 8;
+// The answer of the multiple-choice dialog that asks for help.
+constexpr std::int32_t kDialogHelp = 8;
 // Answers are read into a field as wide as the library's long texts, room
 // for a whole file name and more.
 constexpr std::int32_t kAnswerWidth = 248;
@@ -24,12 +25,6 @@ void append(Field f, std::int32_t& used, std::string_view s) {
   used = std::min(f.width(), used + static_cast<std::int32_t>(s.size()));
 }
 
-// The trimmed text, at least one character: an empty text shows as one blank,
-// as every other line of the library does.
-std::string_view trim1(std::string_view s) {
-  return s.empty() ? std::string_view(" ") : trimmed(s);
-}
-
 char first_char(const std::string& line) { return line.empty() ? ' ' : line[0]; }
 
 // The first two characters of an answer line are blank (or missing).
@@ -39,6 +34,18 @@ bool starts_with_unknown(std::string_view s) {
   const std::string_view head = s.substr(0, 7);
   return head == "UNKNOWN" || head == "unknown" || head == "Unknown";
 }
+
+// An answer to easks: a text, a request for the default or for help, or
+// nothing (the terminal could not be read).
+enum class AnswerKind { kText, kDefault, kHelp, kUnread };
+struct StringAnswer {
+  AnswerKind kind = AnswerKind::kUnread;
+  Text<kAnswerWidth> text;
+};
+
+// What an answer to easks comes to: the value is settled, the question has
+// failed, or it is asked again.
+enum class Settled { kAnswered, kFailed, kAskAgain };
 
 // Ends the line of a prompt that got no answer, so that what is shown next
 // starts a line of its own.
@@ -56,7 +63,7 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
   std::int32_t nh = 0, ier = 0;
   helpwithblank("Ok dialog", nhelp, nh, ier);
 
-  if (spad.mmod == kGraphMode) {
+  if (spad.mmod == kModeGraph) {
     std::int32_t iwhich = 0;
     if (!has_default) {
       easkatog(msg1, msg2, "yes", "no", " ", " ", " ", " ", " ", iwhich, nh);
@@ -82,12 +89,13 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
   // A question too long for the line is cut so that the choice text still ends it.
   Text<124> line2;
   const std::int32_t room = line2.width() - static_cast<std::int32_t>(choice.size());
-  const std::string_view question = trim1(msg2).substr(0, static_cast<std::size_t>(room));
+  const std::string_view question =
+      trimmed_or_blank(msg2).substr(0, static_cast<std::size_t>(room));
   line2 = question;
   line2.put(static_cast<std::int32_t>(question.size()) + 1, choice);
 
   for (;;) {
-    channel_write(outin.iuout, trim1(msg1));
+    channel_write(outin.iuout, trimmed_or_blank(msg1));
     channel_write(outin.iuout, line2.trimmed());
     std::string answer;
     if (read_terminal_line(answer) != kReadLine) {
@@ -113,7 +121,7 @@ bool askok(std::string_view msg1, std::string_view msg2, bool& ok, bool dok, std
 
 bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::int32_t istrw,
            std::string_view dstr, std::string_view ermsg, std::int32_t& ier, std::int32_t nhelp) {
-  const bool graph = spad.mmod == kGraphMode;
+  const bool graph = spad.mmod == kModeGraph;
   // The value as given is kept whole: an empty answer, an unanswerable
   // question and a help request all come back to it, whatever its width.
   const std::string remembered(strval.view());
@@ -121,11 +129,6 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
   const std::int32_t last = strval.trimmed_length();
   const std::int32_t keep = std::clamp(istrw, 1, std::min(kAnswerWidth, strval.width()));
 
-  // Each way out of the loop; mode 8 also clears its dialog area.
-  auto done = [&](bool answered) {
-    if (graph) usrmsg(" ", " ", '-');
-    return answered;
-  };
   auto give_back = [&]() { strval.assign(remembered); };
   auto tell_existing = [&]() {
     constexpr std::string_view kHead = " The existing string (";
@@ -137,64 +140,23 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
     append(line, used, kTail);
     channel_write(outin.iuout, line.trimmed());
   };
-  // "d": the default, once the user confirms it. False when the confirmation
-  // could not be read (the value as given is then back in strval).
-  auto confirm_default = [&](std::int32_t nh, bool& accepted) {
-    Text<124> line = "The default is `";
-    std::int32_t used = 16;
-    append(line, used, trim1(dstr).substr(0, 106));
-    append(line, used, "`.");
-    bool ok = true;
-    if (!askok(line.view(), "Is this ok?", ok, true, nh)) {
-      give_back();
-      return false;
-    }
-    accepted = ok;
-    if (ok) {
-      strval.assign(trimmed(dstr));
-    } else {
-      give_back();
-    }
-    return true;
+
+  // Step 1: the answer, from the dialog (mode 8) or from the terminal.
+  auto dialog_answer = [&](std::int32_t nh) {
+    openaskbox(promp1, promp2, istrw);
+    std::int32_t width = 0, wier = 0;
+    phelpw(nh, width, wier);
+    Table<Text<72>, kHelpLines> copy;
+    dupphelp(copy);
+    updhelp(copy, nh, width);
+    std::int32_t id = 0, iq = 0;
+    askdialog(strval, id, iq);
+    StringAnswer answer;
+    c2fstr(strval.view(), answer.text);
+    answer.kind = id == 1 ? AnswerKind::kDefault : AnswerKind::kText;
+    return answer;
   };
-
-  for (;;) {
-    give_back();
-    if (last > 6 && starts_with_unknown(remembered)) strval.blank();
-    std::int32_t nh = 0;
-    helpwithblank(ermsg, nhelp, nh, ier);
-
-    if (graph) {
-      openaskbox(promp1, promp2, istrw);
-      std::int32_t width = 0, wier = 0;
-      phelpw(nh, width, wier);
-      Table<Text<72>, kHelpLines> copy;
-      dupphelp(copy);
-      updhelp(copy, nh, width);
-      std::int32_t id = 0, iq = 0;
-      askdialog(strval, id, iq);
-      Text<kAnswerWidth> answer;
-      c2fstr(strval.view(), answer);
-      if (id == 1) {
-        bool accepted = false;
-        if (!confirm_default(nh, accepted)) return done(false);
-        if (accepted) return done(true);
-        continue;
-      }
-      if (!answer.is_blank()) {
-        strval.assign(sub1(answer.view(), 1, keep));
-        return done(true);
-      }
-      if (!remembered_blank) {
-        tell_existing();
-        give_back();
-        return done(true);
-      }
-      // The inert dialog cannot supply a value: asking again would never end.
-      usrmsg(" The current string is blank!", " Please re-enter.", 'W');
-      return done(false);
-    }
-
+  auto terminal_answer = [&]() {
     if (strval.is_blank()) {
       edisp(outin.iuout, "(currently blank)");
     } else {
@@ -205,39 +167,74 @@ bool easks(Field strval, std::string_view promp1, std::string_view promp2, std::
       edisp(outin.iuout, line.view());
     }
     usrmsg(promp1, promp2, '?');
+    StringAnswer answer;
     std::string input;
     if (read_terminal_line(input) != kReadLine) {
       end_prompt_line();
       edisp(outin.iuout, "EASKS: error composing prompt.");
-      give_back();
-      return false;
+      answer.kind = AnswerKind::kUnread;
+      return answer;
     }
-    const Text<kAnswerWidth> answer(input);
+    answer.text = input;
+    answer.kind = AnswerKind::kText;
+    if (answer.text.trimmed_length() == 1) {
+      const char c = answer.text(1);
+      if (c == 'D' || c == 'd') answer.kind = AnswerKind::kDefault;
+      if (c == 'H' || c == 'h' || c == '?') answer.kind = AnswerKind::kHelp;
+    }
+    return answer;
+  };
 
-    if (answer.trimmed_length() == 1) {
-      const char c = answer(1);
-      if (c == 'D' || c == 'd') {
-        bool accepted = false;
-        if (!confirm_default(nh, accepted)) return false;
-        if (accepted) return true;
-        continue;
-      }
-      if (c == 'H' || c == 'h' || c == '?') {
-        phelpd("ask user string", nh, "-", 0, 0, ier);
-        continue;
-      }
-    }
-    if (answer.is_blank()) {
-      if (!remembered_blank) {
-        tell_existing();
+  // Step 2: what the answer makes of strval, the same in every mode.
+  auto settle = [&](const StringAnswer& answer, std::int32_t nh) {
+    switch (answer.kind) {
+      case AnswerKind::kUnread:
         give_back();
-        return true;
+        return Settled::kFailed;
+      case AnswerKind::kDefault: {
+        // The default, once the user confirms it.
+        Text<124> line = "The default is `";
+        std::int32_t used = 16;
+        append(line, used, trimmed_or_blank(dstr).substr(0, 106));
+        append(line, used, "`.");
+        bool ok = true;
+        if (!askok(line.view(), "Is this ok?", ok, true, nh)) {
+          give_back();
+          return Settled::kFailed;
+        }
+        if (!ok) return Settled::kAskAgain;
+        strval.assign(trimmed(dstr));
+        return Settled::kAnswered;
       }
-      usrmsg(" The current string is blank!", " Please re-enter.", 'W');
-      continue;
+      case AnswerKind::kHelp:
+        phelpd("ask user string", nh, "-", 0, 0, ier);
+        return Settled::kAskAgain;
+      case AnswerKind::kText:
+        break;
     }
-    strval.assign(sub1(answer.view(), 1, keep));
-    return true;
+    if (!answer.text.is_blank()) {
+      strval.assign(sub1(answer.text.view(), 1, keep));
+      return Settled::kAnswered;
+    }
+    if (!remembered_blank) {
+      tell_existing();
+      give_back();
+      return Settled::kAnswered;
+    }
+    usrmsg(" The current string is blank!", " Please re-enter.", 'W');
+    // The inert dialog cannot supply a value: asking it again would never end.
+    return graph ? Settled::kFailed : Settled::kAskAgain;
+  };
+
+  for (;;) {
+    give_back();
+    if (last > 6 && starts_with_unknown(remembered)) strval.blank();
+    std::int32_t nh = 0;
+    helpwithblank(ermsg, nhelp, nh, ier);
+    const Settled settled = settle(graph ? dialog_answer(nh) : terminal_answer(), nh);
+    if (settled == Settled::kAskAgain) continue;
+    if (graph) usrmsg(" ", " ", '-');  // mode 8 clears its dialog area on the way out
+    return settled == Settled::kAnswered;
   }
 }
 
@@ -245,11 +242,12 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
               std::string_view bopt, std::string_view copt, std::string_view dopt,
               std::string_view eopt, std::string_view fopt, std::string_view gopt,
               std::int32_t& iwhich, std::int32_t nhelp) {
-  if (spad.mmod == kGraphMode) {
-    // The dialog's choice lives across calls; the inert dialog never sets it.
-    static std::int32_t iok = 0;
+  if (spad.mmod == kModeGraph) {
+    // The dialog hands back the choice, or kDialogHelp for a help request;
+    // the inert dialog hands back nothing, so the choice stays 0.
+    std::int32_t iok = 0;
     abcdefbox(msg1, msg2, aopt, bopt, copt, dopt, eopt, fopt, gopt, iok);
-    while (iok == 8) {
+    while (iok == kDialogHelp) {
       std::int32_t nh = 0, ier = 0;
       helpwithblank("multi-choice dialog", nhelp, nh, ier);
       phelpd("multi-choice", nh, "-", 0, 0, ier);
@@ -270,34 +268,34 @@ bool easkatog(std::string_view msg1, std::string_view msg2, std::string_view aop
   Text<248> options;
   std::int32_t used = 0;
   append(options, used, " ");
-  append(options, used, trim1(msg2));
+  append(options, used, trimmed_or_blank(msg2));
   if (count <= 5) {
     append(options, used, "  a) ");
-    append(options, used, trim1(aopt));
+    append(options, used, trimmed_or_blank(aopt));
     append(options, used, ", b) ");
-    append(options, used, trim1(bopt));
+    append(options, used, trimmed_or_blank(bopt));
     if (count >= 3) {
       append(options, used, ", c) ");
-      append(options, used, trim1(copt));
+      append(options, used, trimmed_or_blank(copt));
     }
     if (count >= 4) {
       append(options, used, ", e) ");
-      append(options, used, trim1(dopt));
+      append(options, used, trimmed_or_blank(dopt));
     }
     if (count >= 5) {
       append(options, used, ", f) ");
-      append(options, used, trim1(eopt));
+      append(options, used, trimmed_or_blank(eopt));
     }
   } else {
     const std::string_view labels[] = {" a) ", " b) ", " c) ", " e) ", " f) ", " g) "};
     const std::string_view texts[] = {aopt, bopt, copt, dopt, eopt, fopt};
     for (int i = 0; i < 6; ++i) {
       append(options, used, labels[i]);
-      append(options, used, trim1(texts[i]));
+      append(options, used, trimmed_or_blank(texts[i]));
     }
     if (count == 7) {
       append(options, used, " i) ");
-      append(options, used, trim1(gopt));
+      append(options, used, trimmed_or_blank(gopt));
     }
   }
   append(options, used, " ? ");

@@ -3,6 +3,7 @@
 
 #include "qesh_blk/qesh_blk.h"
 #include "vud_support/console/channels.h"
+#include "vud_support/console/journal.h"
 
 namespace vud {
 
@@ -31,6 +32,7 @@ void reset_shared_records() {
   pmenu = {};
   pmenusv = {};
   pbydat = {};
+  set_journal_clock(nullptr);
   ezero();
 }
 

@@ -1,7 +1,20 @@
 // The process-wide shared records of the statistics tool's library, in one
 // place. Each record is a small aggregate with its start values in the class;
-// reset_shared_records() puts every one of them back, so this header is also
-// the inventory of all process-wide state.
+// reset_shared_records() puts every one of them back.
+//
+// This header is also the inventory of the process-wide state of the console
+// library and the statistics tool's stages. Besides the records below there
+// are:
+//   - the channel table (channels.cc), released and unbound by
+//     reset_shared_records();
+//   - the journal's clock (journal.cc, set_journal_clock), put back to the
+//     system clock by reset_shared_records();
+//   - the memory of datestamptojulian (vud_stats/timestamps.cc), forgotten by
+//     reset_datestamp_memory();
+//   - buffers kept only to be reused, which hold nothing a later call reads:
+//     the standard-input line buffer of the channels, the record of stripc1k, the
+//     value texts and row buffers of the report rows (a cache of texts that
+//     depend on the value alone) and the line of the inert graphic routines.
 #ifndef VUD_SUPPORT_CONSOLE_RECORDS_H_
 #define VUD_SUPPORT_CONSOLE_RECORDS_H_
 
@@ -17,11 +30,18 @@ struct Outin {
   std::int32_t iuin = 5;   // terminal input channel
 };
 
+// Terminal modes (Spad::mmod): script output without page control, text
+// with page control, plain text, and graph (the inert dialog routines).
+inline constexpr std::int32_t kModeScript = -6;
+inline constexpr std::int32_t kModePage = -2;
+inline constexpr std::int32_t kModeText = -1;
+inline constexpr std::int32_t kModeGraph = 8;
+
 // Terminal mode and page counters.
 struct Spad {
-  std::int32_t mmod = -1;    // -6 script, -2 page, -1 text, 8 graph
-  std::int32_t limit = 24;   // lines still free in the current page
-  std::int32_t limtty = 24;  // lines in one page
+  std::int32_t mmod = kModeText;  // one of the kMode codes
+  std::int32_t limit = 24;        // lines still free in the current page
+  std::int32_t limtty = 24;       // lines in one page
 };
 
 // Store of the last 500 lines shown by edisp, oldest first.
@@ -84,8 +104,8 @@ extern Pmenusv pmenusv;
 extern Pbydat pbydat;
 
 // Puts every shared record back to its start values, releases every file
-// channel and unbinds test streams from the standard channels, then runs ezero.
-// Test fixtures call it in SetUp().
+// channel, unbinds test streams from the standard channels, puts the journal
+// back on the system clock, then runs ezero. Test fixtures call it in SetUp().
 void reset_shared_records();
 
 }  // namespace vud

@@ -24,7 +24,7 @@ constexpr std::int32_t kRealEcho = 230;
 
 // Character classes of the walk, as types so that the walk is compiled for each.
 struct WordSeparator {
-  bool operator()(char c) const { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+  bool operator()(char c) const { return is_word_separator(c); }
 };
 struct PhraseSkip {
   bool operator()(char c) const { return c == ' ' || c == ',' || c == '\t'; }
@@ -50,9 +50,6 @@ class Composer {
   Text<kMessageWidth> buf_;
   std::int32_t next_ = 1;
 };
-
-// A label as shown: trimmed, a blank label as one blank.
-std::string_view label_text(std::string_view msg) { return msg.empty() ? " " : trimmed(msg); }
 
 bool has_current_file() { return !curfile.currentfile.is_blank(); }
 std::string_view current_file() { return curfile.currentfile.trimmed(); }
@@ -112,10 +109,11 @@ void past_end_message(std::string_view string, char act, std::string_view msg, b
   Composer line;
   if (has_current_file()) {
     line << (failure ? "FAILURE: in " : "WARNING: in ") << current_file()
-         << " past end of line for " << label_text(msg) << (phrase ? " (phrase) in..." : " in...");
+         << " past end of line for " << trimmed_or_blank(msg)
+         << (phrase ? " (phrase) in..." : " in...");
   } else {
     line << (failure ? "FAILURE: Past end of line for " : "WARNING: Past end of line for ")
-         << label_text(msg) << (phrase ? " (phrase) in..." : " (word) in...");
+         << trimmed_or_blank(msg) << (phrase ? " (phrase) in..." : " (word) in...");
   }
   line.show();
   show_line(string);
@@ -128,7 +126,7 @@ void conversion_message(std::string_view msg, std::string_view word) {
   } else {
     line << " Failed: conversion of ";
   }
-  line << label_text(msg) << " value in " << terminal_safe(word);
+  line << trimmed_or_blank(msg) << " value in " << terminal_safe(word);
   line.show();
 }
 
@@ -167,7 +165,7 @@ void range_message(std::string_view string, std::int32_t echo_max, char act, std
     phrase = below ? phrases.warn_below : phrases.warn_above;
   }
   Composer what;
-  what << " the " << label_text(msg) << " value (" << value << phrase << limit << "!";
+  what << " the " << trimmed_or_blank(msg) << " value (" << value << phrase << limit << "!";
   what.show();
   if (failure) ier = kIerOutOfRange;
 }

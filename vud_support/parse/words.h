@@ -20,6 +20,10 @@ inline constexpr std::int32_t kIerNotNumber = 2;   // the word is not a valid nu
 // Width of the internal word egetwi and egetwr read their number into.
 inline constexpr std::int32_t kNumberWordWidth = 20;
 
+// Whether c parts the words of a log line: a blank, a comma, a tab or "|".
+// Runs of separators count as one.
+inline bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+
 // Next word of string into word.
 //
 // string is the whole line field; its declared width, not its trimmed length,

@@ -30,6 +30,12 @@ inline std::string_view trimmed(std::string_view f) {
   return f.substr(0, static_cast<std::size_t>(trimmed_length(f)));
 }
 
+// The trimmed text as every message shows it: an empty or all-blank text
+// gives one blank, so that a line is never empty.
+inline std::string_view trimmed_or_blank(std::string_view f) {
+  return f.empty() ? std::string_view(" ") : trimmed(f);
+}
+
 // A field counts as blank when its first two characters are blank.
 inline bool is_blank(std::string_view f) {
   const std::size_t n = std::min<std::size_t>(2, f.size());

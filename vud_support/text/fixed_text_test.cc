@@ -26,6 +26,14 @@ TEST(Text, AssignCutsAndPads) {
   }
 }
 
+TEST(Text, TrimmedOrBlankIsNeverEmpty) {
+  struct Case {
+    std::string_view in, out;
+  };
+  static constexpr Case kCases[] = {{"", " "}, {"   ", " "}, {"ab  ", "ab"}, {" a b ", " a b"}};
+  for (const Case& c : kCases) EXPECT_EQ(trimmed_or_blank(c.in), c.out) << '"' << c.in << '"';
+}
+
 TEST(Field, PutStopsAtTheWidth) {
   Text<6> t("abcdef");
   Field f(t);
