@@ -37,8 +37,9 @@ void buffer_line(std::string_view text) {
   if (textbufl.indexbuf < kTextBufLines) {
     ++textbufl.indexbuf;
   } else {
-    std::copy(textbuf.dispbuf.begin() + 1, textbuf.dispbuf.end(), textbuf.dispbuf.begin());
-    std::copy(textbufl.lnbuf.begin() + 1, textbufl.lnbuf.end(), textbufl.lnbuf.begin());
+    // The oldest line's place takes the new line, which becomes entry 500.
+    textbuf.dispbuf.roll();
+    textbufl.lnbuf.roll();
   }
   textbuf.dispbuf(textbufl.indexbuf).assign(text);
   textbufl.lnbuf(textbufl.indexbuf) = static_cast<std::int32_t>(text.size());
@@ -436,7 +437,7 @@ void epagend() { empage(1, 0, 1); }
 
 void clrtextbuf() {
   textbufl.indexbuf = 0;
-  for (Text<144>& t : textbuf.dispbuf) t.blank();
+  textbuf.dispbuf.fill(Text<144>());
   textbufl.lnbuf.fill(1);
 }
 

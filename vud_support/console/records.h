@@ -24,14 +24,15 @@ struct Spad {
   std::int32_t limtty = 24;  // lines in one page
 };
 
-// Store of the last 500 lines shown by edisp, oldest first.
+// Store of the last 500 lines shown by edisp, oldest first. The two tables
+// roll together: entry i of both is the same line.
 inline constexpr std::int32_t kTextBufLines = 500;
 struct Textbuf {
-  Table<Text<144>, kTextBufLines> dispbuf;
+  RingTable<Text<144>, kTextBufLines> dispbuf;
 };
 struct Textbufl {
-  std::int32_t indexbuf = 0;                 // lines held, 0 to 500
-  Table<std::int32_t, kTextBufLines> lnbuf;  // kept length of each held line
+  std::int32_t indexbuf = 0;                     // lines held, 0 to 500
+  RingTable<std::int32_t, kTextBufLines> lnbuf;  // kept length of each held line
 };
 
 // The file named in parsing messages; blank means "no current file".
