@@ -15,16 +15,6 @@ namespace vud {
 
 namespace {
 
-// The fields of the last date-time text read; a blank field keeps its value.
-// The base year is the year of the first stamp converted with its year read.
-struct DateMemory {
-  std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
-  float sec = 0.0F;
-  bool has_base = false;
-  std::int32_t base_year = 0;
-};
-DateMemory date_memory;
-
 constexpr std::array<std::int32_t, 12> kMonthDays = {31, 28, 31, 30, 31, 30,
                                                      31, 31, 30, 31, 30, 31};
 constexpr std::array<std::int32_t, 11> kCumulativeDays = {31,  59,  90,  120, 151, 181,
@@ -34,6 +24,60 @@ constexpr std::int32_t kDaysInYear = 365;
 
 void hour_message() { edisp(outin.iuout, "comparedate: error extracting hour."); }
 void minute_message() { edisp(outin.iuout, "comparedate: error extracting minute."); }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+
+// The value of the n digits of s from 0-based index at.
+std::int32_t digits(std::string_view s, std::size_t at, std::size_t n) {
+  std::int32_t v = 0;
+  for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
+  return v;
+}
+
+// Whether s holds a digit wherever form holds "9", any character of the set
+// where it holds "s" (a word separator), and the very character elsewhere.
+bool fits_form(std::string_view s, std::string_view form) {
+  for (std::size_t i = 0; i < form.size(); ++i) {
+    const char c = i < s.size() ? s[i] : ' ';  // the text is blank-padded to 24
+    if (form[i] == '9' ? !is_digit(c) : form[i] == 's' ? !is_word_separator(c) : c != form[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Reads a stamp of one of the two regular forms, every digit in its place and
+// a word separator after the date and after the time, straight from the
+// places of its digits. The word readers find the same two words in such a
+// stamp and the same numbers in them, without a message: seconds with three
+// decimals make whole thousandths divided by 1000 in a 4-byte real, which is
+// the nearest 4-byte real to the decimal text as the real reader gives it.
+// Returns false, leaving the memory alone, for any other text.
+bool read_regular_stamp(std::string_view datea, bool molva, Datemem& m) {
+  static constexpr std::string_view kQtv2 = "9999/99/99s99:99:99s";
+  static constexpr std::string_view kQtv2Dashes = "9999-99-99s99:99:99s";
+  static constexpr std::string_view kMolva = "9999-99-99s99:99:99.999s";
+  bool thousandths = false;
+  if (fits_form(datea, kMolva)) {
+    // The time word "hh:mm:ss.fff" fills the word of 12 characters; only the
+    // MOLVA letter reads its seconds with the decimals.
+    thousandths = molva;
+  } else if (!fits_form(datea, kQtv2) && !fits_form(datea, kQtv2Dashes)) {
+    return false;
+  }
+  m.iyear = digits(datea, 0, 4);
+  m.imonth = digits(datea, 5, 2);
+  m.iday = digits(datea, 8, 2);
+  m.ihour = digits(datea, 11, 2);
+  m.imin = digits(datea, 14, 2);
+  if (thousandths) {
+    m.sec = static_cast<float>(digits(datea, 17, 2) * 1000 + digits(datea, 20, 3)) / 1000.0F;
+  } else {
+    m.sec = static_cast<float>(digits(datea, 17, 2));
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -81,7 +125,7 @@ void set_day_fractions(DayFractions& df, std::int32_t itol) {
   }
 }
 
-void reset_datestamp_memory() { date_memory = {}; }
+void reset_datestamp_memory() { datemem = {}; }
 
 bool read_stamp_fields(std::string_view datea, char act, StampFields& f) {
   const Text<24> work(datea);
@@ -117,11 +161,40 @@ double stamp_seconds(const StampFields& f) {
   return days * 86400.0 + f.hour * 3600.0 + f.minute * 60.0 + static_cast<double>(f.second);
 }
 
+namespace {
+
+// The day number of the fields in the date memory, once a stamp was read.
+void day_number_of(Datemem& m, bool year_read, float& juliand, float& julianfrac,
+                   std::int32_t& ijday, float& totalsecs) {
+  if (!m.has_base && year_read) {
+    m.has_base = true;
+    m.base_year = m.iyear;
+  }
+  eday(m.iday, m.imonth, ijday);
+  // Day numbers run on past the end of the base year, 365 days a year.
+  if (m.has_base) ijday += kDaysInYear * (m.iyear - m.base_year);
+  totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
+  julianfrac = totalsecs / secondsinday;
+  juliand = static_cast<float>(ijday) + julianfrac;
+}
+
+}  // namespace
+
 bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
                        std::int32_t& ijday, float& totalsecs) {
+  if (!read_regular_stamp(datea.substr(0, std::min<std::size_t>(datea.size(), 24)), act == 'B',
+                          datemem)) {
+    return datestamptojulian_general(datea, act, juliand, julianfrac, ijday, totalsecs);
+  }
+  day_number_of(datemem, true, juliand, julianfrac, ijday, totalsecs);
+  return true;
+}
+
+bool datestamptojulian_general(std::string_view datea, char act, float& juliand, float& julianfrac,
+                               std::int32_t& ijday, float& totalsecs) {
   const Text<24> work(datea);
   const bool molva = act == 'B';
-  DateMemory& m = date_memory;
+  Datemem& m = datemem;
   std::int32_t k = 0;
   std::int32_t ier = 0;
   Text<12> word;
@@ -152,16 +225,7 @@ bool datestamptojulian(std::string_view datea, char act, float& juliand, float& 
     return false;
   }
 
-  if (!m.has_base && year_read == kFreeRead) {
-    m.has_base = true;
-    m.base_year = m.iyear;
-  }
-  eday(m.iday, m.imonth, ijday);
-  // Day numbers run on past the end of the base year, 365 days a year.
-  if (m.has_base) ijday += kDaysInYear * (m.iyear - m.base_year);
-  totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
-  julianfrac = totalsecs / secondsinday;
-  juliand = static_cast<float>(ijday) + julianfrac;
+  day_number_of(m, year_read == kFreeRead, juliand, julianfrac, ijday, totalsecs);
   return clean;
 }
 

@@ -17,6 +17,7 @@ Journopt journopt;
 Pmenu pmenu;
 Pmenusv pmenusv;
 Pbydat pbydat;
+Datemem datemem;
 
 void reset_shared_records() {
   channel_reset_all();
@@ -31,6 +32,7 @@ void reset_shared_records() {
   pmenu = {};
   pmenusv = {};
   pbydat = {};
+  datemem = {};
   ezero();
 }
 

@@ -72,6 +72,16 @@ struct Pbydat {
   std::int32_t ips = 1;
 };
 
+// Date memory of the stamp conversion (datestamptojulian): the fields of the
+// last date-time text read, which a blank field keeps, and the base year, the
+// year of the first stamp converted with its year read.
+struct Datemem {
+  std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
+  float sec = 0.0F;
+  bool has_base = false;
+  std::int32_t base_year = 0;
+};
+
 extern Outin outin;
 extern Spad spad;
 extern Textbuf textbuf;
@@ -83,6 +93,7 @@ extern Journopt journopt;
 extern Pmenu pmenu;
 extern Pmenusv pmenusv;
 extern Pbydat pbydat;
+extern Datemem datemem;
 
 // Puts every shared record back to its start values, releases every file
 // channel and unbinds test streams from the standard channels, then runs ezero.
