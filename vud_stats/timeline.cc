@@ -1,6 +1,9 @@
 // Reading the log one line ahead and judging each line by its stamp.
 #include "vud_stats/timeline.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "vud_stats/settings.h"
 #include "vud_stats/timestamps.h"
 #include "vud_support/console/records.h"
@@ -115,7 +118,7 @@ void LogWindow::read_ahead() {
   std::int32_t items = 0;
   std::int32_t ier = 0;
   // Silent: the end of the log is shown when the pass reaches it (next).
-  stripc1k(channel_, ahead_, kItemsZero, items, 0, "log line", ier);
+  stripc1k(channel_, ahead_, kItemsZero, items, 0, "log line", ier, ahead_used_);
   has_ahead_ = ier == 0;
   ahead_time_ = LineTime{};
   if (!has_ahead_) return;
@@ -131,14 +134,19 @@ void LogWindow::read_ahead() {
 bool LogWindow::next(LogLine& line, Verdict& verdict, std::int32_t& ier) {
   if (!started_ && !has_ahead_) read_ahead();
   LineTime time;
+  // A field other than the one filled last may hold text anywhere.
+  if (&line != last_line_) line_used_ = kLineWidth;
+  last_line_ = &line;
   if (has_ahead_) {
-    line = ahead_;
+    const std::size_t n = std::max(ahead_used_, line_used_);
+    std::memcpy(line.data(), ahead_.data(), n);
+    line_used_ = ahead_used_;
     time = ahead_time_;
   } else {
     // The end of the log, read once more with its message shown, so that the
     // message follows all that was shown for the last line.
     std::int32_t items = 0;
-    stripc1k(channel_, line, kItemsZero, items, 1, "log line", ier);
+    stripc1k(channel_, line, kItemsZero, items, 1, "log line", ier, line_used_);
     if (ier != 0) return false;
     time = line_time(line);  // a read that failed once and then went on
   }
