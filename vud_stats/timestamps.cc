@@ -81,9 +81,34 @@ bool read_regular_stamp(std::string_view datea, bool molva, Datemem& m) {
 
 }  // namespace
 
-float five_minute_mark(std::int32_t h, std::int32_t f) {
+namespace {
+
+constexpr float mark_of(std::int32_t h, std::int32_t f) {
   return static_cast<float>(3600 * h + 300 * f) / secondsinday;
 }
+
+// The marks of every hour of the day, minute 0 to 60 by five, made once
+// (when the program is built) rather than at each reading.
+struct MarkTable {
+  std::array<std::array<float, 13>, 24> at{};
+  constexpr MarkTable() {
+    for (std::int32_t h = 0; h < 24; ++h) {
+      for (std::int32_t f = 0; f <= 12; ++f) {
+        at[static_cast<std::size_t>(h)][static_cast<std::size_t>(f)] = mark_of(h, f);
+      }
+    }
+  }
+};
+constexpr MarkTable kMarks;
+
+float mark(std::int32_t h, std::int32_t f) {
+  if (h < 0 || h > 23) return mark_of(h, f);
+  return kMarks.at[static_cast<std::size_t>(h)][static_cast<std::size_t>(f)];
+}
+
+}  // namespace
+
+float five_minute_mark(std::int32_t h, std::int32_t f) { return mark_of(h, f); }
 
 float step_day_number(const DayFractions& df, std::int32_t ijday, float thehouris,
                       std::int32_t icurfive) {
@@ -302,7 +327,7 @@ bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, flo
     return true;
   }
   for (std::int32_t f = 1; f <= 12; ++f) {
-    st.nowis = five_minute_mark(st.ithehouris, f);
+    st.nowis = mark(st.ithehouris, f);
     if (eclose(julianfrac, st.nowis, df.closeenough)) {
       if (!due) return false;
       st.closetofive = true;
@@ -328,7 +353,7 @@ void assign_step_slow(const DayFractions& df, float juliand, float julianfrac, s
   st.curnowis = static_cast<float>(ijday) + st.thehouris;
   st.icurfive = 0;
   for (std::int32_t f = 1; f <= 12; ++f) {
-    st.nowis = five_minute_mark(hour, f);
+    st.nowis = mark(hour, f);
     if (julianfrac <= st.nowis) {
       st.thejulianis = juliand;
       st.icurfive = f - 1;
