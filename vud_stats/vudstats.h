@@ -12,6 +12,7 @@
 #include "vud_stats/layouts.h"
 #include "vud_stats/settings.h"
 #include "vud_stats/timestamps.h"
+#include "vud_stats/value_texts.h"
 #include "vud_support/text/fixed_text.h"
 
 namespace vud {
@@ -55,6 +56,10 @@ struct RunState {
   Text<24> dateafive;
   std::array<float, kRowValues> tabular{};
   std::int32_t itotcolumns = 0;
+  // The text of the row being written and the value texts of the run's rows,
+  // kept from row to row so that neither is made afresh for each row.
+  std::string row_line;
+  ValueTexts row_texts;
   // Sensors refused because the table was full (QTV 2 names, or MOLVA
   // indices); their lines are skipped in both passes. Sets, so that a log
   // with many sensors past the 70th costs one look-up per line.
