@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "vud_stats/settings.h"
 #include "vud_support/console/messages.h"
@@ -35,16 +36,22 @@ std::int32_t digits(std::string_view s, std::size_t at, std::size_t n) {
   return v;
 }
 
-// Whether s holds a digit wherever form holds "9", any character of the set
-// where it holds "s" (a word separator), and the very character elsewhere.
-bool fits_form(std::string_view s, std::string_view form) {
-  for (std::size_t i = 0; i < form.size(); ++i) {
-    const char c = i < s.size() ? s[i] : ' ';  // the text is blank-padded to 24
-    if (form[i] == '9' ? !is_digit(c) : form[i] == 's' ? !is_word_separator(c) : c != form[i]) {
-      return false;
-    }
+// Which of the regular forms the 24 characters c hold: 'YYYY/MM/DD hh:mm:ss'
+// or 'YYYY-MM-DD hh:mm:ss' (returns 1), 'YYYY-MM-DD hh:mm:ss.fff' (returns 2),
+// each with a word separator between date and time and after the stamp;
+// 0 for any other text.
+int regular_form(const char* c) {
+  auto d = [c](std::size_t i) { return is_digit(c[i]); };
+  if (!(d(0) && d(1) && d(2) && d(3) && d(5) && d(6) && d(8) && d(9) && is_word_separator(c[10]) &&
+        d(11) && d(12) && c[13] == ':' && d(14) && d(15) && c[16] == ':' && d(17) && d(18))) {
+    return 0;
   }
-  return true;
+  const bool slashes = c[4] == '/' && c[7] == '/';
+  const bool dashes = c[4] == '-' && c[7] == '-';
+  if (!slashes && !dashes) return 0;
+  if (is_word_separator(c[19])) return 1;
+  if (dashes && c[19] == '.' && d(20) && d(21) && d(22) && is_word_separator(c[23])) return 2;
+  return 0;
 }
 
 // Reads a stamp of one of the two regular forms, every digit in its place and
@@ -55,17 +62,20 @@ bool fits_form(std::string_view s, std::string_view form) {
 // the nearest 4-byte real to the decimal text as the real reader gives it.
 // Returns false, leaving the memory alone, for any other text.
 bool read_regular_stamp(std::string_view datea, bool molva, Datemem& m) {
-  static constexpr std::string_view kQtv2 = "9999/99/99s99:99:99s";
-  static constexpr std::string_view kQtv2Dashes = "9999-99-99s99:99:99s";
-  static constexpr std::string_view kMolva = "9999-99-99s99:99:99.999s";
-  bool thousandths = false;
-  if (fits_form(datea, kMolva)) {
-    // The time word "hh:mm:ss.fff" fills the word of 12 characters; only the
-    // MOLVA letter reads its seconds with the decimals.
-    thousandths = molva;
-  } else if (!fits_form(datea, kQtv2) && !fits_form(datea, kQtv2Dashes)) {
-    return false;
+  // The text as the 24-character field the word readers see.
+  char padded[24];
+  const char* c = datea.data();
+  if (datea.size() < sizeof padded) {
+    std::memset(padded, ' ', sizeof padded);
+    if (!datea.empty()) std::memcpy(padded, datea.data(), datea.size());
+    c = padded;
   }
+  const int form = regular_form(c);
+  if (form == 0) return false;
+  // The time word "hh:mm:ss.fff" fills the word of 12 characters; only the
+  // MOLVA letter reads its seconds with the decimals.
+  const bool thousandths = form == 2 && molva;
+  datea = std::string_view(c, sizeof padded);
   m.iyear = digits(datea, 0, 4);
   m.imonth = digits(datea, 5, 2);
   m.iday = digits(datea, 8, 2);
