@@ -68,7 +68,15 @@ std::int32_t find_index(const RunState& r, std::int32_t isen) {
   return 0;
 }
 
-bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+// The word separators (blank, comma, tab, "|") as a table by character code:
+// the plain reader asks for every character of a line.
+constexpr std::array<bool, 256> kWordSeparator = [] {
+  std::array<bool, 256> t{};
+  for (const unsigned char c : {' ', ',', '\t', '|'}) t[c] = true;
+  return t;
+}();
+
+bool is_word_separator(char c) { return kWordSeparator[static_cast<unsigned char>(c)]; }
 
 // The next word of line after 0-based index p, as the word readers find it
 // (separators skipped, the word ends at the next separator); p moves past the

@@ -19,14 +19,17 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
 
-// Whether s holds a digit wherever form holds "9" and the very character of
-// form everywhere else.
-bool fits(std::string_view s, std::string_view form) {
-  if (s.size() < form.size()) return false;
-  for (std::size_t i = 0; i < form.size(); ++i) {
-    if (form[i] == '9' ? !is_digit(s[i]) : s[i] != form[i]) return false;
-  }
-  return true;
+// Whether s begins with a digit wherever form holds "9" and the very
+// character of form everywhere else. The form is known when the program is
+// built, so the test becomes one comparison per position.
+template <std::size_t N>
+bool fits(std::string_view s, const char (&form)[N]) {
+  constexpr std::size_t n = N - 1;  // without the closing zero
+  if (s.size() < n) return false;
+  const char* c = s.data();
+  bool ok = true;
+  for (std::size_t i = 0; i < n; ++i) ok &= form[i] == '9' ? is_digit(c[i]) : c[i] == form[i];
+  return ok;
 }
 
 std::int32_t number(std::string_view s, std::size_t at, std::size_t n) {
@@ -39,8 +42,8 @@ std::int32_t number(std::string_view s, std::size_t at, std::size_t n) {
 // place, read straight from their places: the fields come out as the word
 // readers find them. Any other line takes the general way.
 bool fixed_stamp(std::string_view s, StampFields& f) {
-  static constexpr std::string_view kQtv2 = "9999/99/99,99:99:99,";
-  static constexpr std::string_view kMolva = "9999-99-99 99:99:99.999";
+  static constexpr char kQtv2[] = "9999/99/99,99:99:99,";
+  static constexpr char kMolva[] = "9999-99-99 99:99:99.999";
   std::size_t at = 0;  // where the stamp begins
   float fraction = 0.0F;
   if (is_qtv2_word(s.substr(0, 5))) {
@@ -55,8 +58,9 @@ bool fixed_stamp(std::string_view s, StampFields& f) {
     if (c2 == c1 + 1 || c2 - c1 - 1 > 32 || c2 >= s.size() || s[c2] != ',') return false;
     at = c2 + 1;
     const std::string_view stamp = s.substr(at);
-    if (!fits(stamp, kMolva) || stamp.size() == kMolva.size() ||
-        (stamp[kMolva.size()] != ',' && stamp[kMolva.size()] != '\t')) {
+    constexpr std::size_t kMolvaSize = sizeof kMolva - 1;
+    if (!fits(stamp, kMolva) || stamp.size() == kMolvaSize ||
+        (stamp[kMolvaSize] != ',' && stamp[kMolvaSize] != '\t')) {
       return false;
     }
     fraction = static_cast<float>(number(s, at + 20, 3)) / 1000.0F;
