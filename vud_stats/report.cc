@@ -83,14 +83,15 @@ bool is_word_separator(char c) { return kWordSeparator[static_cast<unsigned char
 // separator that ends it. False at the end of the line, for a word that runs
 // into the last column, and for a word longer than max characters: the word
 // readers treat those specially.
-bool plain_word(std::string_view line, std::size_t& p, std::string_view& word, std::size_t max) {
+bool plain_word(std::string_view line, std::size_t& at, std::string_view& word, std::size_t max) {
+  std::size_t p = at;  // a local cursor, as in plain_int_word
   const std::size_t n = line.size();
   while (p < n && is_word_separator(line[p])) ++p;
   std::size_t e = p;
   while (e < n && !is_word_separator(line[e])) ++e;
   if (e >= n || e == p || e - p > max) return false;
   word = line.substr(p, e - p);
-  p = e + 1;
+  at = e + 1;
   return true;
 }
 
@@ -101,7 +102,10 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // a separator, as plain_word and a check of the word would take it. p moves
 // past that separator. False for any other word, for a word that runs into the
 // last column, and at the end of the line.
-bool plain_int_word(std::string_view line, std::size_t& p, std::int32_t& value) {
+bool plain_int_word(std::string_view line, std::size_t& at, std::int32_t& value) {
+  // The walk keeps the cursor in a local: a store through the reference could
+  // alias the characters and would be made at every step.
+  std::size_t p = at;
   const std::size_t n = line.size();
   while (p < n && is_word_separator(line[p])) ++p;
   const bool negative = p < n && line[p] == '-';
@@ -114,7 +118,7 @@ bool plain_int_word(std::string_view line, std::size_t& p, std::int32_t& value) 
     ++p;
   }
   if (p == first || p >= n || !is_word_separator(line[p])) return false;
-  ++p;
+  at = p + 1;
   value = negative ? -x : x;
   return true;
 }
@@ -128,7 +132,8 @@ constexpr float kTens[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F};
 // the decimal text: for up to seven digits the digits as a whole number
 // divided by a power of ten (both exact, and one rounded division gives the
 // nearest real), for more the general decimal reader.
-bool plain_real_word(std::string_view line, std::size_t& p, float& value, std::size_t max) {
+bool plain_real_word(std::string_view line, std::size_t& at, float& value, std::size_t max) {
+  std::size_t p = at;  // a local cursor, as in plain_int_word
   const std::size_t n = line.size();
   while (p < n && is_word_separator(line[p])) ++p;
   const std::size_t b = p;
@@ -149,7 +154,8 @@ bool plain_real_word(std::string_view line, std::size_t& p, float& value, std::s
     }
   }
   if (p >= n || digits == 0 || p - b > max) return false;
-  const std::size_t e = p++;
+  const std::size_t e = p;
+  at = p + 1;
   if (digits <= 7) {
     value = static_cast<float>(whole) / kTens[decimals];
     return true;
