@@ -26,45 +26,84 @@ bool ends_with(std::string_view s, std::string_view tail) {
 // separator that ends it. False at the end of the line, for a word that runs
 // into the last column, and for a word longer than max characters: the word
 // readers treat those specially.
-bool plain_word(std::string_view line, std::size_t& p, std::string_view& word, std::size_t max) {
+bool plain_word(std::string_view line, std::size_t& at, std::string_view& word, std::size_t max) {
+  std::size_t p = at;  // a local cursor, as in plain_int_word
   const std::size_t n = line.size();
   while (p < n && is_word_separator(line[p])) ++p;
   std::size_t e = p;
   while (e < n && !is_word_separator(line[e])) ++e;
   if (e >= n || e == p || e - p > max) return false;
   word = line.substr(p, e - p);
-  p = e + 1;
+  at = e + 1;
   return true;
 }
 
-// An optional minus and one to nine digits.
-bool plain_int(std::string_view word, std::int32_t& value) {
-  const bool negative = word.front() == '-';
-  if (negative) word.remove_prefix(1);
-  if (word.empty() || word.size() > 9) return false;
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The next word of line after 0-based index p read as an integer in the same
+// walk: after the separators, an optional minus and one to nine digits ended by
+// a separator, as plain_word and a check of the word would take it. p moves
+// past that separator. False for any other word, for a word that runs into the
+// last column, and at the end of the line.
+bool plain_int_word(std::string_view line, std::size_t& at, std::int32_t& value) {
+  // The walk keeps the cursor in a local: a store through the reference could
+  // alias the characters and would be made at every step.
+  std::size_t p = at;
+  const std::size_t n = line.size();
+  while (p < n && is_word_separator(line[p])) ++p;
+  const bool negative = p < n && line[p] == '-';
+  if (negative) ++p;
+  const std::size_t first = p;
   std::int32_t x = 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') return false;
-    x = x * 10 + (c - '0');
+  while (p < n && is_digit(line[p])) {
+    if (p - first == 9) return false;  // a tenth digit
+    x = x * 10 + (line[p] - '0');
+    ++p;
   }
+  if (p == first || p >= n || !is_word_separator(line[p])) return false;
+  at = p + 1;
   value = negative ? -x : x;
   return true;
 }
 
-// Digits with at most one point, at least one digit.
-bool plain_real(std::string_view word, float& value) {
-  bool point = false, digit = false;
-  for (char c : word) {
+// Powers of ten that a 4-byte real holds exactly.
+constexpr float kTens[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F};
+
+// The next word of line after p read as a real in the same walk: digits with
+// at most one point, at least one digit, at most max characters, ended by a
+// separator before the last column. The value is the nearest 4-byte real to
+// the decimal text: for up to seven digits the digits as a whole number
+// divided by a power of ten (both exact, and one rounded division gives the
+// nearest real), for more the general number reader.
+bool plain_real_word(std::string_view line, std::size_t& at, float& value, std::size_t max) {
+  std::size_t p = at;  // a local cursor, as in plain_int_word
+  const std::size_t n = line.size();
+  while (p < n && is_word_separator(line[p])) ++p;
+  const std::size_t b = p;
+  std::int32_t whole = 0;
+  std::size_t digits = 0;
+  std::size_t decimals = 0;
+  bool point = false;
+  for (; p < n && !is_word_separator(line[p]); ++p) {
+    const char c = line[p];
     if (c == '.' && !point) {
       point = true;
-    } else if (c >= '0' && c <= '9') {
-      digit = true;
+    } else if (is_digit(c)) {
+      if (digits < 7) whole = whole * 10 + (c - '0');
+      ++digits;
+      if (point) ++decimals;
     } else {
       return false;
     }
   }
-  if (!digit) return false;
-  return read_whole_number(word, value);
+  if (p >= n || digits == 0 || p - b > max) return false;
+  const std::size_t e = p;
+  at = p + 1;
+  if (digits <= 7) {
+    value = static_cast<float>(whole) / kTens[decimals];
+    return true;
+  }
+  return read_whole_number(line.substr(b, e - b), value);
 }
 
 }  // namespace
@@ -82,11 +121,11 @@ bool read_qtv2_plain(const LogLine& line, LineValues& v) {
   std::int32_t i[10];
   float rrh = 0.0F;
   for (int f = 0; f < 5; ++f) {
-    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
+    if (!plain_int_word(s, p, i[f])) return false;
   }
-  if (!plain_word(s, p, word, 15) || !plain_real(word, rrh)) return false;
+  if (!plain_real_word(s, p, rrh, 15)) return false;
   for (int f = 5; f < 10; ++f) {
-    if (!plain_word(s, p, word, 12) || !plain_int(word, i[f])) return false;
+    if (!plain_int_word(s, p, i[f])) return false;
   }
   // Values outside the checked ranges are warned about by the word readers.
   if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F || i[5] < 0 ||

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
+#include "tools/seeded_rng.h"
 #include "vud_stats/stats_test_util.h"
 #include "vud_support/parse/numtext.h"
 
@@ -308,6 +310,63 @@ TEST_F(Layouts, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
     for (std::size_t f = 0; f < std::size(got); ++f) EXPECT_EQ(got[f], want[f]) << c.line << f;
     EXPECT_EQ(plain.rrh, expected.rrh) << c.line;
   }
+}
+
+// The same on random lines, most of them damaged by a changed character or a
+// cut: the fast reader takes a line only when the word readers read it
+// silently, and then to the same values; otherwise it leaves the values alone.
+TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
+  seeded::Rng rng{603};
+  constexpr std::string_view kAlphabet = "0123456789-.,, |\t+eE";
+  const char* const kHumidity[] = {"%d.%02d", "%d", "%d.", "0%d.%d", "%d.%07d", "00000%d.%d"};
+  int taken = 0;
+  for (int i = 0; i < 20000; ++i) {
+    char b[200];
+    std::snprintf(b, sizeof b, "2015/06/03,00:00:10,%08X,%d,%d,%d,%d,%d,",
+                  static_cast<unsigned>(rng.Next() & 0xFFFFFFFFU), rng.Between(-210, 5),
+                  rng.Between(-1, 3), rng.Between(-5, 999999999), rng.Between(-20, 20),
+                  rng.Between(2500, 3400));
+    std::string line(b);
+    std::snprintf(b, sizeof b, kHumidity[rng.Below(6)], rng.Between(0, 101),
+                  rng.Between(0, 9999999));
+    line += b;
+    std::snprintf(b, sizeof b, ",%d,%d,%d,%d,%d", rng.Between(-10, 40010), rng.Between(0, 300),
+                  rng.Between(0, 99999), rng.Between(0, 100), rng.Between(0, 40));
+    line += b;
+    if (rng.Below(2) == 0) {
+      const std::size_t at = 20 + rng.Below(static_cast<std::uint32_t>(line.size() - 20));
+      if (rng.Below(4) == 0) {
+        line.resize(at);
+      } else {
+        line[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
+      }
+    }
+    LineValues preset;
+    preset.iradio = preset.ipacket = preset.iseq = preset.iswcount = 77;
+    preset.rrh = 7.5F;
+    const LogLine log_line(line);
+    LineValues fast = preset;
+    const bool plain = read_qtv2_plain(log_line, fast);
+    LineValues read = preset;
+    read_qtv2_report(log_line, read);
+    const std::string messages = shown();
+    const LineValues& expected = plain ? read : preset;
+    if (plain) {
+      ++taken;
+      ASSERT_EQ(messages, "") << line;
+    }
+    ASSERT_EQ(fast.name.view(), expected.name.view()) << line;
+    const std::int32_t got[] = {fast.iradio,   fast.ipacket, fast.iseq,    fast.itxpwr,
+                                fast.ibat,     fast.irdbt,   fast.irlight, fast.irpircount,
+                                fast.irpvalue, fast.iswcount};
+    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
+                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
+                                 expected.irlight, expected.irpircount, expected.irpvalue,
+                                 expected.iswcount};
+    for (std::size_t f = 0; f < std::size(got); ++f) ASSERT_EQ(got[f], want[f]) << line << f;
+    ASSERT_EQ(fast.rrh, expected.rrh) << line;
+  }
+  EXPECT_GT(taken, 2000);  // the fast reader is exercised, not only refused
 }
 
 }  // namespace

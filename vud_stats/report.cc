@@ -125,45 +125,6 @@ bool decode_molva(const RunSettings& rs, const SurveyResult& sv, LineState& cur,
   return true;
 }
 
-// Value texts of rel16str, remembered by the bits of the value. Readings
-// repeat from row to row (a sensor not heard repeats its values, and most
-// readings take few distinct values), and making a text is the dearest step of
-// a row. The texts depend on the value alone, so a remembered one is the text.
-class ValueTexts {
- public:
-  std::string_view text(float x) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &x, sizeof bits);
-    // Two places per value: the one used last comes first.
-    Entry* const pair = &entries_[((bits * 0x9E3779B1U) >> (32 - kBits)) & ~std::size_t{1}];
-    if (!pair[0].used || pair[0].bits != bits) {
-      if (pair[1].used && pair[1].bits == bits) {
-        std::swap(pair[0], pair[1]);
-      } else {
-        pair[1] = pair[0];
-        Text<16> t;
-        std::int32_t w = 0, iflag = 0;
-        rel16str(x, t, w, iflag);
-        std::memcpy(pair[0].chars.data(), t.view().data(), pair[0].chars.size());
-        pair[0].w = static_cast<std::uint8_t>(w);
-        pair[0].bits = bits;
-        pair[0].used = true;
-      }
-    }
-    return {pair[0].chars.data(), pair[0].w};
-  }
-
- private:
-  static constexpr int kBits = 15;
-  struct Entry {
-    std::uint32_t bits = 0;
-    std::uint8_t w = 0;
-    bool used = false;
-    std::array<char, 16> chars{};
-  };
-  std::array<Entry, std::size_t{1} << kBits> entries_{};
-};
-
 // The first piece of a row: the day number of the step in 10 columns with 6
 // decimals, the first 16 characters of the step label, and a comma each.
 void row_prefix(const ReportState& r, std::string& line) {
@@ -176,7 +137,7 @@ void row_prefix(const ReportState& r, std::string& line) {
 // Writes the value list of the row through arlist, with the day number and the
 // step label in front of the first piece.
 std::int32_t write_row_pieces(const RunSettings& rs, ReportState& r, std::string& line) {
-  static Text<kRowWidth> pckstr;
+  Text<kRowWidth> pckstr;
   std::int32_t itrunc = 1;
   std::int32_t ipos = 1;
   bool first = true;
@@ -204,8 +165,8 @@ std::int32_t write_row_pieces(const RunSettings& rs, ReportState& r, std::string
 // gives the very text arlist packs; a longer row goes through arlist piece by
 // piece.
 std::int32_t write_row(const RunSettings& rs, ReportState& r) {
-  static ValueTexts texts;
-  static std::string line;  // reused for every row of the run
+  ValueTexts& texts = r.row_texts;
+  std::string& line = r.row_line;
   line.clear();
   row_prefix(r, line);
   const std::size_t start = line.size();

@@ -1,6 +1,9 @@
 // Reading the log one line ahead and judging each line by its stamp.
 #include "vud_stats/timeline.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "vud_stats/freeform.h"
 #include "vud_stats/timestamps.h"
 #include "vud_support/console/records.h"
@@ -15,14 +18,17 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Whether s holds a digit wherever form holds "9" and the very character of
-// form everywhere else.
-bool fits(std::string_view s, std::string_view form) {
-  if (s.size() < form.size()) return false;
-  for (std::size_t i = 0; i < form.size(); ++i) {
-    if (form[i] == '9' ? !is_digit(s[i]) : s[i] != form[i]) return false;
-  }
-  return true;
+// Whether s begins with a digit wherever form holds "9" and the very
+// character of form everywhere else. The form is known when the program is
+// built, so the test becomes one comparison per position.
+template <std::size_t N>
+bool fits(std::string_view s, const char (&form)[N]) {
+  constexpr std::size_t n = N - 1;  // without the closing zero
+  if (s.size() < n) return false;
+  const char* c = s.data();
+  bool ok = true;
+  for (std::size_t i = 0; i < n; ++i) ok &= form[i] == '9' ? is_digit(c[i]) : c[i] == form[i];
+  return ok;
 }
 
 std::int32_t number(std::string_view s, std::size_t at, std::size_t n) {
@@ -35,8 +41,8 @@ std::int32_t number(std::string_view s, std::size_t at, std::size_t n) {
 // place, read straight from their places: the fields come out as the word
 // readers find them. Any other line takes the general way.
 bool fixed_stamp(std::string_view s, StampFields& f) {
-  static constexpr std::string_view kQtv2 = "9999/99/99,99:99:99,";
-  static constexpr std::string_view kMolva = "9999-99-99 99:99:99.999";
+  static constexpr char kQtv2[] = "9999/99/99,99:99:99,";
+  static constexpr char kMolva[] = "9999-99-99 99:99:99.999";
   std::size_t at = 0;  // where the stamp begins
   float fraction = 0.0F;
   if (is_qtv2_word(s.substr(0, 5))) {
@@ -51,8 +57,9 @@ bool fixed_stamp(std::string_view s, StampFields& f) {
     if (c2 == c1 + 1 || c2 - c1 - 1 > 32 || c2 >= s.size() || s[c2] != ',') return false;
     at = c2 + 1;
     const std::string_view stamp = s.substr(at);
-    if (!fits(stamp, kMolva) || stamp.size() == kMolva.size() ||
-        (stamp[kMolva.size()] != ',' && stamp[kMolva.size()] != '\t')) {
+    constexpr std::size_t kMolvaSize = sizeof kMolva - 1;
+    if (!fits(stamp, kMolva) || stamp.size() == kMolvaSize ||
+        (stamp[kMolvaSize] != ',' && stamp[kMolvaSize] != '\t')) {
       return false;
     }
     fraction = static_cast<float>(number(s, at + 20, 3)) / 1000.0F;
@@ -114,7 +121,7 @@ void LogWindow::read_ahead() {
   std::int32_t items = 0;
   std::int32_t ier = 0;
   // Silent: the end of the log is shown when the pass reaches it (next).
-  stripc1k(channel_, ahead_, kItemsZero, items, 0, "log line", ier);
+  stripc1k(channel_, ahead_, kItemsZero, items, 0, "log line", ier, ahead_used_);
   has_ahead_ = ier == 0;
   ahead_time_ = LineTime{};
   if (!has_ahead_) return;
@@ -130,14 +137,19 @@ void LogWindow::read_ahead() {
 bool LogWindow::next(LogLine& line, Verdict& verdict, std::int32_t& ier) {
   if (!started_ && !has_ahead_) read_ahead();
   LineTime time;
+  // A field other than the one filled last may hold text anywhere.
+  if (&line != last_line_) line_used_ = kLineWidth;
+  last_line_ = &line;
   if (has_ahead_) {
-    line = ahead_;
+    const std::size_t n = std::max(ahead_used_, line_used_);
+    std::memcpy(line.data(), ahead_.data(), n);
+    line_used_ = ahead_used_;
     time = ahead_time_;
   } else {
     // The end of the log, read once more with its message shown, so that the
     // message follows all that was shown for the last line.
     std::int32_t items = 0;
-    stripc1k(channel_, line, kItemsZero, items, 1, "log line", ier);
+    stripc1k(channel_, line, kItemsZero, items, 1, "log line", ier, line_used_);
     if (ier != 0) return false;
     time = line_time(line);  // a read that failed once and then went on
   }

@@ -63,7 +63,9 @@ class LogWindow {
   // Moves to the next line: line receives it and verdict the guard's verdict
   // on it. At the end of the log (or a failed read) returns false with ier as
   // stripc1k sets it, once stripc1k has shown its message for it; the message
-  // comes after everything shown for the last line.
+  // comes after everything shown for the last line. A line is given the same
+  // field on every call and finds it as the last call left it; only the part
+  // that held text is written again.
   bool next(LogLine& line, Verdict& verdict, std::int32_t& ier);
 
  private:
@@ -73,6 +75,11 @@ class LogWindow {
   bool started_ = false;
   bool has_ahead_ = false;
   LogLine ahead_;
+  // Leading characters of ahead_, and of the caller's field last filled, that
+  // may be other than blank; every character after them is blank.
+  std::size_t ahead_used_ = kLineWidth;
+  const LogLine* last_line_ = nullptr;
+  std::size_t line_used_ = kLineWidth;
   LineTime ahead_time_;
   TimeGuard guard_;
 };

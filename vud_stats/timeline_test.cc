@@ -121,6 +121,40 @@ TEST_F(Timeline, WindowSkipsTheByteOrderMarkAndShowsTheEndLast) {
   EXPECT_EQ(shown(), " \n In site.csv error reading (log line) EOF sensed.\n");
 }
 
+// The window writes again only the part of the field that held text: every
+// line must still arrive whole and blank-padded, after longer and shorter
+// lines, and in a field that another caller filled with text of its own.
+TEST_F(Timeline, WindowDeliversEachLineWholeWhateverCameBefore) {
+  const std::string long_line = "2014/12/22,13:00:10,B0000001," + std::string(600, '7');
+  const std::string lines[] = {
+      long_line,
+      "2014/12/22,13:00:20,B0000002,-61,1",
+      "",
+      "2014/12/22,13:00:30,B0000003,-61,1  # a note " + std::string(300, 'n'),
+      long_line.substr(0, 400),
+      "2014/12/22,13:00:40,B0000004",
+      "x",
+  };
+  std::string text;
+  for (const std::string& l : lines) text += l + "\n";
+  std::istringstream log(text);
+  channel_bind_input(10, &log);
+  LogWindow window(10);
+  LogLine line;
+  LogLine other(std::string(kLineWidth, 'z'));
+  Verdict verdict = Verdict::kUse;
+  std::int32_t ier = 0;
+  for (std::size_t i = 0; i < std::size(lines); ++i) {
+    // The fifth line goes to the other field, the sixth back to the first.
+    LogLine& into = i == 4 ? other : line;
+    ASSERT_TRUE(window.next(into, verdict, ier)) << i;
+    std::string expected = lines[i].substr(0, lines[i].find('#'));
+    expected.resize(kLineWidth, ' ');
+    EXPECT_EQ(into.view(), expected) << i;
+  }
+  EXPECT_FALSE(window.next(line, verdict, ier));
+}
+
 TEST_F(Timeline, PassedOverLinesAreNamed) {
   warn_passed_over(Verdict::kImpossible, LogLine("2014/13/05,12:00:10,A0000001"));
   warn_passed_over(Verdict::kFarOff, LogLine("2015/12/22,13:01:10,B0000001"));

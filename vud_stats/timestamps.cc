@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "vud_stats/freeform.h"
 #include "vud_support/console/messages.h"
@@ -15,16 +16,6 @@ namespace vud {
 
 namespace {
 
-// The fields of the last date-time text read; a blank field keeps its value.
-// The base year is the year of the first stamp converted with its year read.
-struct DateMemory {
-  std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
-  float sec = 0.0F;
-  bool has_base = false;
-  std::int32_t base_year = 0;
-};
-DateMemory date_memory;
-
 constexpr std::array<std::int32_t, 12> kMonthDays = {31, 28, 31, 30, 31, 30,
                                                      31, 31, 30, 31, 30, 31};
 constexpr std::array<std::int32_t, 11> kCumulativeDays = {31,  59,  90,  120, 151, 181,
@@ -35,11 +26,99 @@ constexpr std::int32_t kDaysInYear = 365;
 void hour_message() { edisp(outin.iuout, "comparedate: error extracting hour."); }
 void minute_message() { edisp(outin.iuout, "comparedate: error extracting minute."); }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+
+// The value of the n digits of s from 0-based index at.
+std::int32_t digits(std::string_view s, std::size_t at, std::size_t n) {
+  std::int32_t v = 0;
+  for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
+  return v;
+}
+
+// Which of the regular forms the 24 characters c hold: 'YYYY/MM/DD hh:mm:ss'
+// or 'YYYY-MM-DD hh:mm:ss' (returns 1), 'YYYY-MM-DD hh:mm:ss.fff' (returns 2),
+// each with a word separator between date and time and after the stamp;
+// 0 for any other text.
+int regular_form(const char* c) {
+  auto d = [c](std::size_t i) { return is_digit(c[i]); };
+  if (!(d(0) && d(1) && d(2) && d(3) && d(5) && d(6) && d(8) && d(9) && is_word_separator(c[10]) &&
+        d(11) && d(12) && c[13] == ':' && d(14) && d(15) && c[16] == ':' && d(17) && d(18))) {
+    return 0;
+  }
+  const bool slashes = c[4] == '/' && c[7] == '/';
+  const bool dashes = c[4] == '-' && c[7] == '-';
+  if (!slashes && !dashes) return 0;
+  if (is_word_separator(c[19])) return 1;
+  if (dashes && c[19] == '.' && d(20) && d(21) && d(22) && is_word_separator(c[23])) return 2;
+  return 0;
+}
+
+// Reads a stamp of one of the two regular forms, every digit in its place and
+// a word separator after the date and after the time, straight from the
+// places of its digits. The word readers find the same two words in such a
+// stamp and the same numbers in them, without a message: seconds with three
+// decimals make whole thousandths divided by 1000 in a 4-byte real, which is
+// the nearest 4-byte real to the decimal text as the real reader gives it.
+// Returns false, leaving the memory alone, for any other text.
+bool read_regular_stamp(std::string_view datea, bool molva, Datemem& m) {
+  // The text as the 24-character field the word readers see.
+  char padded[24];
+  const char* c = datea.data();
+  if (datea.size() < sizeof padded) {
+    std::memset(padded, ' ', sizeof padded);
+    if (!datea.empty()) std::memcpy(padded, datea.data(), datea.size());
+    c = padded;
+  }
+  const int form = regular_form(c);
+  if (form == 0) return false;
+  // The time word "hh:mm:ss.fff" fills the word of 12 characters; only the
+  // MOLVA letter reads its seconds with the decimals.
+  const bool thousandths = form == 2 && molva;
+  datea = std::string_view(c, sizeof padded);
+  m.iyear = digits(datea, 0, 4);
+  m.imonth = digits(datea, 5, 2);
+  m.iday = digits(datea, 8, 2);
+  m.ihour = digits(datea, 11, 2);
+  m.imin = digits(datea, 14, 2);
+  if (thousandths) {
+    m.sec = static_cast<float>(digits(datea, 17, 2) * 1000 + digits(datea, 20, 3)) / 1000.0F;
+  } else {
+    m.sec = static_cast<float>(digits(datea, 17, 2));
+  }
+  return true;
+}
+
 }  // namespace
 
-float five_minute_mark(std::int32_t h, std::int32_t f) {
+namespace {
+
+constexpr float mark_of(std::int32_t h, std::int32_t f) {
   return static_cast<float>(3600 * h + 300 * f) / secondsinday;
 }
+
+// The marks of every hour of the day, minute 0 to 60 by five, made once
+// (when the program is built) rather than at each reading.
+struct MarkTable {
+  std::array<std::array<float, 13>, 24> at{};
+  constexpr MarkTable() {
+    for (std::int32_t h = 0; h < 24; ++h) {
+      for (std::int32_t f = 0; f <= 12; ++f) {
+        at[static_cast<std::size_t>(h)][static_cast<std::size_t>(f)] = mark_of(h, f);
+      }
+    }
+  }
+};
+constexpr MarkTable kMarks;
+
+float mark(std::int32_t h, std::int32_t f) {
+  if (h < 0 || h > 23) return mark_of(h, f);
+  return kMarks.at[static_cast<std::size_t>(h)][static_cast<std::size_t>(f)];
+}
+
+}  // namespace
+
+float five_minute_mark(std::int32_t h, std::int32_t f) { return mark_of(h, f); }
 
 float step_day_number(const DayFractions& df, std::int32_t ijday, float thehouris,
                       std::int32_t icurfive) {
@@ -81,7 +160,7 @@ void set_day_fractions(DayFractions& df, std::int32_t itol) {
   }
 }
 
-void reset_datestamp_memory() { date_memory = {}; }
+void reset_datestamp_memory() { datemem = {}; }
 
 bool read_stamp_fields(std::string_view datea, char act, StampFields& f) {
   const Text<24> work(datea);
@@ -117,11 +196,40 @@ double stamp_seconds(const StampFields& f) {
   return days * 86400.0 + f.hour * 3600.0 + f.minute * 60.0 + static_cast<double>(f.second);
 }
 
+namespace {
+
+// The day number of the fields in the date memory, once a stamp was read.
+void day_number_of(Datemem& m, bool year_read, float& juliand, float& julianfrac,
+                   std::int32_t& ijday, float& totalsecs) {
+  if (!m.has_base && year_read) {
+    m.has_base = true;
+    m.base_year = m.iyear;
+  }
+  eday(m.iday, m.imonth, ijday);
+  // Day numbers run on past the end of the base year, 365 days a year.
+  if (m.has_base) ijday += kDaysInYear * (m.iyear - m.base_year);
+  totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
+  julianfrac = totalsecs / secondsinday;
+  juliand = static_cast<float>(ijday) + julianfrac;
+}
+
+}  // namespace
+
 bool datestamptojulian(std::string_view datea, char act, float& juliand, float& julianfrac,
                        std::int32_t& ijday, float& totalsecs) {
+  if (!read_regular_stamp(datea.substr(0, std::min<std::size_t>(datea.size(), 24)), act == 'B',
+                          datemem)) {
+    return datestamptojulian_general(datea, act, juliand, julianfrac, ijday, totalsecs);
+  }
+  day_number_of(datemem, true, juliand, julianfrac, ijday, totalsecs);
+  return true;
+}
+
+bool datestamptojulian_general(std::string_view datea, char act, float& juliand, float& julianfrac,
+                               std::int32_t& ijday, float& totalsecs) {
   const Text<24> work(datea);
   const bool molva = act == 'B';
-  DateMemory& m = date_memory;
+  Datemem& m = datemem;
   std::int32_t k = 0;
   std::int32_t ier = 0;
   Text<12> word;
@@ -152,16 +260,7 @@ bool datestamptojulian(std::string_view datea, char act, float& juliand, float& 
     return false;
   }
 
-  if (!m.has_base && year_read == kFreeRead) {
-    m.has_base = true;
-    m.base_year = m.iyear;
-  }
-  eday(m.iday, m.imonth, ijday);
-  // Day numbers run on past the end of the base year, 365 days a year.
-  if (m.has_base) ijday += kDaysInYear * (m.iyear - m.base_year);
-  totalsecs = (static_cast<float>(m.imin * 60) + m.sec) + static_cast<float>(m.ihour * 3600);
-  julianfrac = totalsecs / secondsinday;
-  juliand = static_cast<float>(ijday) + julianfrac;
+  day_number_of(m, year_read == kFreeRead, juliand, julianfrac, ijday, totalsecs);
   return clean;
 }
 
@@ -238,7 +337,7 @@ bool assign_step_fast(const DayFractions& df, bool sets_hour, float juliand, flo
     return true;
   }
   for (std::int32_t f = 1; f <= 12; ++f) {
-    st.nowis = five_minute_mark(st.ithehouris, f);
+    st.nowis = mark(st.ithehouris, f);
     if (eclose(julianfrac, st.nowis, df.closeenough)) {
       if (!due) return false;
       st.closetofive = true;
@@ -264,7 +363,7 @@ void assign_step_slow(const DayFractions& df, float juliand, float julianfrac, s
   st.curnowis = static_cast<float>(ijday) + st.thehouris;
   st.icurfive = 0;
   for (std::int32_t f = 1; f <= 12; ++f) {
-    st.nowis = five_minute_mark(hour, f);
+    st.nowis = mark(hour, f);
     if (julianfrac <= st.nowis) {
       st.thejulianis = juliand;
       st.icurfive = f - 1;

@@ -82,8 +82,14 @@ inline bool datestamptojulian(std::string_view datea, std::string_view act, floa
                            totalsecs);
 }
 
+// The same by the word readers alone, for any text. datestamptojulian reads a
+// stamp of the regular forms ('YYYY/MM/DD,hh:mm:ss', 'YYYY-MM-DD hh:mm:ss.fff'
+// with a separator after it) straight from its digits, with the same results.
+bool datestamptojulian_general(std::string_view datea, char act, float& juliand, float& julianfrac,
+                               std::int32_t& ijday, float& totalsecs);
+
 // Forgets the field values datestamptojulian keeps for blank fields, and its
-// base year.
+// base year (the shared record datemem).
 void reset_datestamp_memory();
 
 // The fields of a date-time text as datestamptojulian reads them.

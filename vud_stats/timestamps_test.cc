@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/seeded_rng.h"
 #include "vud_stats/stats_test_util.h"
 
 namespace vud {
@@ -173,6 +174,63 @@ TEST_F(Timestamps, BadFieldsKeepTheOutputsAndBlankFieldsKeepTheirValues) {
   EXPECT_EQ(ijday, 355);
   EXPECT_EQ(tsec, 49265.0F + 3600.0F);
   EXPECT_NE(shown().find("hh:mm:ss.fff"), std::string::npos);
+}
+
+// Regular stamps are read straight from their digits; every text must give
+// what the word readers give: outputs, result, messages and date memory, from
+// the same memory. Random stamps of both forms, most of them then damaged by
+// one or two changed characters or a cut.
+TEST_F(Timestamps, RegularStampsReadAsTheWordReadersReadThem) {
+  seeded::Rng rng{20141222};
+  constexpr std::string_view kAlphabet = "0123456789/-:. ,|\t+xe";
+  auto run = [](bool general, const std::string& datea, char act, float out[3],
+                std::int32_t& ijday) {
+    return general ? datestamptojulian_general(datea, act, out[0], out[1], ijday, out[2])
+                   : datestamptojulian(datea, act, out[0], out[1], ijday, out[2]);
+  };
+  for (int i = 0; i < 20000; ++i) {
+    char b[40];
+    const bool molva_form = rng.Below(2) == 0;
+    std::snprintf(
+        b, sizeof b,
+        molva_form ? "%04d-%02d-%02d %02d:%02d:%02d.%03d" : "%04d/%02d/%02d,%02d:%02d:%02d,",
+        rng.Between(1990, 2099), rng.Between(0, 13), rng.Between(0, 32), rng.Between(0, 25),
+        rng.Between(0, 61), rng.Between(0, 61), rng.Between(0, 999));
+    std::string datea(b);
+    if (molva_form && rng.Below(2) == 0) datea.push_back(rng.Below(2) == 0 ? ',' : '7');
+    for (int damage = static_cast<int>(rng.Below(3)); damage > 0 && !datea.empty(); --damage) {
+      const std::size_t at = rng.Below(static_cast<std::uint32_t>(datea.size()));
+      if (rng.Below(5) == 0) {
+        datea.resize(at);
+      } else {
+        datea[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
+      }
+    }
+    const char act = rng.Below(3) == 0 ? '2' : 'B';
+    // Each way from the same memory: that of a first stamp, or that of the
+    // stamp before.
+    if (rng.Below(8) == 0) reset_datestamp_memory();
+    const Datemem before = datemem;
+    float fast[3] = {-1, -1, -1}, general[3] = {-1, -1, -1};
+    std::int32_t fast_day = -1, general_day = -1;
+    const bool fast_clean = run(false, datea, act, fast, fast_day);
+    const std::string fast_shown = shown();
+    const Datemem fast_memory = datemem;
+    datemem = before;
+    const bool general_clean = run(true, datea, act, general, general_day);
+    ASSERT_EQ(fast_clean, general_clean) << datea << " " << act;
+    ASSERT_EQ(fast_shown, shown()) << datea << " " << act;
+    ASSERT_EQ(fast_day, general_day) << datea << " " << act;
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(fast[k], general[k]) << datea << " " << act << k;
+    ASSERT_EQ(fast_memory.iyear, datemem.iyear) << datea;
+    ASSERT_EQ(fast_memory.imonth, datemem.imonth) << datea;
+    ASSERT_EQ(fast_memory.iday, datemem.iday) << datea;
+    ASSERT_EQ(fast_memory.ihour, datemem.ihour) << datea;
+    ASSERT_EQ(fast_memory.imin, datemem.imin) << datea;
+    ASSERT_EQ(fast_memory.sec, datemem.sec) << datea << " " << act;
+    ASSERT_EQ(fast_memory.has_base, datemem.has_base) << datea;
+    ASSERT_EQ(fast_memory.base_year, datemem.base_year) << datea;
+  }
 }
 
 TEST_F(Timestamps, DayOfYearAndBack) {

@@ -14,6 +14,7 @@
 #include "vud_stats/layouts.h"
 #include "vud_stats/settings.h"
 #include "vud_stats/timestamps.h"
+#include "vud_stats/value_texts.h"
 #include "vud_support/text/fixed_text.h"
 
 namespace vud {
@@ -79,6 +80,10 @@ struct ReportState {
   Text<24> dateafive;
   std::array<float, kRowValues> tabular{};
   std::int32_t itotcolumns = 0;
+  // The text of the row being written and the value texts of the run's rows,
+  // kept from row to row so that neither is made afresh for each row.
+  std::string row_line;
+  ValueTexts row_texts;
 };
 
 // Whether a sensor was refused because the table was full.

@@ -30,8 +30,11 @@ struct Channel {
   FileAccess access = FileAccess::kRead;
   std::ostream* bound_out = nullptr;
   std::istream* bound_in = nullptr;
-  char* line_buf = nullptr;  // getline() buffer, kept for the life of the file
+  // getline() buffer, kept for the life of the file (for channel 5, of the
+  // run: standard input reads into the record of its number).
+  char* line_buf = nullptr;
   std::size_t line_cap = 0;
+  std::string bound_line;  // the last line read from bound_in
 };
 
 // Channels below kDirect sit in a plain array; the rare larger or negative
@@ -99,14 +102,15 @@ std::int32_t write_stream(std::ostream& out, std::string_view text, bool line_en
   return out.fail() ? kIoFailed : kIoOk;
 }
 
-void drop_carriage_return(std::string& line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+void drop_carriage_return(std::string_view& line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 }
 
 void release(Channel& c) {
   std::free(c.line_buf);
   c.line_buf = nullptr;
   c.line_cap = 0;
+  c.bound_line = std::string();
   c.fp = nullptr;
   c.name.clear();
   c.access = FileAccess::kRead;
@@ -128,13 +132,22 @@ std::int32_t channel_write(std::int32_t ch, std::string_view text, bool line_end
 }
 
 std::int32_t channel_read_line(std::int32_t ch, std::string& line) {
+  std::string_view view;
+  const std::int32_t rc = channel_read_line(ch, view);
+  line.assign(view);
+  return rc;
+}
+
+std::int32_t channel_read_line(std::int32_t ch, std::string_view& line) {
+  line = {};
   Channel* c = find(ch);
   if (c != nullptr && c->bound_in != nullptr) {
     std::istream& in = *c->bound_in;
-    if (!std::getline(in, line)) {
-      line.clear();
+    if (!std::getline(in, c->bound_line)) {
+      c->bound_line.clear();
       return in.bad() ? kReadFailed : kReadEnd;
     }
+    line = c->bound_line;
     drop_carriage_return(line);
     return kReadLine;
   }
@@ -147,18 +160,12 @@ std::int32_t channel_read_line(std::int32_t ch, std::string& line) {
              c->access != FileAccess::kAppend) {
     fp = c->fp;
   } else {
-    line.clear();
     return kReadFailed;
   }
-  // The getline() buffer of a file channel lives with the channel; standard
-  // input keeps one of its own.
-  static char* stdin_buf = nullptr;
-  static std::size_t stdin_cap = 0;
-  char** buf = (ch == kInputChannel) ? &stdin_buf : &c->line_buf;
-  std::size_t* cap = (ch == kInputChannel) ? &stdin_cap : &c->line_cap;
-  const ssize_t n = getline(buf, cap, fp);
+  // Channel 5 has a record of its own (its number is below kDirect), which
+  // keeps the getline() buffer of standard input.
+  const ssize_t n = getline(&c->line_buf, &c->line_cap, fp);
   if (n < 0) {
-    line.clear();
     if (std::ferror(fp) != 0) {
       std::clearerr(fp);
       return kReadFailed;
@@ -166,8 +173,8 @@ std::int32_t channel_read_line(std::int32_t ch, std::string& line) {
     return kReadEnd;
   }
   std::size_t len = static_cast<std::size_t>(n);
-  if (len > 0 && (*buf)[len - 1] == '\n') --len;
-  line.assign(*buf, len);
+  if (len > 0 && c->line_buf[len - 1] == '\n') --len;
+  line = std::string_view(c->line_buf, len);
   drop_carriage_return(line);
   return kReadLine;
 }

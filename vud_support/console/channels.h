@@ -42,6 +42,10 @@ std::int32_t channel_write(std::int32_t ch, std::string_view text, bool line_end
 // kReadEnd at the end of the stream, or kReadFailed (also for a channel that
 // is not open).
 std::int32_t channel_read_line(std::int32_t ch, std::string& line);
+// The same without a copy: line views the channel's own buffer and stays
+// valid until the next read on the channel or its close (empty after a
+// failed read or the end).
+std::int32_t channel_read_line(std::int32_t ch, std::string_view& line);
 
 // Opens the named file on channel ch. Returns 0, or a positive error code of
 // the platform when the open fails. Channels 0, 5 and 6 cannot be opened.

@@ -31,27 +31,62 @@ void buffer_line(std::string_view text) {
   if (textbufl.indexbuf < kTextBufLines) {
     ++textbufl.indexbuf;
   } else {
-    std::copy(textbuf.dispbuf.begin() + 1, textbuf.dispbuf.end(), textbuf.dispbuf.begin());
-    std::copy(textbufl.lnbuf.begin() + 1, textbufl.lnbuf.end(), textbufl.lnbuf.begin());
+    // The oldest line's place takes the new line, which becomes entry 500.
+    textbuf.dispbuf.roll();
+    textbufl.lnbuf.roll();
   }
   textbuf.dispbuf(textbufl.indexbuf).assign(text);
   textbufl.lnbuf(textbufl.indexbuf) = static_cast<std::int32_t>(text.size());
+}
+
+// iprevblnk and inextblnk with the trimmed length t of string given, so that
+// the wrapping of one text measures it once rather than at every search.
+std::int32_t prev_blank(std::string_view string, std::int32_t ipos, std::int32_t t) {
+  const std::int32_t l = static_cast<std::int32_t>(string.size());
+  if (ipos > l) return l;
+  if (ipos > t) return t;
+  for (std::int32_t p = ipos - 1; p >= 1; --p) {
+    const char c = at1(string, p);
+    if (is_printable(c)) continue;
+    if (is_tab_or_blank(c)) {
+      if (p == 1 || !is_tab_or_blank(at1(string, p - 1))) return p;
+      continue;
+    }
+    return ipos;  // another control character stops the search
+  }
+  return 1;
+}
+
+std::int32_t next_blank(std::string_view string, std::int32_t ipos, std::int32_t t) {
+  const std::int32_t l = static_cast<std::int32_t>(string.size());
+  if (ipos > l) return l;
+  if (ipos > t) return t;
+  for (std::int32_t p = std::max(ipos + 1, 1); p < t; ++p) {
+    const char c = at1(string, p);
+    if (is_printable(c)) continue;
+    if (is_tab_or_blank(c)) {
+      if (!is_tab_or_blank(at1(string, p + 1))) return p;
+      continue;
+    }
+    return ipos;  // another control character stops the search
+  }
+  return t;
 }
 
 // Break point after a previous break p (the steps for the second to fifth
 // lines of edisp248); the second line does not check for the end of the text.
 std::int32_t next_break(std::string_view msg, std::int32_t p, std::int32_t w, std::int32_t h,
                         std::int32_t l) {
-  std::int32_t k = iprevblnk(msg, w + p);
-  const std::int32_t n = inextblnk(msg, w + p);
+  std::int32_t k = prev_blank(msg, w + p, l);
+  const std::int32_t n = next_blank(msg, w + p, l);
   if (k == p) {
     if (n >= w + p) {
       k = n;
     } else if (n == l) {
       k = l;
     } else {
-      k = iprevblnk(msg, w + p + h);
-      if (k == p) k = iprevblnk(msg, p + 2 * w);
+      k = prev_blank(msg, w + p + h, l);
+      if (k == p) k = prev_blank(msg, p + 2 * w, l);
     }
   }
   return k;
@@ -214,37 +249,11 @@ void edisp(std::int32_t itru, std::string_view msg) {
 }
 
 std::int32_t iprevblnk(std::string_view string, std::int32_t ipos) {
-  const std::int32_t l = static_cast<std::int32_t>(string.size());
-  const std::int32_t t = trimmed_length(string);
-  if (ipos > l) return l;
-  if (ipos > t) return t;
-  for (std::int32_t p = ipos - 1; p >= 1; --p) {
-    const char c = at1(string, p);
-    if (is_printable(c)) continue;
-    if (is_tab_or_blank(c)) {
-      if (p == 1 || !is_tab_or_blank(at1(string, p - 1))) return p;
-      continue;
-    }
-    return ipos;  // another control character stops the search
-  }
-  return 1;
+  return prev_blank(string, ipos, trimmed_length(string));
 }
 
 std::int32_t inextblnk(std::string_view string, std::int32_t ipos) {
-  const std::int32_t l = static_cast<std::int32_t>(string.size());
-  const std::int32_t t = trimmed_length(string);
-  if (ipos > l) return l;
-  if (ipos > t) return t;
-  for (std::int32_t p = std::max(ipos + 1, 1); p < t; ++p) {
-    const char c = at1(string, p);
-    if (is_printable(c)) continue;
-    if (is_tab_or_blank(c)) {
-      if (!is_tab_or_blank(at1(string, p + 1))) return p;
-      continue;
-    }
-    return ipos;  // another control character stops the search
-  }
-  return t;
+  return next_blank(string, ipos, trimmed_length(string));
 }
 
 void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid) {
@@ -259,20 +268,20 @@ void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid) {
 
   // Break points b[0] to b[6]; line k shows the characters b[k-1]+1 to b[k].
   std::int32_t b[7] = {0, 0, 0, 0, 0, 0, 0};
-  b[1] = iprevblnk(msg, w);
+  b[1] = prev_blank(msg, w, l);
   {
     // The second break is searched without first asking whether the text ends
     // inside the window.
-    const std::int32_t n1 = inextblnk(msg, w);
-    std::int32_t k = iprevblnk(msg, w + b[1]);
+    const std::int32_t n1 = next_blank(msg, w, l);
+    std::int32_t k = prev_blank(msg, w + b[1], l);
     if (k == b[1]) {
       if (n1 >= w + b[1]) {
         k = n1;
       } else if (n1 == l) {
         k = l;
       } else {
-        k = iprevblnk(msg, w + b[1] + h);
-        if (k == b[1]) k = iprevblnk(msg, b[1] + 2 * w);
+        k = prev_blank(msg, w + b[1] + h, l);
+        if (k == b[1]) k = prev_blank(msg, b[1] + 2 * w, l);
       }
     }
     b[2] = k;
@@ -281,7 +290,7 @@ void edisp248(std::int32_t itru, std::string_view msg, std::int32_t iwid) {
     const std::int32_t p = b[i - 1];
     b[i] = (w + p >= l) ? l : next_break(msg, p, w, h, l);
   }
-  b[6] = (w + b[5] >= l) ? l : iprevblnk(msg, w + b[5]);
+  b[6] = (w + b[5] >= l) ? l : prev_blank(msg, w + b[5], l);
 
   // A search that runs past the field's width returns that width, so a break
   // can land in the padding after the text: such a segment is all blank and is
@@ -432,7 +441,7 @@ void epagend() { empage(1, 0, 1); }
 
 void clrtextbuf() {
   textbufl.indexbuf = 0;
-  for (Text<144>& t : textbuf.dispbuf) t.blank();
+  textbuf.dispbuf.fill(Text<144>());
   textbufl.lnbuf.fill(1);
 }
 

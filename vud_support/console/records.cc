@@ -18,6 +18,7 @@ Journopt journopt;
 Pmenu pmenu;
 Pmenusv pmenusv;
 Pbydat pbydat;
+Datemem datemem;
 
 void reset_shared_records() {
   channel_reset_all();
@@ -33,6 +34,7 @@ void reset_shared_records() {
   pmenusv = {};
   pbydat = {};
   set_journal_clock(nullptr);
+  datemem = {};
   ezero();
 }
 

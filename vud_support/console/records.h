@@ -44,14 +44,15 @@ struct Spad {
   std::int32_t limtty = 24;       // lines in one page
 };
 
-// Store of the last 500 lines shown by edisp, oldest first.
+// Store of the last 500 lines shown by edisp, oldest first. The two tables
+// roll together: entry i of both is the same line.
 inline constexpr std::int32_t kTextBufLines = 500;
 struct Textbuf {
-  Table<Text<144>, kTextBufLines> dispbuf;
+  RingTable<Text<144>, kTextBufLines> dispbuf;
 };
 struct Textbufl {
-  std::int32_t indexbuf = 0;                 // lines held, 0 to 500
-  Table<std::int32_t, kTextBufLines> lnbuf;  // kept length of each held line
+  std::int32_t indexbuf = 0;                     // lines held, 0 to 500
+  RingTable<std::int32_t, kTextBufLines> lnbuf;  // kept length of each held line
 };
 
 // The file named in parsing messages; blank means "no current file".
@@ -91,6 +92,16 @@ struct Pbydat {
   std::int32_t ips = 1;
 };
 
+// Date memory of the stamp conversion (datestamptojulian): the fields of the
+// last date-time text read, which a blank field keeps, and the base year, the
+// year of the first stamp converted with its year read.
+struct Datemem {
+  std::int32_t iyear = 0, imonth = 0, iday = 0, ihour = 0, imin = 0;
+  float sec = 0.0F;
+  bool has_base = false;
+  std::int32_t base_year = 0;
+};
+
 extern Outin outin;
 extern Spad spad;
 extern Textbuf textbuf;
@@ -102,6 +113,7 @@ extern Journopt journopt;
 extern Pmenu pmenu;
 extern Pmenusv pmenusv;
 extern Pbydat pbydat;
+extern Datemem datemem;
 
 // Puts every shared record back to its start values, releases every file
 // channel, unbinds test streams from the standard channels, puts the journal

@@ -103,9 +103,14 @@ void report_read_failure(std::string_view msg, std::string_view left_in_buffer) 
 
 void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, std::int32_t& items,
               std::int32_t ir, std::string_view msg, std::int32_t& ier) {
-  // One buffer for the whole run: its capacity settles on the longest line.
-  static thread_local std::string record;
+  std::size_t used = kLineWidth;
+  stripc1k(inpch, outstr, iexp, items, ir, msg, ier, used);
+}
+
+void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, std::int32_t& items,
+              std::int32_t ir, std::string_view msg, std::int32_t& ier, std::size_t& used) {
   ier = 0;
+  std::string_view record;
   std::size_t len = 0;
   for (;;) {
     const std::int32_t rc = channel_read_line(inpch, record);
@@ -128,7 +133,9 @@ void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, s
   }
   char* out = outstr.data();
   if (len > 0) std::memcpy(out, record.data(), len);
-  std::memset(out + len, ' ', static_cast<std::size_t>(kLineWidth) - len);
+  const std::size_t dirty = std::min(used, static_cast<std::size_t>(kLineWidth));
+  if (dirty > len) std::memset(out + len, ' ', dirty - len);
+  used = len;
 
   if (iexp < 0) return;
   if (iexp == kItemsZero) {

@@ -36,6 +36,13 @@ inline constexpr std::int32_t kItemsZero = 0;    // items = 0
 void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, std::int32_t& items,
               std::int32_t ir, std::string_view msg, std::int32_t& ier);
 
+// As stripc1k, for a caller that reads into the same field again and again:
+// used tells how many leading characters of outstr may be other than blank
+// (all after them are blank) and receives that count for the line delivered,
+// so that only those are blanked again rather than the whole field.
+void stripc1k(std::int32_t inpch, Text<kLineWidth>& outstr, std::int32_t iexp, std::int32_t& items,
+              std::int32_t ir, std::string_view msg, std::int32_t& ier, std::size_t& used);
+
 // Number of words in the trimmed text of cstring: positions holding a
 // non-separator that are first or follow a separator. A blank text counts 0.
 std::int32_t icountwords(std::string_view cstring);

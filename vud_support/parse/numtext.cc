@@ -227,12 +227,4 @@ void arlist(std::int32_t inst, std::int32_t inrl, std::span<const float> rlist, 
   }
 }
 
-void eclose(float r1, float r2, float tol, bool& close) { close = std::fabs(r1 - r2) < tol; }
-
-bool eclose(float r1, float r2, float tol) {
-  bool close = false;
-  eclose(r1, r2, tol, close);
-  return close;
-}
-
 }  // namespace vud

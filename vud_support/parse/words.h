@@ -4,6 +4,7 @@
 #ifndef VUD_SUPPORT_PARSE_WORDS_H_
 #define VUD_SUPPORT_PARSE_WORDS_H_
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -22,7 +23,14 @@ inline constexpr std::int32_t kNumberWordWidth = 20;
 
 // Whether c parts the words of a log line: a blank, a comma, a tab or "|".
 // Runs of separators count as one.
-inline bool is_word_separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '|'; }
+// A table by character code: the fast line readers ask for every character.
+inline constexpr std::array<bool, 256> kWordSeparators = [] {
+  std::array<bool, 256> t{};
+  for (const unsigned char c : {' ', ',', '\t', '|'}) t[c] = true;
+  return t;
+}();
+
+inline bool is_word_separator(char c) { return kWordSeparators[static_cast<unsigned char>(c)]; }
 
 // Next word of string into word.
 //

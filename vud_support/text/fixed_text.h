@@ -182,6 +182,35 @@ class Table {
   std::array<T, static_cast<std::size_t>(N)> v_{};
 };
 
+// A table of the last N entries added, counted from 1 as the oldest held.
+// roll() makes the oldest entry the newest (entry N) without moving any
+// entry, so a store that keeps the last N lines costs the same per line when
+// it is full as when it is filling. fill() also puts storage order back.
+template <typename T, std::int32_t N>
+class RingTable {
+ public:
+  static constexpr std::int32_t size() { return N; }
+
+  T& operator()(std::int32_t i) { return v_(slot(i)); }
+  const T& operator()(std::int32_t i) const { return v_(slot(i)); }
+  void roll() { first_ = first_ == N - 1 ? 0 : first_ + 1; }
+  void fill(const T& value) {
+    v_.fill(value);
+    first_ = 0;
+  }
+
+ private:
+  // The storage entry of entry i; an i out of range goes to the table as it
+  // is, which stops the program there.
+  std::int32_t slot(std::int32_t i) const {
+    if (i < 1 || i > N) return i;
+    const std::int32_t s = first_ + i;
+    return s > N ? s - N : s;
+  }
+  Table<T, N> v_;
+  std::int32_t first_ = 0;  // storage index (0-based) of entry 1
+};
+
 // fstr = cstr without its leading blanks, up to the first control character
 // (code below 32, such as a terminating zero byte), cut to the width of fstr,
 // blank-padded. cstr may overlap fstr: the text is moved before the padding.

@@ -54,5 +54,29 @@ TEST(Table, CountsFromOne) {
   EXPECT_DEATH(t(4) = 1, "table index 4 outside 1..3");
 }
 
+TEST(RingTable, KeepsTheLastEntriesOldestFirst) {
+  // Adds 1..7 to a three-entry ring as a store of the last lines does: the
+  // ring wraps twice over.
+  RingTable<std::int32_t, 3> t;
+  std::int32_t held = 0;
+  for (std::int32_t x = 1; x <= 7; ++x) {
+    if (held < 3) {
+      ++held;
+    } else {
+      t.roll();
+    }
+    t(held) = x;
+  }
+  EXPECT_EQ(t(1), 5);
+  EXPECT_EQ(t(2), 6);
+  EXPECT_EQ(t(3), 7);
+  t.fill(0);
+  t(1) = 8;
+  EXPECT_EQ(t(1), 8);
+  EXPECT_EQ(t(3), 0);
+  EXPECT_DEATH(t(0) = 1, "table index 0 outside 1..3");
+  EXPECT_DEATH(t(4) = 1, "table index 4 outside 1..3");
+}
+
 }  // namespace
 }  // namespace vud
