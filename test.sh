@@ -3,10 +3,13 @@
 # and, where the toolchain can make 32-bit programs, the 32-bit vudstats
 # against the same end-to-end expectations. Installs what a Debian machine
 # lacks for that first. This is what CI runs.
-# Usage: ./test.sh [format | build | normal | asan | m32]...
+# Usage: ./test.sh [format | build | normal | asan | m32 | tidy]...
 #   (default: format normal asan m32)
 #   format  every tracked .cc and .h file already as .clang-format lays it out
 #   build   configure and build the normal folder (build/) without running
+#   tidy    clang-tidy (.clang-tidy) over the programs' and libraries' sources of
+#           build/; not among the defaults, as it takes several minutes: CI
+#           runs it after them
 set -eu
 src=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd -P)
 me=test.sh
@@ -37,6 +40,21 @@ format() {
       xargs -0 clang-format --dry-run -Werror)
   fi
   say "formatting checked"
+}
+
+# Fails on any clang-tidy finding (the checks of the tree's .clang-tidy) in the
+# programs' and libraries' sources the normal build compiles, each once, as
+# listed in build/compile_commands.json (configuring is enough to make it);
+# test sources (*_test.cc, tests/) are left out. Installs clang-tidy when it
+# is missing.
+tidy() {
+  install_missing 'clang-tidy  command -v clang-tidy'
+  [ -f "$src/build/compile_commands.json" ] || configure_build "$src/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$src/build/compile_commands.json" | sort -u |
+    grep -v -e '_test\.cc$' -e "^$src/tests/" |
+    xargs -P "$jobs" -n 1 clang-tidy -p "$src/build" --quiet ||
+    die "clang-tidy: findings above (or run clang-tidy -p build FILE for one file)"
+  say "clang-tidy found nothing"
 }
 
 # One build folder per kind of build, so each keeps its own generator and cache.
@@ -82,8 +100,8 @@ m32() {
 steps=${*:-format normal asan m32}
 for step in $steps; do
   case $step in
-    format | build | normal | asan | m32) ;;
-    *) die "unknown step '$step'; usage: ./test.sh [format | build | normal | asan | m32]..." ;;
+    format | build | normal | asan | m32 | tidy) ;;
+    *) die "unknown step '$step'; usage: ./test.sh [format | build | normal | asan | m32 | tidy]..." ;;
   esac
 done
 

@@ -5,21 +5,14 @@
 #include <sstream>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/messages.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class EzeroTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-  }
-  void TearDown() override { channel_reset_all(); }
-  std::ostringstream out_;
-};
+using EzeroTest = ConsoleTest;
 
 TEST_F(EzeroTest, EzeroResetsMenusAndBufferButNotTheMenuLevel) {
   edisp(6, "one");

@@ -6,20 +6,13 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class QeshFcTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-  }
-  void TearDown() override { channel_reset_all(); }
-  std::ostringstream out_;
-};
+using QeshFcTest = ConsoleTest;
 
 TEST_F(QeshFcTest, TextRoutinesWriteFullWidthLinesOnStandardOutput) {
   // Whatever the terminal channel is, these lines go to channel 6.

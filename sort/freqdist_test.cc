@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
@@ -21,27 +22,27 @@ struct Result {
   std::string shown;
 };
 
-// Runs intfreqb over data with tables of exactly ny entries (so the sanitizer
-// build catches a write past them) and what was shown on channel 6.
-Result run(const std::vector<std::int32_t>& data, std::int32_t ny, std::int32_t itrc = 1) {
-  reset_shared_records();
-  std::ostringstream out;
-  channel_bind_output(kOutputChannel, &out);
-  Result r;
-  r.inbin.assign(static_cast<std::size_t>(ny), kUnset);
-  r.icbin.assign(static_cast<std::size_t>(ny), kUnset);
-  intfreqb(itrc, kOutputChannel, data.data(), static_cast<std::int32_t>(data.size()),
-           r.inbin.data(), r.icbin.data(), ny, 0, r.iamin, r.iamax, r.ifreq, r.ifreqbin, r.ibinval);
-  r.shown = out.str();
-  reset_shared_records();
-  return r;
-}
+class Intfreqb : public ConsoleTest {
+ protected:
+  // Runs intfreqb over data with tables of exactly ny entries (so the sanitizer
+  // build catches a write past them) and what was shown on channel 6.
+  Result run(const std::vector<std::int32_t>& data, std::int32_t ny, std::int32_t itrc = 1) {
+    Result r;
+    r.inbin.assign(static_cast<std::size_t>(ny), kUnset);
+    r.icbin.assign(static_cast<std::size_t>(ny), kUnset);
+    intfreqb(itrc, kOutputChannel, data.data(), static_cast<std::int32_t>(data.size()),
+             r.inbin.data(), r.icbin.data(), ny, 0, r.iamin, r.iamax, r.ifreq, r.ifreqbin,
+             r.ibinval);
+    r.shown = shown();
+    return r;
+  }
+};
 
 const std::string kHeadings =
     " Bin  data    Distri-  freq.   cumulative  cumulative\n"
     "      range   bution    (%)   distribution  freq (%)\n";
 
-TEST(Intfreqb, PrintsTheDistributionTable) {
+TEST_F(Intfreqb, PrintsTheDistributionTable) {
   const Result r = run({12, 15, 15, 17}, 10);
   EXPECT_EQ(r.shown, "The data range is      12 to      17\n" + kHeadings +
                          "  1  12-           1   25.00        1       25.00       0 below\n"
@@ -59,7 +60,7 @@ TEST(Intfreqb, PrintsTheDistributionTable) {
   EXPECT_EQ(r.icbin, (std::vector<std::int32_t>{1, 1, 1, 3, 3, 4, kUnset, kUnset, kUnset, kUnset}));
 }
 
-TEST(Intfreqb, WidensBinsUntilTheyFit) {
+TEST_F(Intfreqb, WidensBinsUntilTheyFit) {
   const Result r = run({0, 100}, 10);
   const std::string& s = r.shown;
   EXPECT_NE(s.find("  1  0-11          1   50.00        1       50.00       0 below\n"),
@@ -75,7 +76,7 @@ TEST(Intfreqb, WidensBinsUntilTheyFit) {
   EXPECT_EQ(r.ibinval, 0);
 }
 
-TEST(Intfreqb, NoDataShowsTheStartingRangeAndNoBins) {
+TEST_F(Intfreqb, NoDataShowsTheStartingRangeAndNoBins) {
   const Result r = run({}, 10);
   EXPECT_EQ(r.shown, "The data range is   10000 to  -10000\n" + kHeadings);
   EXPECT_EQ(r.iamin, 10000);
@@ -85,7 +86,7 @@ TEST(Intfreqb, NoDataShowsTheStartingRangeAndNoBins) {
   EXPECT_EQ(r.ibinval, kUnset);
 }
 
-TEST(Intfreqb, RangeKeepsItsStartingValues) {
+TEST_F(Intfreqb, RangeKeepsItsStartingValues) {
   const Result high = run({20000, 20001}, 10, 0);
   EXPECT_EQ(high.iamin, 10000);
   EXPECT_EQ(high.iamax, 20001);
@@ -94,7 +95,7 @@ TEST(Intfreqb, RangeKeepsItsStartingValues) {
   EXPECT_EQ(low.iamax, -10000);
 }
 
-TEST(Intfreqb, SilentWithoutTraceButFillsEverything) {
+TEST_F(Intfreqb, SilentWithoutTraceButFillsEverything) {
   const Result r = run({3, 3, 4, 9, 9}, 10, 0);
   EXPECT_EQ(r.shown, "");
   EXPECT_EQ(r.iamin, 3);
@@ -106,13 +107,13 @@ TEST(Intfreqb, SilentWithoutTraceButFillsEverything) {
   EXPECT_EQ(r.ibinval, 3);
 }
 
-TEST(Intfreqb, OneBinCarriesOnlyTheBelowCount) {
+TEST_F(Intfreqb, OneBinCarriesOnlyTheBelowCount) {
   const Result r = run({5, 5, 5}, 10);
   EXPECT_EQ(r.shown, "The data range is       5 to       5\n" + kHeadings +
                          "  1  5-            3  100.00        3      100.00       0 below\n");
 }
 
-TEST(Intfreqb, NumbersTooWideForTheirColumnsShowAsAsterisks) {
+TEST_F(Intfreqb, NumbersTooWideForTheirColumnsShowAsAsterisks) {
   const Result r = run({-150, -148}, 10);
   EXPECT_NE(r.shown.find("  1  ***-          1   50.00        1       50.00       0 below\n"),
             std::string::npos)
@@ -121,7 +122,7 @@ TEST(Intfreqb, NumbersTooWideForTheirColumnsShowAsAsterisks) {
 
 // A range so wide that even the widest bins need more than the tables hold:
 // only ny bins are used and the values past the last one count as above it.
-TEST(Intfreqb, NeverWritesPastTheCallersTables) {
+TEST_F(Intfreqb, NeverWritesPastTheCallersTables) {
   const Result r = run({0, 50, 1000}, 10);
   EXPECT_EQ(r.inbin, (std::vector<std::int32_t>{1, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
   EXPECT_EQ(r.icbin.back(), 2);

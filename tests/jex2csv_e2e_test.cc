@@ -13,36 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_util.h"
 #include "tests/jex2csv_reference.h"
 
 namespace {
+
+using e2e::read_bytes;
+using e2e::read_file;
+using e2e::shell_quote;
+using e2e::write_bytes;
 
 struct Result {
   int status = -1;
   std::string out, err;
 };
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  const std::string text = ReadFile(path);
-  return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 class Jex2csvRun : public ::testing::Test {
  protected:
@@ -51,35 +35,35 @@ class Jex2csvRun : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
   }
-  void TearDown() override { std::system(("rm -rf " + Quote(dir_)).c_str()); }
+  void TearDown() override { std::system(("rm -rf " + shell_quote(dir_)).c_str()); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   // Runs jex2csv with args; `redirect` is extra shell redirection (stdin or
   // stdout), else stdout goes to a file that Result.out holds.
   Result Run(const std::vector<std::string>& args, const std::string& redirect = "") {
-    std::string cmd = "cd " + Quote(dir_) + " && " + Quote(JEX2CSV_BIN);
-    for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " 2> " + Quote(Path("stderr.txt"));
-    cmd += redirect.find('>') == std::string::npos ? " > " + Quote(Path("stdout.txt")) : "";
+    std::string cmd = "cd " + shell_quote(dir_) + " && " + shell_quote(JEX2CSV_BIN);
+    for (const std::string& a : args) cmd += " " + shell_quote(a);
+    cmd += " 2> " + shell_quote(Path("stderr.txt"));
+    cmd += redirect.find('>') == std::string::npos ? " > " + shell_quote(Path("stdout.txt")) : "";
     cmd += " " + redirect;
     std::remove(Path("stdout.txt").c_str());
     const int raw = std::system(cmd.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(Path("stdout.txt"));
-    r.err = ReadFile(Path("stderr.txt"));
+    r.out = read_file(Path("stdout.txt"));
+    r.err = read_file(Path("stderr.txt"));
     return r;
   }
 
   // Generates a capture with jexcapgen and returns its bytes.
   std::vector<std::uint8_t> Generate(const std::string& name, int records, int seed,
                                      int sensors = 12) {
-    const std::string cmd = Quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
+    const std::string cmd = shell_quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
                             std::to_string(seed) + " -n " + std::to_string(sensors) + " " +
-                            Quote(Path(name));
+                            shell_quote(Path(name));
     EXPECT_EQ(std::system(cmd.c_str()), 0);
-    return ReadBytes(Path(name));
+    return read_bytes(Path(name));
   }
 
   std::string Usage() {
@@ -133,30 +117,30 @@ TEST_F(Jex2csvRun, ConvertsGeneratedCapturesInEveryLayout) {
 TEST_F(Jex2csvRun, WritesTheNamedOutputAndReadsAPipe) {
   std::vector<std::uint8_t> capture = Generate("big.jex", 40000, 3);  // more than one read block
   capture.insert(capture.end(), {1, 2, 3, 4, 5});                     // a trailing fragment
-  WriteBytes(Path("big.jex"), capture);
+  write_bytes(Path("big.jex"), capture);
   const std::string expected = jexref::Csv(capture, {});
 
   Result r = Run({"big.jex", "out.csv", "ignored.csv"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, "");
-  EXPECT_TRUE(ReadFile(Path("out.csv")) == expected);
+  EXPECT_TRUE(read_file(Path("out.csv")) == expected);
   EXPECT_NE(access(Path("ignored.csv").c_str(), F_OK), 0);
 
-  r = Run({"-s"}, "< " + Quote(Path("big.jex")));
+  r = Run({"-s"}, "< " + shell_quote(Path("big.jex")));
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out == expected);
 
   // A capture named before -s stays unread.
-  WriteBytes(Path("other.jex"), std::vector<std::uint8_t>(64, 0x55));
-  r = Run({"other.jex", "-s", "piped.csv"}, "< " + Quote(Path("big.jex")));
+  write_bytes(Path("other.jex"), std::vector<std::uint8_t>(64, 0x55));
+  r = Run({"other.jex", "-s", "piped.csv"}, "< " + shell_quote(Path("big.jex")));
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(ReadFile(Path("piped.csv")) == expected);
+  EXPECT_TRUE(read_file(Path("piped.csv")) == expected);
 
-  std::string cmd = "cat " + Quote(Path("big.jex")) + " | " + Quote(JEX2CSV_BIN) + " -s > " +
-                    Quote(Path("p.csv"));
+  std::string cmd = "cat " + shell_quote(Path("big.jex")) + " | " + shell_quote(JEX2CSV_BIN) +
+                    " -s > " + shell_quote(Path("p.csv"));
   EXPECT_EQ(std::system(cmd.c_str()), 0);
-  EXPECT_TRUE(ReadFile(Path("p.csv")) == expected);
+  EXPECT_TRUE(read_file(Path("p.csv")) == expected);
 }
 
 TEST_F(Jex2csvRun, WholeRecordsOnly) {
@@ -171,7 +155,7 @@ TEST_F(Jex2csvRun, WholeRecordsOnly) {
   for (const Case& c : kCases) {
     std::vector<std::uint8_t> bytes(capture);
     bytes.resize(c.size, 0x7A);
-    WriteBytes(Path("cut.jex"), bytes);
+    write_bytes(Path("cut.jex"), bytes);
     const Result r = Run({"-e", "cut.jex"});
     EXPECT_EQ(r.status, 0) << c.size;
     EXPECT_EQ(r.err, "") << c.size;
@@ -241,7 +225,7 @@ TEST_F(Jex2csvRun, ValueLetterWithoutValueConvertsNothing) {
     EXPECT_EQ(r.status, 1) << c.args.back();
     EXPECT_EQ(r.err, c.err) << c.args.back();
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(ReadFile(Path("out.csv")), "") << c.args.back();
+    EXPECT_EQ(read_file(Path("out.csv")), "") << c.args.back();
   }
 }
 
@@ -259,7 +243,7 @@ TEST_F(Jex2csvRun, UnreadableCaptureAndUnwritableOutputFail) {
        "",
        "Listing of ENV sensors follows:\n Sensors found 0\n Name   Number of hits\n"
        "Could not read file adir!\n"},
-      {{"-s"}, "< " + Quote(dir_), "Could not read file stdin!\n"},
+      {{"-s"}, "< " + shell_quote(dir_), "Could not read file stdin!\n"},
       {{"cap.jex", "/dev/full"}, "", "Could not write file /dev/full!\n"},
       {{"cap.jex"}, "> /dev/full", "Could not write file stdout!\n"},
   };
@@ -290,12 +274,12 @@ TEST_F(Jex2csvRun, FileAndStreamStopAlikeWhenTheOutputFillsUp) {
   for (const Case& c : kCases) {
     std::remove(Path("out.csv").c_str());
     // Past the limit a write fails (the signal it would raise is ignored).
-    const std::string cmd = "cd " + Quote(dir_) + " && trap '' XFSZ && ulimit -f 200 && " +
-                            Quote(JEX2CSV_BIN) + " " + c.args + " 2> stderr.txt";
+    const std::string cmd = "cd " + shell_quote(dir_) + " && trap '' XFSZ && ulimit -f 200 && " +
+                            shell_quote(JEX2CSV_BIN) + " " + c.args + " 2> stderr.txt";
     const int raw = std::system(cmd.c_str());
     EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << c.args;
-    EXPECT_EQ(ReadFile(Path("stderr.txt")), c.err) << c.args;
-    EXPECT_TRUE(ReadFile(Path("out.csv")) == expected) << c.args;
+    EXPECT_EQ(read_file(Path("stderr.txt")), c.err) << c.args;
+    EXPECT_TRUE(read_file(Path("out.csv")) == expected) << c.args;
   }
 }
 
@@ -306,7 +290,8 @@ TEST_F(Jex2csvRun, MemoryStaysWithinAFewChunks) {
   // 32 MB of CSV from 16 MB of capture, through both ways of reading.
   Generate("big.jex", 500000, 2);
   for (const std::string args : {"big.jex out.csv", "-s out.csv < big.jex"}) {
-    const std::string cmd = "cd " + Quote(dir_) + " && exec " + Quote(JEX2CSV_BIN) + " " + args;
+    const std::string cmd =
+        "cd " + shell_quote(dir_) + " && exec " + shell_quote(JEX2CSV_BIN) + " " + args;
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -346,7 +331,7 @@ TEST_F(Jex2csvRun, OutputThatIsTheCaptureIsRefusedAndTheCaptureKept) {
     const Result r = Run(c.args, c.redirect);
     EXPECT_EQ(r.status, 1) << c.args[1 % c.args.size()] << c.redirect;
     EXPECT_EQ(r.err, c.err) << c.args[1 % c.args.size()] << c.redirect;
-    EXPECT_TRUE(ReadBytes(Path("cap.jex")) == capture) << c.args[1 % c.args.size()] << c.redirect;
+    EXPECT_TRUE(read_bytes(Path("cap.jex")) == capture) << c.args[1 % c.args.size()] << c.redirect;
   }
   // The same device on both sides is no capture file to lose.
   const Result r = Run({"/dev/null", "/dev/null"});
@@ -363,7 +348,7 @@ TEST_F(Jex2csvRun, ListingThatCannotBeWrittenFails) {
   // still converts.
   r = Run({"cap.jex", "out.csv", "-f", "rh"}, "2>/dev/full");
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(ReadFile(Path("out.csv")) == jexref::Csv(capture, {0, "", 2, false}));
+  EXPECT_TRUE(read_file(Path("out.csv")) == jexref::Csv(capture, {0, "", 2, false}));
 }
 
 // A closed standard stream is no free place for the output file: the
@@ -375,7 +360,7 @@ TEST_F(Jex2csvRun, ClosedStandardStreamsKeepMessagesOutOfTheOutput) {
     std::remove(Path("out.csv").c_str());
     const Result r = Run({"cap.jex", "out.csv", "-f", "rh"}, redirect);
     EXPECT_EQ(r.status, 0) << redirect;
-    EXPECT_TRUE(ReadFile(Path("out.csv")) == csv) << redirect;
+    EXPECT_TRUE(read_file(Path("out.csv")) == csv) << redirect;
   }
 }
 

@@ -23,32 +23,17 @@
 #include <thread>
 #include <vector>
 
+#include "tests/e2e_util.h"
+
 namespace {
+
+using e2e::read_bytes;
+using e2e::read_file;
+using e2e::shell_quote;
+using e2e::write_bytes;
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kRecord = 32;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-Bytes ReadBytes(const std::string& path) {
-  const std::string text = ReadFile(path);
-  return Bytes(text.begin(), text.end());
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 std::int8_t TypeOf(const Bytes& capture, std::size_t record) {
   return static_cast<std::int8_t>(capture[record * kRecord + 14]);
@@ -98,7 +83,7 @@ class JexrxRun : public ::testing::Test {
   }
   void TearDown() override {
     chmod(Path("store").c_str(), 0755);
-    std::system(("rm -rf " + Quote(dir_)).c_str());
+    std::system(("rm -rf " + shell_quote(dir_)).c_str());
   }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -106,32 +91,33 @@ class JexrxRun : public ::testing::Test {
   // Runs a shell command line in the test folder; stdout and stderr are
   // kept unless the line redirects them itself.
   Result Shell(const std::string& line) {
-    const std::string cmd = "cd " + Quote(dir_) + " && { " + line + " ; } > " +
-                            Quote(Path("stdout.txt")) + " 2> " + Quote(Path("stderr.txt"));
+    const std::string cmd = "cd " + shell_quote(dir_) + " && { " + line + " ; } > " +
+                            shell_quote(Path("stdout.txt")) + " 2> " +
+                            shell_quote(Path("stderr.txt"));
     const int raw = std::system(cmd.c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(Path("stdout.txt"));
-    r.err = ReadFile(Path("stderr.txt"));
+    r.out = read_file(Path("stdout.txt"));
+    r.err = read_file(Path("stderr.txt"));
     return r;
   }
 
   // Runs jexrx with args (each quoted) and extra shell text.
   Result Jexrx(const std::vector<std::string>& args, const std::string& extra = "") {
-    std::string line = Quote(JEXRX_BIN);
-    for (const std::string& a : args) line += " " + Quote(a);
+    std::string line = shell_quote(JEXRX_BIN);
+    for (const std::string& a : args) line += " " + shell_quote(a);
     return Shell(line + " " + extra);
   }
 
   // An enciphered capture and its clear twin from jexcapgen -k.
   void Generate(int records, int seed, int percent, int sensors = 12) {
-    const std::string cmd = Quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
+    const std::string cmd = shell_quote(JEXCAPGEN_BIN) + " -r " + std::to_string(records) + " -s " +
                             std::to_string(seed) + " -n " + std::to_string(sensors) + " -k " +
-                            std::to_string(percent) + " -c " + Quote(Path("twin.jex")) + " " +
-                            Quote(Path("enc.jex"));
+                            std::to_string(percent) + " -c " + shell_quote(Path("twin.jex")) + " " +
+                            shell_quote(Path("enc.jex"));
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    enc_ = ReadBytes(Path("enc.jex"));
-    twin_ = ReadBytes(Path("twin.jex"));
+    enc_ = read_bytes(Path("enc.jex"));
+    twin_ = read_bytes(Path("twin.jex"));
     ASSERT_EQ(enc_.size(), twin_.size());
   }
 
@@ -166,7 +152,7 @@ class JexrxRun : public ::testing::Test {
   }
   bool AwaitText(const std::string& path, const std::string& text) {
     for (int i = 0; i < 1000; ++i) {
-      if (ReadFile(path).find(text) != std::string::npos) return true;
+      if (read_file(path).find(text) != std::string::npos) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
@@ -208,12 +194,13 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
   const Case kCases[] = {{3000, 1, 50, 12}, {2000, 7, 100, 20}, {1500, 11, 30, 5}, {500, 3, 0, 12}};
   for (const Case& c : kCases) {
     SCOPED_TRACE("seed " + std::to_string(c.seed) + ", " + std::to_string(c.percent) + "%");
-    std::system(("cd " + Quote(dir_) + " && rm -rf store store2 && mkdir store store2").c_str());
+    std::system(
+        ("cd " + shell_quote(dir_) + " && rm -rf store store2 && mkdir store store2").c_str());
     Generate(c.records, c.seed, c.percent, c.sensors);
     const Result r = Jexrx({"-S", "store", "enc.jex"}, "> out.jex");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    const Bytes out = ReadBytes(Path("out.jex"));
+    const Bytes out = read_bytes(Path("out.jex"));
     const Bytes want = Expected(enc_, twin_);
     ASSERT_EQ(out.size(), want.size());
     std::size_t differing = 0;
@@ -230,8 +217,8 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
     // Through the converter: the twin's CSV without the lines of packets
     // sent before their sensor's pairing.
     const Result pipe =
-        Shell(Quote(JEXRX_BIN) + " -S store2 enc.jex | " + Quote(JEX2CSV_BIN) + " -s");
-    const Result clear = Shell(Quote(JEX2CSV_BIN) + " twin.jex");
+        Shell(shell_quote(JEXRX_BIN) + " -S store2 enc.jex | " + shell_quote(JEX2CSV_BIN) + " -s");
+    const Result clear = Shell(shell_quote(JEX2CSV_BIN) + " twin.jex");
     std::vector<std::string> wantLines;
     const std::vector<std::string> twinLines = Lines(clear.out);
     std::set<std::uint32_t> paired;
@@ -254,12 +241,12 @@ TEST_F(JexrxRun, DeciphersEveryPacketAfterItsPairingAndKeepsTheRest) {
 TEST_F(JexrxRun, StoreKeepsPairingsAndNamesAcrossRunsAndLists) {
   Generate(3000, 5, 50);
   const std::size_t half = enc_.size() / kRecord / 2;
-  WriteBytes(Path("first.jex"), Slice(enc_, 0, half));
-  WriteBytes(Path("second.jex"), Slice(enc_, half, enc_.size() / kRecord));
+  write_bytes(Path("first.jex"), Slice(enc_, 0, half));
+  write_bytes(Path("second.jex"), Slice(enc_, half, enc_.size() / kRecord));
   ASSERT_EQ(Jexrx({"-S", "store", "-o", "out1.jex", "first.jex"}).status, 0);
 
   // The store file: one record per pairing and per name packet, in order.
-  const Bytes store = ReadBytes(Path("store/JEX_INFO.BIN"));
+  const Bytes store = read_bytes(Path("store/JEX_INFO.BIN"));
   std::size_t infoPackets = 0;
   std::set<std::uint32_t> paired;
   for (std::size_t r = 0; r < half; ++r) {
@@ -276,8 +263,8 @@ TEST_F(JexrxRun, StoreKeepsPairingsAndNamesAcrossRunsAndLists) {
   // with a last packet held.
   const Result second = Jexrx({"-l", "-S", "store", "-o", "out2.jex", "second.jex"});
   EXPECT_EQ(second.status, 0);
-  Bytes both = ReadBytes(Path("out1.jex"));
-  const Bytes out2 = ReadBytes(Path("out2.jex"));
+  Bytes both = read_bytes(Path("out1.jex"));
+  const Bytes out2 = read_bytes(Path("out2.jex"));
   both.insert(both.end(), out2.begin(), out2.end());
   EXPECT_EQ(both, Expected(enc_, twin_));
   const std::vector<std::string> rows = Lines(second.out);
@@ -306,45 +293,45 @@ TEST_F(JexrxRun, StoreKeepsPairingsAndNamesAcrossRunsAndLists) {
   const Result snap =
       Jexrx({"-S", "fresh", "-L", "store/JEX_INFO.BIN", "-o", "out3.jex", "second.jex"});
   EXPECT_EQ(snap.status, 0) << snap.err;
-  EXPECT_EQ(ReadBytes(Path("out3.jex")), out2);
+  EXPECT_EQ(read_bytes(Path("out3.jex")), out2);
 }
 
 TEST_F(JexrxRun, RefusesABadSnapshotAndKeepsTheStore) {
-  WriteBytes(Path("store/JEX_INFO.BIN"), Bytes(128, 0));
-  WriteBytes(Path("bad.bin"), Bytes(100, 7));
+  write_bytes(Path("store/JEX_INFO.BIN"), Bytes(128, 0));
+  write_bytes(Path("bad.bin"), Bytes(100, 7));
   const Result r = Jexrx({"-S", "store", "-L", "bad.bin", "-l"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
             "jexrx: bad.bin is no paired-sensor file: its length is not a whole number of 64-byte "
             "records\n");
-  EXPECT_EQ(ReadBytes(Path("store/JEX_INFO.BIN")), Bytes(128, 0));
+  EXPECT_EQ(read_bytes(Path("store/JEX_INFO.BIN")), Bytes(128, 0));
 }
 
 TEST_F(JexrxRun, TornLastRecordAndRandomBytes) {
   Generate(200, 2, 50);
   Bytes torn = enc_;
   torn.resize(torn.size() - 12);
-  WriteBytes(Path("torn.jex"), torn);
+  write_bytes(Path("torn.jex"), torn);
   const Result r = Jexrx({"-S", "store", "-o", "out.jex", "torn.jex"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "jexrx: torn.jex: the last record is torn (20 of 32 bytes); dropped it\n");
   const Bytes want = Expected(enc_, twin_);
-  EXPECT_EQ(ReadBytes(Path("out.jex")), Bytes(want.begin(), want.end() - 32));
+  EXPECT_EQ(read_bytes(Path("out.jex")), Bytes(want.begin(), want.end() - 32));
 
   // Random bytes are records like any others: nothing is lost, no record
   // but an enciphered one of a sender the bytes paired changes.
   std::srand(99);
   Bytes noise(32 * 5000 + 7);
   for (std::uint8_t& b : noise) b = static_cast<std::uint8_t>(std::rand());
-  WriteBytes(Path("noise.bin"), noise);
+  write_bytes(Path("noise.bin"), noise);
   const Result n = Jexrx({"-S", "store2", "-o", "noise.out", "noise.bin"});
   EXPECT_EQ(n.status, 1) << "store2 does not exist";
   ASSERT_EQ(mkdir(Path("store2").c_str(), 0755), 0);
   const Result n2 = Jexrx({"-S", "store2", "-o", "noise.out", "noise.bin"});
   EXPECT_EQ(n2.status, 0);
   EXPECT_EQ(n2.err, "jexrx: noise.bin: the last record is torn (7 of 32 bytes); dropped it\n");
-  const Bytes out = ReadBytes(Path("noise.out"));
+  const Bytes out = read_bytes(Path("noise.out"));
   ASSERT_EQ(out.size(), noise.size() - 7);
   for (std::size_t i = 0; i < out.size(); i += kRecord) {
     const auto type = static_cast<std::int8_t>(noise[i + 14]);
@@ -358,7 +345,7 @@ TEST_F(JexrxRun, TornLastRecordAndRandomBytes) {
 
 TEST_F(JexrxRun, FailuresSayWhatAndExitOne) {
   Generate(100, 4, 50);
-  WriteBytes(Path("keep.jex"), enc_);
+  write_bytes(Path("keep.jex"), enc_);
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -395,13 +382,13 @@ TEST_F(JexrxRun, FailuresSayWhatAndExitOne) {
     struct stat st {};
     EXPECT_NE(stat(Path("out.jex").c_str(), &st), 0) << c.name << ": no output was made";
   }
-  EXPECT_EQ(ReadBytes(Path("keep.jex")), enc_) << "the capture was not emptied";
+  EXPECT_EQ(read_bytes(Path("keep.jex")), enc_) << "the capture was not emptied";
   const Result appended = Jexrx({"-S", "store"}, "< keep.jex >> keep.jex");
   EXPECT_EQ(appended.status, 1);
   EXPECT_EQ(appended.err,
             "jexrx: standard output is the capture being read (standard input); name another "
             "output\n");
-  EXPECT_EQ(ReadBytes(Path("keep.jex")), enc_) << "nothing was appended";
+  EXPECT_EQ(read_bytes(Path("keep.jex")), enc_) << "nothing was appended";
 
   // A bad command line shows the usage.
   const Result bad = Jexrx({"-x"});
@@ -468,8 +455,8 @@ TEST_F(JexrxSerial, SigtermInTheMiddleKeepsEveryRecordSent) {
   Send(rest);
   kill(pid, SIGTERM);
   EXPECT_EQ(AwaitExit(pid), 0);
-  EXPECT_EQ(ReadBytes(Path("live.jex")), Expected(enc_, twin_));
-  const std::string err = ReadFile(Path("live.err"));
+  EXPECT_EQ(read_bytes(Path("live.jex")), Expected(enc_, twin_));
+  const std::string err = read_file(Path("live.err"));
   EXPECT_NE(err.find(": the last record is torn (10 of 32 bytes); dropped it\n"), std::string::npos)
       << err;
 }
@@ -484,7 +471,7 @@ TEST_F(JexrxSerial, HangUpEndsTheRunAndSilenceRegainsAlignment) {
   close(master_);
   master_ = -1;
   EXPECT_EQ(AwaitExit(pid), 0);
-  EXPECT_EQ(ReadBytes(Path("live.jex")), Expected(enc_, twin_));
+  EXPECT_EQ(read_bytes(Path("live.jex")), Expected(enc_, twin_));
 }
 
 TEST_F(JexrxRun, DatagramsUntilSigterm) {
@@ -517,8 +504,8 @@ TEST_F(JexrxRun, DatagramsUntilSigterm) {
   kill(pid, SIGTERM);
   close(s);
   EXPECT_EQ(AwaitExit(pid), 0);
-  EXPECT_EQ(ReadBytes(Path("live.jex")), Expected(enc_, twin_));
-  const std::string err = ReadFile(Path("live.err"));
+  EXPECT_EQ(read_bytes(Path("live.jex")), Expected(enc_, twin_));
+  const std::string err = read_file(Path("live.err"));
   EXPECT_NE(err.find("jexrx: datagram of 70 bytes from 127.0.0.1:"), std::string::npos) << err;
   EXPECT_NE(err.find("ends in a torn record (6 bytes); dropped it\n"), std::string::npos) << err;
 }

@@ -19,9 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_util.h"
 #include "tests/png_image.h"
 
 namespace {
+
+using e2e::read_file;
 
 constexpr int kSkipped = 77;
 
@@ -30,19 +33,6 @@ int failures = 0;
 void fail(const std::string& page, const std::string& what) {
   std::printf("FAIL %s: %s\n", page.c_str(), what.c_str());
   ++failures;
-}
-
-std::string quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string read_file(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
 }
 
 // Runs a shell command; true when it exits with status 0.
@@ -118,12 +108,12 @@ struct Browser {
 
   std::string command(const std::string& url, const std::string& what) const {
     // As root Chromium runs only without its sandbox; no display, no input.
-    return "timeout 180 " + quote(bin) +
+    return "timeout 180 " + e2e::shell_quote(bin) +
            " --headless --no-sandbox --disable-gpu --disable-dev-shm-usage --no-first-run"
            " --no-default-browser-check --disable-extensions --hide-scrollbars"
            " --force-device-scale-factor=1 --user-data-dir=" +
-           quote(profile) + " --enable-logging=stderr --v=0 " + what + " " + quote(url) +
-           " < /dev/null";
+           e2e::shell_quote(profile) + " --enable-logging=stderr --v=0 " + what + " " +
+           e2e::shell_quote(url) + " < /dev/null";
   }
 };
 
@@ -137,15 +127,17 @@ struct PageCase {
 void check_page(const Browser& br, const std::string& vudplot, const PageCase& pc) {
   const std::string dir = br.work;
   const std::string page = dir + "/" + pc.name + ".html";
-  if (!sh(quote(vudplot) + " -o " + quote(page) + " " + quote(dir + "/" + pc.report) + " 2> " +
-          quote(dir + "/" + pc.name + ".vudplot.err"))) {
+  if (!sh(e2e::shell_quote(vudplot) + " -o " + e2e::shell_quote(page) + " " +
+          e2e::shell_quote(dir + "/" + pc.report) + " 2> " +
+          e2e::shell_quote(dir + "/" + pc.name + ".vudplot.err"))) {
     fail(pc.name, "vudplot failed: " + read_file(dir + "/" + pc.name + ".vudplot.err"));
     return;
   }
   const std::string url = "file://" + page;
   const std::string dom_file = dir + "/" + pc.name + ".dom",
                     log_file = dir + "/" + pc.name + ".log";
-  if (!sh(br.command(url, "--dump-dom") + " > " + quote(dom_file) + " 2> " + quote(log_file))) {
+  if (!sh(br.command(url, "--dump-dom") + " > " + e2e::shell_quote(dom_file) + " 2> " +
+          e2e::shell_quote(log_file))) {
     fail(pc.name, "chromium --dump-dom failed; its log is " + log_file);
     return;
   }
@@ -173,8 +165,8 @@ void check_page(const Browser& br, const std::string& vudplot, const PageCase& p
 
   const std::string shot = dir + "/" + pc.name + ".png";
   if (!sh(br.command(url, "--window-size=1100," + std::to_string(height + 16) +
-                              " --screenshot=" + quote(shot)) +
-          " > /dev/null 2> " + quote(dir + "/" + pc.name + ".shot.log"))) {
+                              " --screenshot=" + e2e::shell_quote(shot)) +
+          " > /dev/null 2> " + e2e::shell_quote(dir + "/" + pc.name + ".shot.log"))) {
     fail(pc.name, "chromium --screenshot failed");
     return;
   }
@@ -248,7 +240,7 @@ int main(int argc, char** argv) {
   br.profile = profile;
 
   // Logs and reports: a day of one-minute packets, a year of hourly ones.
-  const std::string w = quote(work) + "/";
+  const std::string w = e2e::shell_quote(work) + "/";
   const std::string year = " -interval 3600 -span 31536000 -start 2014/01/01,00:00:00";
   const std::string day = " -interval 60 -span 86400 -start 2015/06/03,00:00:00";
   const struct {
@@ -260,9 +252,9 @@ int main(int argc, char** argv) {
       {"myear.log", "-layout molva -sensors 12 -seed 6" + year, "-act b"},
   };
   for (const auto& l : kLogs) {
-    if (!sh(quote(gen) + " " + l.gen_args + " -o " + w + l.log) ||
-        !sh("cd " + quote(work) + " && " + quote(vudstats) + " " + l.stats_args + " " + l.log +
-            " < /dev/null > " + l.log + ".out 2>&1")) {
+    if (!sh(e2e::shell_quote(gen) + " " + l.gen_args + " -o " + w + l.log) ||
+        !sh("cd " + e2e::shell_quote(work) + " && " + e2e::shell_quote(vudstats) + " " +
+            l.stats_args + " " + l.log + " < /dev/null > " + l.log + ".out 2>&1")) {
       std::printf("FAIL: cannot make the report of %s (see %s/%s.out)\n", l.log.c_str(),
                   work.c_str(), l.log.c_str());
       return 1;
@@ -270,10 +262,11 @@ int main(int argc, char** argv) {
   }
   const std::string qname = first_sensor(work + "/qday.text");
   const std::string mindex = first_sensor(work + "/mday.logtext");
-  if (!sh("cd " + quote(work) + " && " + quote(vudstats64) + " -act 2 -nolux -name " +
-          quote(qname) + " qday.csv < /dev/null > qday1.out 2>&1") ||
-      !sh("cd " + quote(work) + " && " + quote(vudstats) + " -act s -sen " + quote(mindex) +
-          " mday.log < /dev/null > mday1.out 2>&1")) {
+  if (!sh("cd " + e2e::shell_quote(work) + " && " + e2e::shell_quote(vudstats64) +
+          " -act 2 -nolux -name " + e2e::shell_quote(qname) +
+          " qday.csv < /dev/null > qday1.out 2>&1") ||
+      !sh("cd " + e2e::shell_quote(work) + " && " + e2e::shell_quote(vudstats) + " -act s -sen " +
+          e2e::shell_quote(mindex) + " mday.log < /dev/null > mday1.out 2>&1")) {
     std::printf("FAIL: cannot make the restricted reports (sensors %s, %s)\n", qname.c_str(),
                 mindex.c_str());
     return 1;

@@ -16,12 +16,7 @@
 namespace vud_e2e {
 namespace {
 
-constexpr const char* kLog =
-    "2014/12/22,13:00:10,B0000001,-61,1,1,0,2950,51.20,215,120,14,5,0\n"
-    "2014/12/22,13:00:40,A0000002,-70,1,1,0,3000,40.00,200,300,3,7,1\n"
-    "2014/12/22,13:05:10,B0000001,-61,1,3,0,2950,51.60,217,122,15,8,0\n"
-    "2014/12/22,13:05:40,A0000002,-70,2,3,0,3000,41.00,202,302,9,12,2\n"
-    "2014/12/22,13:15:40,B0000001,-61,1,5,0,2950,52.00,219,124,15,12,0\n";
+constexpr const char* kLog = kTwoSensorLog;
 constexpr const char* kOldReport = "old report, to be kept unless the user agrees\n";
 
 const std::string kOverwrite = "Overwrite this file? [Y]es (default) or [N]o ?\n";

@@ -9,21 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/e2e_util.h"
+
 namespace vud_e2e {
-namespace {
-
-std::string quote(std::string_view s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
-}
-
-}  // namespace
 
 std::string lines(std::initializer_list<std::string_view> ls) {
   std::string all;
@@ -57,8 +45,8 @@ void E2eTest::TearDown() {
 RunResult E2eTest::run(const char* bin, const std::vector<std::string>& args,
                        std::string_view input) const {
   write_file(".stdin", input);
-  std::string cmd = "cd " + quote(dir_) + " && " + quote(bin);
-  for (const std::string& a : args) cmd += " " + quote(a);
+  std::string cmd = "cd " + e2e::shell_quote(dir_) + " && " + e2e::shell_quote(bin);
+  for (const std::string& a : args) cmd += " " + e2e::shell_quote(a);
   cmd += " < .stdin > .stdout 2> .stderr";
   const int rc = std::system(cmd.c_str());
   RunResult r;

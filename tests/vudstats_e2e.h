@@ -20,6 +20,15 @@ inline const char* jex2csv_bin() { return JEX2CSV_BIN; }
 inline const char* vudloggen_bin() { return VUDLOGGEN_BIN; }
 inline const char* jexcapgen_bin() { return JEXCAPGEN_BIN; }
 
+// A QTV 2 log of two sensors over a quarter of an hour, the log of the file and
+// dialogue tests.
+inline constexpr const char* kTwoSensorLog =
+    "2014/12/22,13:00:10,B0000001,-61,1,1,0,2950,51.20,215,120,14,5,0\n"
+    "2014/12/22,13:00:40,A0000002,-70,1,1,0,3000,40.00,200,300,3,7,1\n"
+    "2014/12/22,13:05:10,B0000001,-61,1,3,0,2950,51.60,217,122,15,8,0\n"
+    "2014/12/22,13:05:40,A0000002,-70,2,3,0,3000,41.00,202,302,9,12,2\n"
+    "2014/12/22,13:15:40,B0000001,-61,1,5,0,2950,52.00,219,124,15,12,0\n";
+
 struct RunResult {
   int status = -1;  // exit status, or -1 when the program did not exit normally
   std::string out;  // everything written to the standard output

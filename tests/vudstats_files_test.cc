@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_util.h"
 #include "tests/vudstats_e2e.h"
 
 namespace vud_e2e {
@@ -22,23 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLog =
-    "2014/12/22,13:00:10,B0000001,-61,1,1,0,2950,51.20,215,120,14,5,0\n"
-    "2014/12/22,13:00:40,A0000002,-70,1,1,0,3000,40.00,200,300,3,7,1\n"
-    "2014/12/22,13:05:10,B0000001,-61,1,3,0,2950,51.60,217,122,15,8,0\n"
-    "2014/12/22,13:05:40,A0000002,-70,2,3,0,3000,41.00,202,302,9,12,2\n"
-    "2014/12/22,13:15:40,B0000001,-61,1,5,0,2950,52.00,219,124,15,12,0\n";
-
-std::string quote(std::string_view s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
-}
+constexpr const char* kLog = kTwoSensorLog;
 
 class FilesE2e : public E2eTest {
  protected:
@@ -51,8 +36,8 @@ class FilesE2e : public E2eTest {
   int shell(const std::string& line) const {
     std::string cmd = line;
     for (std::size_t at; (at = cmd.find("VUDSTATS")) != std::string::npos;)
-      cmd.replace(at, 8, quote(vudstats_bin()));
-    const int rc = std::system(("cd " + quote(dir_) + " && (" + cmd + ")").c_str());
+      cmd.replace(at, 8, e2e::shell_quote(vudstats_bin()));
+    const int rc = std::system(("cd " + e2e::shell_quote(dir_) + " && (" + cmd + ")").c_str());
     return (rc != -1 && WIFEXITED(rc)) ? WEXITSTATUS(rc) : -1;
   }
   // The report of the log as a plain run writes it.

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/seeded_rng.h"
+
 namespace {
 
 constexpr const char* kUsage =
@@ -40,24 +42,7 @@ constexpr const char* kUsage =
 
 enum class Layout { kQtv2, kMolva, kShort, kUnits };
 
-// splitmix64: small, fast and the same on every platform.
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  // A whole number from lo to hi, both included.
-  std::int64_t range(std::int64_t lo, std::int64_t hi) {
-    return lo + static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(hi - lo + 1));
-  }
-
- private:
-  std::uint64_t state_;
-};
+using seeded::Rng;
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
@@ -142,13 +127,13 @@ struct Sensor {
 int clampi(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void drift(Rng& rng, Sensor& s) {
-  s.temp_x10 = clampi(s.temp_x10 + static_cast<int>(rng.range(-3, 3)), 120, 300);
-  s.rh_x100 = clampi(s.rh_x100 + static_cast<int>(rng.range(-150, 150)), 2000, 8000);
-  s.lux = clampi(s.lux + static_cast<int>(rng.range(-40, 40)), 0, 900);
-  if (rng.range(0, 3) == 0) s.pir_count += static_cast<int>(rng.range(1, 4));
-  s.pir_value = static_cast<int>(rng.range(0, 250));
-  if (rng.range(0, 19) == 0) ++s.switch_count;
-  s.battery = clampi(s.battery - static_cast<int>(rng.range(0, 1)), 2400, 3300);
+  s.temp_x10 = clampi(s.temp_x10 + rng.Between(-3, 3), 120, 300);
+  s.rh_x100 = clampi(s.rh_x100 + rng.Between(-150, 150), 2000, 8000);
+  s.lux = clampi(s.lux + rng.Between(-40, 40), 0, 900);
+  if (rng.Between(0, 3) == 0) s.pir_count += rng.Between(1, 4);
+  s.pir_value = rng.Between(0, 250);
+  if (rng.Between(0, 19) == 0) ++s.switch_count;
+  s.battery = clampi(s.battery - rng.Between(0, 1), 2400, 3300);
   s.seq = (s.seq + 1) % 256;
 }
 
@@ -168,27 +153,26 @@ void put_qtv2(std::string& out, const Stamp& t, const Sensor& s, int kind, Rng& 
                 "%04d/%02d/%02d,%02d:%02d:%02d,%08" PRIX32
                 ",%d,%d,%d,%d,%d,%d.%02d,%d,%d,%d,%d,%d\n",
                 t.year, t.month, t.day, t.hour, t.minute, t.second, s.address,
-                static_cast<int>(rng.range(-95, -40)), kind, s.seq, 0, s.battery, s.rh_x100 / 100,
-                s.rh_x100 % 100, s.temp_x10, s.lux, s.pir_count, s.pir_value, s.switch_count);
+                rng.Between(-95, -40), kind, s.seq, 0, s.battery, s.rh_x100 / 100, s.rh_x100 % 100,
+                s.temp_x10, s.lux, s.pir_count, s.pir_value, s.switch_count);
   out += buf;
 }
 
 void put_molva_head(std::string& out, std::string_view keyword, std::int64_t epoch, const Stamp& t,
                     const Sensor& s, int version, int pir_packets, int left, Rng& rng) {
   char buf[160];
-  std::snprintf(buf, sizeof buf,
-                "%.*s,%" PRId64 ",%04d-%02d-%02d %02d:%02d:%02d.%03d,%d,%d,%d,%d,%d",
-                static_cast<int>(keyword.size()), keyword.data(), epoch, t.year, t.month, t.day,
-                t.hour, t.minute, t.second, static_cast<int>(rng.range(0, 999)), s.index, version,
-                pir_packets, s.seq, left);
+  std::snprintf(
+      buf, sizeof buf, "%.*s,%" PRId64 ",%04d-%02d-%02d %02d:%02d:%02d.%03d,%d,%d,%d,%d,%d",
+      static_cast<int>(keyword.size()), keyword.data(), epoch, t.year, t.month, t.day, t.hour,
+      t.minute, t.second, rng.Between(0, 999), s.index, version, pir_packets, s.seq, left);
   out += buf;
 }
 
 void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp& t, const Sensor& s,
                Rng& rng) {
-  const int version = static_cast<int>(rng.range(4, 5));
-  const int pir_packets = static_cast<int>(rng.range(0, 24));
-  const int left = static_cast<int>(rng.range(0, 3));
+  const int version = rng.Between(4, 5);
+  const int pir_packets = rng.Between(0, 24);
+  const int left = rng.Between(0, 3);
   char buf[64];
   switch (layout) {
     case Layout::kMolva: {
@@ -197,21 +181,20 @@ void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp&
                     raw_humidity(s));
       out += buf;
       for (int i = 0; i < 24; ++i) {
-        std::snprintf(buf, sizeof buf, ",%d",
-                      i < pir_packets ? static_cast<int>(rng.range(0, 60)) : 0);
+        std::snprintf(buf, sizeof buf, ",%d", i < pir_packets ? rng.Between(0, 60) : 0);
         out += buf;
       }
       for (int i = 0; i < 24; ++i) {
-        std::snprintf(buf, sizeof buf, ",%d", static_cast<int>(rng.range(20, 200)));
+        std::snprintf(buf, sizeof buf, ",%d", rng.Between(20, 200));
         out += buf;
       }
       break;
     }
     case Layout::kShort: {
       put_molva_head(out, "MOLVA_SHORT", epoch, t, s, version, pir_packets, left, rng);
-      const int pmax = static_cast<int>(rng.range(0, 60));
-      const int amin = static_cast<int>(rng.range(20, 60));
-      const int amax = static_cast<int>(rng.range(amin, 200));
+      const int pmax = rng.Between(0, 60);
+      const int amin = rng.Between(20, 60);
+      const int amax = rng.Between(amin, 200);
       std::snprintf(buf, sizeof buf, ",%d,%d,%d,%d", raw_temp(s), raw_light(s), s.battery,
                     raw_humidity(s));
       out += buf;
@@ -222,9 +205,9 @@ void put_molva(std::string& out, Layout layout, std::int64_t epoch, const Stamp&
     }
     case Layout::kUnits: {
       put_molva_head(out, "MOLVA_UNITS", epoch, t, s, version, pir_packets, left, rng);
-      const int pmax = static_cast<int>(rng.range(0, 60));
-      const int amin = static_cast<int>(rng.range(300, 500));
-      const int amax = static_cast<int>(rng.range(amin, 800));
+      const int pmax = rng.Between(0, 60);
+      const int amin = rng.Between(300, 500);
+      const int amax = rng.Between(amin, 800);
       std::snprintf(buf, sizeof buf, ",%d.%d,%d.0,%d,%d.%02d", s.temp_x10 / 10, s.temp_x10 % 10,
                     s.lux, s.battery, s.rh_x100 / 100, s.rh_x100 % 100);
       out += buf;
@@ -374,24 +357,24 @@ int main(int argc, char** argv) {
     }
   }
 
-  Rng rng(static_cast<std::uint64_t>(seed));
+  Rng rng{static_cast<std::uint64_t>(seed)};
   std::vector<Sensor> table(static_cast<std::size_t>(sensors));
   std::vector<int> used_index(1201, 0);
   for (std::size_t n = 0; n < table.size(); ++n) {
     Sensor& s = table[n];
-    s.address = static_cast<std::uint32_t>(rng.next());
+    s.address = static_cast<std::uint32_t>(rng.Next());
     do {
-      s.index = static_cast<int>(rng.range(1, sensors <= 999 ? 999 : 1200));
+      s.index = rng.Between(1, sensors <= 999 ? 999 : 1200);
     } while (used_index[static_cast<std::size_t>(s.index)] != 0);
     used_index[static_cast<std::size_t>(s.index)] = 1;
-    s.offset = static_cast<int>(rng.range(0, interval - 1));
-    s.seq = static_cast<int>(rng.range(1, 255));
-    s.temp_x10 = static_cast<int>(rng.range(170, 240));
-    s.rh_x100 = static_cast<int>(rng.range(3500, 6000));
-    s.lux = static_cast<int>(rng.range(50, 600));
-    s.pir_count = static_cast<int>(rng.range(0, 50));
-    s.switch_count = static_cast<int>(rng.range(0, 5));
-    s.battery = static_cast<int>(rng.range(2900, 3100));
+    s.offset = rng.Between(0, static_cast<int>(interval - 1));
+    s.seq = rng.Between(1, 255);
+    s.temp_x10 = rng.Between(170, 240);
+    s.rh_x100 = rng.Between(3500, 6000);
+    s.lux = rng.Between(50, 600);
+    s.pir_count = rng.Between(0, 50);
+    s.switch_count = rng.Between(0, 5);
+    s.battery = rng.Between(2900, 3100);
   }
   // Packets go out in time order: within each interval by the sensors' offsets.
   std::vector<std::size_t> order(table.size());

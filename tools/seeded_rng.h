@@ -1,6 +1,6 @@
-// The seeded random numbers of the capture generator and of the converter's
-// random-input tests: splitmix64, small, fast and the same on every platform,
-// so that a seed always gives the same bytes.
+// The seeded random numbers of the capture and log generators and of the
+// converter's random-input tests: splitmix64, small, fast and the same on every
+// platform, so that a seed always gives the same bytes.
 #ifndef TOOLS_SEEDED_RNG_H_
 #define TOOLS_SEEDED_RNG_H_
 

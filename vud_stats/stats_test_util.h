@@ -1,6 +1,6 @@
-// Test support for the statistics tool's stages: a fixture that resets the
-// shared records and captures the terminal channel, a scratch directory for
-// log and report files, and a runner for whole command lines.
+// Test support for the statistics tool's stages: the console fixture with the
+// date memory reset too, a scratch directory for log and report files, and a
+// runner for whole command lines.
 #ifndef VUD_STATS_STATS_TEST_UTIL_H_
 #define VUD_STATS_STATS_TEST_UTIL_H_
 
@@ -14,48 +14,20 @@
 #include <string>
 #include <vector>
 
+#include "vud_stats/help_text_test_util.h"
 #include "vud_stats/timestamps.h"
 #include "vud_stats/vudstats.h"
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 
-// The help text of vudstats, line by line; the variant leaves out the line
-// on JEX 1 logs and the three lines of -name.
-inline constexpr std::string_view kHelpText =
-    "command line is:\n"
-    " [-act {b|s|u|2} ]\n"
-    "   b is standard Vantrel log\n"
-    "   s is short Vantrel log\n"
-    "   u is user units Vantrel log\n"
-    "   2 is Vantrel QTV 2 log\n"
-    "   L scan and list sensors and timings\n"
-    " [-tol {10|20|30|40} ]\n"
-    "   10 20 30 or 40 seconds tollerance for\n"
-    "   identifying relevant timesteps in log\n"
-    " [-sen <sensor id number> ] if included\n"
-    "   restricts reporting to this sensor id\n"
-    "   for JEX 1 logs\n"
-    " [-name <sensor name> ] if included\n"
-    "   restricts reporting of QTV 2 logs\n"
-    "   to this single sensor\n"
-    " -nodbt exclude temperature\n"
-    " -norh  exclude relative humidity\n"
-    " -nolux exclude Lux\n"
-    " -nopir exclude PIR\n"
-    " -nosw exclude switch count\n"
-    " -ex XXXXXXXX exclude sensor XXXXXXXX from report\n"
-    " [-file <Vantrel log file name>]\n"
-    " [-help  this message\n";
-
-class StatsTest : public ::testing::Test {
+class StatsTest : public ConsoleTest {
  protected:
   void SetUp() override {
-    reset_shared_records();
+    ConsoleTest::SetUp();
     reset_datestamp_memory();
-    channel_bind_output(kOutputChannel, &out_);
-    channel_bind_input(kInputChannel, &in_);
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // Short names, so that every name made from them stays well within a file name field.
     const std::size_t h =
@@ -66,7 +38,7 @@ class StatsTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
-    channel_reset_all();
+    ConsoleTest::TearDown();
     std::filesystem::remove_all(dir_);
   }
 
@@ -91,15 +63,6 @@ class StatsTest : public ::testing::Test {
     return run_vudstats(static_cast<int>(argv.size()), argv.data());
   }
 
-  // The terminal text so far, and cleared.
-  std::string shown() {
-    std::string s = out_.str();
-    out_.str("");
-    return s;
-  }
-
-  std::ostringstream out_;
-  std::istringstream in_;
   std::filesystem::path dir_;
 };
 

@@ -10,19 +10,14 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class HelpTest : public ::testing::Test {
+class HelpTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(6, &out_);
-    channel_bind_input(5, &in_);
-  }
-  void TearDown() override { reset_shared_records(); }
   // Fills help lines 1 to n with "help line N".
   static void fill(std::int32_t n) {
     for (std::int32_t i = 1; i <= n; ++i) pophelp.h(i) = "help line " + std::to_string(i);
@@ -37,21 +32,12 @@ class HelpTest : public ::testing::Test {
     return std::string(" ___________________________\n Page --- Part: ") + part + " ---\n";
   }
   std::string show(std::int32_t nhelp, const std::string& input) {
-    in_.str(input);
-    in_.clear();
-    out_.str("");
+    answers(input);
     std::int32_t ier = 7;
     phelpd("topic", nhelp, "-", 0, 0, ier);
     EXPECT_EQ(ier, 0);
-    return out_.str();
+    return shown();
   }
-  std::string unread() {
-    std::string rest;
-    std::getline(in_, rest, '\0');
-    return rest;
-  }
-  std::ostringstream out_;
-  std::istringstream in_;
 };
 
 constexpr const char* kFirst = " Options:  a) -, b) next, c) continue\n";

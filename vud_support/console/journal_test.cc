@@ -11,6 +11,7 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
@@ -26,13 +27,12 @@ std::string read_file(const std::filesystem::path& p) {
   return s.str();
 }
 
-class JournalTest : public ::testing::Test {
+class JournalTest : public ConsoleTest {
  protected:
   void SetUp() override {
     setenv("TZ", "UTC", 1);
     tzset();
-    reset_shared_records();
-    channel_bind_output(6, &out_);
+    ConsoleTest::SetUp();
     g_seconds = 1360600920;  // Mon Feb 11 16:42:00 2013 UTC
     set_journal_clock(fixed_clock);
     dir_ = std::filesystem::temp_directory_path() /
@@ -43,7 +43,7 @@ class JournalTest : public ::testing::Test {
   }
   void TearDown() override {
     set_journal_clock(nullptr);
-    reset_shared_records();
+    ConsoleTest::TearDown();
     std::filesystem::remove_all(dir_);
   }
   // Switches the journal on for the file journal.txt in the test folder.
@@ -54,7 +54,6 @@ class JournalTest : public ::testing::Test {
     journopt.jfile = p.string();
     return p;
   }
-  std::ostringstream out_;
   std::filesystem::path dir_;
 };
 

@@ -6,39 +6,19 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class MessagesTest : public ::testing::Test {
+class MessagesTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-    channel_bind_input(kInputChannel, &in_);
-  }
-  void TearDown() override { channel_reset_all(); }
   // Starts a case of a table afresh: records, bindings, output and input.
   void fresh() {
-    out_.str("");
-    give_input("");
+    answers("");
     SetUp();
   }
-
-  void give_input(const std::string& s) {
-    in_.str(s);
-    in_.clear();
-  }
-  std::string shown() const { return out_.str(); }
-  std::string rest_of_input() {
-    std::string rest;
-    std::getline(in_, rest, '\0');
-    return rest;
-  }
-
-  std::ostringstream out_;
-  std::istringstream in_;
 };
 
 std::string blanks(std::size_t n) { return std::string(n, ' '); }
@@ -468,7 +448,7 @@ TEST_F(MessagesTest, PageControlByMode) {
     spad.mmod = c.mmod;
     c.call();
     EXPECT_EQ(shown(), c.shown) << c.mmod << " " << c.name;
-    EXPECT_EQ(rest_of_input(), c.input_left) << c.mmod << " " << c.name;
+    EXPECT_EQ(unread(), c.input_left) << c.mmod << " " << c.name;
   }
 }
 

@@ -6,34 +6,13 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class PromptTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(6, &out_);
-    channel_bind_input(5, &in_);
-  }
-  void TearDown() override { reset_shared_records(); }
-  // The answer lines the user types, in order.
-  void answers(const std::string& lines) {
-    in_.str(lines);
-    in_.clear();
-    out_.str("");
-  }
-  // What is left unread of the answers.
-  std::string unread() {
-    std::string rest;
-    std::getline(in_, rest, '\0');
-    return rest;
-  }
-  std::ostringstream out_;
-  std::istringstream in_;
-};
+using PromptTest = ConsoleTest;
 
 // ---------------------------------------------------------------- askok
 

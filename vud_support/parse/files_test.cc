@@ -11,6 +11,7 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
@@ -20,11 +21,10 @@ namespace fs = std::filesystem;
 
 constexpr std::int32_t kChan = 11;
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public ConsoleTest {
  protected:
   void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
+    ConsoleTest::SetUp();
     dir_ = fs::path(::testing::TempDir()) /
            ("files_test_" + std::to_string(::getpid()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -32,7 +32,7 @@ class FilesTest : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override {
-    reset_shared_records();
+    ConsoleTest::TearDown();
     fs::remove_all(dir_);
   }
 
@@ -45,7 +45,6 @@ class FilesTest : public ::testing::Test {
     return ss.str();
   }
 
-  std::ostringstream out_;
   fs::path dir_;
 };
 

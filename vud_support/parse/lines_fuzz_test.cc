@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/lines.h"
 
@@ -34,10 +35,9 @@ std::string random_bytes(std::mt19937& rng, std::size_t max_len) {
 
 bool is_sep(char c) { return c == ' ' || c == ',' || c == '\t'; }
 
-TEST(LinesFuzz, Stripc1kKeepsItsFieldAndCounts) {
-  reset_shared_records();
-  std::ostringstream shown;
-  channel_bind_output(kOutputChannel, &shown);
+using LinesFuzz = ConsoleTest;
+
+TEST_F(LinesFuzz, Stripc1kKeepsItsFieldAndCounts) {
   std::mt19937 rng(20240611);
   for (int round = 0; round < 200; ++round) {
     std::string file;
@@ -72,10 +72,9 @@ TEST(LinesFuzz, Stripc1kKeepsItsFieldAndCounts) {
     }
     ASSERT_EQ(ier, kStripEndOfFile);
   }
-  reset_shared_records();
 }
 
-TEST(LinesFuzz, SdelimNeverOverrunsAndKeepsTheWords) {
+TEST_F(LinesFuzz, SdelimNeverOverrunsAndKeepsTheWords) {
   std::mt19937 rng(77);
   static constexpr char kLetters[] = {'C', 'T', 'S', 'N', 'x'};
   std::vector<char> storage;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
@@ -13,22 +14,13 @@ namespace {
 
 constexpr std::int32_t kLog = 10;
 
-class LinesTest : public ::testing::Test {
+// The log is read from channel 10, here bound to the fixture's input stream.
+class LinesTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-  }
-  void TearDown() override { reset_shared_records(); }
-
   void feed(const std::string& text) {
-    in_.str(text);
-    in_.clear();
+    give_input(text);
     channel_bind_input(kLog, &in_);
   }
-
-  std::ostringstream out_;
-  std::istringstream in_;
 };
 
 std::string padded(std::string_view s, std::size_t width = kLineWidth) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/files.h"
 
@@ -31,12 +32,10 @@ constexpr std::string_view kOverwrite = "Overwrite this file? [Y]es (default) or
 constexpr std::string_view kRemember =
     " \n Remember the new file name? [Y]es (default) or [N]o ?\n";
 
-class OverwriteTest : public ::testing::Test {
+class OverwriteTest : public ConsoleTest {
  protected:
   void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(6, &out_);
-    channel_bind_input(5, &in_);
+    ConsoleTest::SetUp();
     static int serial = 0;
     dir_ = fs::temp_directory_path() /
            ("vud_ow_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
@@ -47,14 +46,12 @@ class OverwriteTest : public ::testing::Test {
     std::ofstream(a_) << "old report\n";
   }
   void TearDown() override {
-    reset_shared_records();
+    ConsoleTest::TearDown();
     fs::remove_all(dir_);
   }
   // Opens sfile with mode 4, answering with the given lines.
   void open(const std::string& input) {
-    in_.str(input);
-    in_.clear();
-    out_.str("");
+    answers(input);
     ier_ = 0;
     efopseq(kChannel, sfile_, kExistAskOverwrite, ier_);
   }
@@ -64,15 +61,8 @@ class OverwriteTest : public ::testing::Test {
     EXPECT_EQ(channel_write(kChannel, line), kIoOk);
     channel_close(kChannel);
   }
-  std::string unread() {
-    std::string rest;
-    std::getline(in_, rest, '\0');
-    return rest;
-  }
   std::string asked_rename() const { return "(currently: " + a_ + ")\nRevised file name? "; }
 
-  std::ostringstream out_;
-  std::istringstream in_;
   fs::path dir_;
   std::string a_, b_;
   Text<72> sfile_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 #include "vud_support/parse/numtext.h"
 #include "vud_support/parse/words.h"
@@ -22,14 +23,8 @@ namespace {
 constexpr char kGuard = '\x5a';
 constexpr std::size_t kGuardBytes = 8;
 
-class WordsFuzz : public ::testing::Test {
+class WordsFuzz : public ConsoleTest {
  protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-  }
-  void TearDown() override { channel_reset_all(); }
-
   // A line of random bytes, biased towards separators, digits and number characters.
   std::string random_line() {
     static constexpr std::string_view kAlphabet = " ,\t|0123456789+-.eEdDnaifNI\"x";
@@ -65,7 +60,6 @@ class WordsFuzz : public ::testing::Test {
   }
 
   std::mt19937 rng_{20240611};
-  std::ostringstream out_;
 };
 
 bool guard_intact(const std::vector<char>& buf, std::size_t width) {

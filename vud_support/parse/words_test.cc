@@ -11,30 +11,13 @@
 #include <vector>
 
 #include "vud_support/console/channels.h"
+#include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
 namespace {
 
-class WordsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_shared_records();
-    channel_bind_output(kOutputChannel, &out_);
-  }
-  void TearDown() override { channel_reset_all(); }
-
-  std::string shown() const { return out_.str(); }
-  std::vector<std::string> shown_lines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(out_.str());
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-    return lines;
-  }
-  void clear() { out_.str(""); }
-
-  std::ostringstream out_;
-};
+using WordsTest = ConsoleTest;
 
 // ---------------------------------------------------------------- egetw
 
@@ -151,7 +134,7 @@ TEST_F(Egetw, PastTheEndMessages) {
       {'F', "site.csv", "FAILURE: in site.csv past end of line for sensor name in...\nonly\n"},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     curfile.currentfile = c.file;
     std::int32_t k = 4, ier = 0;
     Text<8> word;
@@ -203,7 +186,7 @@ TEST_F(Egetw, LongLineIsEchoedWrapped) {
   EXPECT_EQ(lines[2], text.substr(99, 35));
 
   // 123 characters still go out as one line.
-  clear();
+  clear_shown();
   const Text<1000> short_line(text.substr(0, 123));
   k = 123;
   egetw(short_line, k, word, 'W', "x", ier);
@@ -284,7 +267,7 @@ TEST_F(Egetp, PastTheEndMessages) {
       {'F', "log.txt", "FAILURE: in log.txt past end of line for datea (phrase) in...\nx,ab\n"},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     curfile.currentfile = c.file;
     std::int32_t k = 1, ier = 0;
     Text<8> phrase;
@@ -326,7 +309,7 @@ TEST_F(Egetwi, ReadsFreeFormIntegers) {
       {"0x10", -1, 2},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     const Text<30> line(std::string(c.word) + " 9");
     std::int32_t k = 0, ier = 0, iv = -1;
     egetwi(line, k, iv, 0, 10, '-', "n", ier);
@@ -352,7 +335,7 @@ TEST_F(Egetwi, ConversionMessageWhateverTheLetter) {
       {'F', "site.csv", "Failed in site.csv: conversion of sensor index value in 12.5\n"},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     curfile.currentfile = c.file;
     const Text<20> line("12.5");
     std::int32_t k = 0, ier = 0, iv = 3;
@@ -403,7 +386,7 @@ TEST_F(Egetwi, RangeCheck) {
       {"9", '?', "", 0, ""},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     curfile.currentfile = c.file;
     const Text<30> line(std::string(c.word) + " v");
     std::int32_t k = 0, ier = 0, iv = 0;
@@ -428,7 +411,7 @@ TEST_F(RangeEcho, LineIsCutPerRoutine) {
   };
   const Case kCases[] = {{false, 105}, {true, 230}};
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     std::int32_t k = 0, ier = 0, iv = 0;
     float rv = 0.0F;
     if (c.real) {
@@ -474,7 +457,7 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
       {"12x", -7.0F, 2},  {"0x1p3", -7.0F, 2},     {"1e+", -7.0F, 2},     {"--1", -7.0F, 2},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     const Text<30> line(std::string(c.word) + " 9");
     std::int32_t k = 0, ier = 0;
     float rv = -7.0F;
@@ -492,7 +475,7 @@ TEST_F(Egetwr, ReadsFreeFormReals) {
 TEST_F(Egetwr, NanAndInfinityWordsAreNotNumbers) {
   for (std::string_view word :
        {"nan", "NaN", "-nan", "inf", "-inf", "+INF", "Infinity", "-infinity", "infinite"}) {
-    clear();
+    clear_shown();
     curfile.currentfile = "a.log";
     const Text<30> line(std::string(word) + " 9");
     std::int32_t k = 0, ier = 0;
@@ -516,7 +499,7 @@ TEST_F(Egetwr, EndOfLineIsAConversionFailure) {
   EXPECT_EQ(shown(), " Failed: conversion of humidity % value in\n");
 
   // A word on the last character: shown as collected, not read.
-  clear();
+  clear_shown();
   curfile.currentfile = "b.log";
   const Text<4> full("1 12");
   k = 1;
@@ -549,7 +532,7 @@ TEST_F(Egetwr, RangeCheck) {
       {"500", 'x', 500.0F, 0, ""},
   };
   for (const Case& c : kCases) {
-    clear();
+    clear_shown();
     const Text<30> line(std::string(c.word) + " rh");
     std::int32_t k = 0, ier = 0;
     float rv = -7.0F;

@@ -63,12 +63,16 @@ class Field {
  public:
   Field(char* data, std::int32_t width) : p_(data), w_(width) {}
   template <std::size_t N>
-  Field(Text<N>& t) : p_(t.data()), w_(static_cast<std::int32_t>(N)) {}  // NOLINT
+  // Any Text passes where a field of any width is taken.
+  // NOLINTNEXTLINE(google-explicit-constructor)
+  Field(Text<N>& t) : p_(t.data()), w_(static_cast<std::int32_t>(N)) {}
 
   std::int32_t width() const { return w_; }
   char* data() { return p_; }
   const char* data() const { return p_; }
-  operator std::string_view() const { return {p_, static_cast<std::size_t>(w_)}; }  // NOLINT
+  // A field reads as its whole text, padding included.
+  // NOLINTNEXTLINE(google-explicit-constructor)
+  operator std::string_view() const { return {p_, static_cast<std::size_t>(w_)}; }
   std::string_view view() const { return *this; }
 
   // 1-based character access; a position outside the field is a programming error.
@@ -117,8 +121,9 @@ class Text {
   static constexpr std::int32_t kWidth = static_cast<std::int32_t>(N);
 
   Text() { c_.fill(' '); }
-  Text(std::string_view s) { field().assign(s); }  // NOLINT: fields are made from literals freely
-  Text(const char* s) : Text(std::string_view(s)) {}  // NOLINT
+  // Fields are made from literals and texts freely.
+  Text(std::string_view s) { field().assign(s); }     // NOLINT(google-explicit-constructor)
+  Text(const char* s) : Text(std::string_view(s)) {}  // NOLINT(google-explicit-constructor)
   Text& operator=(std::string_view s) {
     field().assign(s);
     return *this;
@@ -128,7 +133,9 @@ class Text {
   static constexpr std::int32_t width() { return kWidth; }
   char* data() { return c_.data(); }
   const char* data() const { return c_.data(); }
-  operator std::string_view() const { return {c_.data(), N}; }  // NOLINT
+  // A text reads as its whole width, padding included.
+  // NOLINTNEXTLINE(google-explicit-constructor)
+  operator std::string_view() const { return {c_.data(), N}; }
   std::string_view view() const { return *this; }
   Field field() { return Field(c_.data(), kWidth); }
 
