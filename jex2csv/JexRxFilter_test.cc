@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "jex2csv/JexRx.h"
 #include "jex2csv/aes.h"
+#include "tools/seeded_rng.h"
 
 namespace jex {
 namespace {
@@ -186,7 +186,7 @@ TEST_F(RxStore, AStoreFileThatCannotGrowIsReported) {
 // address, signal strength and last byte of every record stay, and only
 // enciphered packets change, to the positive type.
 TEST_F(RxStore, RandomRecordsKeepTheirFrame) {
-  std::mt19937 rng(20261210);
+  seeded::Rng rng{20261210};
   constexpr std::size_t kCount = 20000;
   std::vector<std::uint8_t> records(kCount * 32);
   for (std::size_t i = 0; i < records.size(); ++i) records[i] = static_cast<std::uint8_t>(rng());

@@ -5,9 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "tools/seeded_rng.h"
 
 namespace jex {
 namespace {
@@ -162,7 +163,7 @@ TEST(Aes128, InstructionsAndTablesDecipherAlike) {
   if (!aes_path_available(AesPath::kInstructions)) {
     GTEST_SKIP() << "this processor has no AES instructions";
   }
-  std::mt19937 rng(20261210);
+  seeded::Rng rng{20261210};
   auto fill = [&](Bytes16& b) {
     for (std::uint8_t& x : b) x = static_cast<std::uint8_t>(rng());
   };

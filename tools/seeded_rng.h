@@ -1,5 +1,5 @@
 // The seeded random numbers of the capture and log generators and of the
-// converter's random-input tests: splitmix64, small, fast and the same on every
+// random-input tests: splitmix64, small, fast and the same on every
 // platform, so that a seed always gives the same bytes.
 #ifndef TOOLS_SEEDED_RNG_H_
 #define TOOLS_SEEDED_RNG_H_
@@ -10,6 +10,7 @@ namespace seeded {
 
 struct Rng {
   std::uint64_t state;
+  std::uint64_t operator()() { return Next(); }
   std::uint64_t Next() {
     std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;

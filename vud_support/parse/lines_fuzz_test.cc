@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/seeded_rng.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
@@ -20,15 +20,12 @@ namespace {
 
 constexpr std::int32_t kLog = 10;
 
-std::string random_bytes(std::mt19937& rng, std::size_t max_len) {
+std::string random_bytes(seeded::Rng& rng, std::size_t max_len) {
   static constexpr char kFavoured[] = {' ', ',', '\t', '#', '\r', '\0', 'a', '7'};
-  std::uniform_int_distribution<std::size_t> len_dist(0, max_len);
-  std::uniform_int_distribution<int> byte_dist(0, 255);
-  std::uniform_int_distribution<int> pick(0, 3);
-  std::string s(len_dist(rng), ' ');
+  std::string s(rng.Below(static_cast<std::uint32_t>(max_len + 1)), ' ');
   for (char& c : s) {
-    c = pick(rng) == 0 ? static_cast<char>(byte_dist(rng))
-                       : kFavoured[static_cast<std::size_t>(byte_dist(rng)) % sizeof kFavoured];
+    c = rng.Below(4) == 0 ? static_cast<char>(rng.Below(256))
+                          : kFavoured[rng.Below(sizeof kFavoured)];
   }
   return s;
 }
@@ -38,7 +35,7 @@ bool is_sep(char c) { return c == ' ' || c == ',' || c == '\t'; }
 using LinesFuzz = ConsoleTest;
 
 TEST_F(LinesFuzz, Stripc1kKeepsItsFieldAndCounts) {
-  std::mt19937 rng(20240611);
+  seeded::Rng rng{20240611};
   for (int round = 0; round < 200; ++round) {
     std::string file;
     std::vector<std::string> records;
@@ -75,7 +72,7 @@ TEST_F(LinesFuzz, Stripc1kKeepsItsFieldAndCounts) {
 }
 
 TEST_F(LinesFuzz, SdelimNeverOverrunsAndKeepsTheWords) {
-  std::mt19937 rng(77);
+  seeded::Rng rng{77};
   static constexpr char kLetters[] = {'C', 'T', 'S', 'N', 'x'};
   std::vector<char> storage;
   for (int round = 0; round < 20000; ++round) {

@@ -6,11 +6,11 @@
 
 #include <cstring>
 #include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/seeded_rng.h"
 #include "vud_support/console/channels.h"
 #include "vud_support/console/console_fixture.h"
 #include "vud_support/console/records.h"
@@ -52,14 +52,14 @@ class WordsFuzz : public ConsoleTest {
     static constexpr char kActs[] = {'-', 'W', 'F', '?', 'w'};
     return kActs[pick(0, 4)];
   }
-  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+  int pick(int lo, int hi) { return rng_.Between(lo, hi); }
 
   // Drops what was shown now and then so the stream stays small.
   void trim_output() {
     if (out_.tellp() > 1 << 16) out_.str("");
   }
 
-  std::mt19937 rng_{20240611};
+  seeded::Rng rng_{20240611};
 };
 
 bool guard_intact(const std::vector<char>& buf, std::size_t width) {
