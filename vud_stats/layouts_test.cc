@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,12 @@
 
 namespace vud {
 namespace {
+
+// The integer fields a QTV 2 line fills, in the order of the line.
+std::array<std::int32_t, 10> int_fields(const LineValues& v) {
+  return {v.iradio, v.ipacket, v.iseq,       v.itxpwr,   v.ibat,
+          v.irdbt,  v.irlight, v.irpircount, v.irpvalue, v.iswcount};
+}
 
 class Layouts : public StatsTest {
  protected:
@@ -300,14 +307,7 @@ TEST_F(Layouts, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
     }
     EXPECT_EQ(plain.word.view(), expected.word.view()) << c.line;
     EXPECT_EQ(plain.name.view(), expected.name.view()) << c.line;
-    const std::int32_t got[] = {plain.iradio,   plain.ipacket, plain.iseq,    plain.itxpwr,
-                                plain.ibat,     plain.irdbt,   plain.irlight, plain.irpircount,
-                                plain.irpvalue, plain.iswcount};
-    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
-                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
-                                 expected.irlight, expected.irpircount, expected.irpvalue,
-                                 expected.iswcount};
-    for (std::size_t f = 0; f < std::size(got); ++f) EXPECT_EQ(got[f], want[f]) << c.line << f;
+    EXPECT_EQ(int_fields(plain), int_fields(expected)) << c.line;
     EXPECT_EQ(plain.rrh, expected.rrh) << c.line;
   }
 }
@@ -356,14 +356,7 @@ TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
       ASSERT_EQ(messages, "") << line;
     }
     ASSERT_EQ(fast.name.view(), expected.name.view()) << line;
-    const std::int32_t got[] = {fast.iradio,   fast.ipacket, fast.iseq,    fast.itxpwr,
-                                fast.ibat,     fast.irdbt,   fast.irlight, fast.irpircount,
-                                fast.irpvalue, fast.iswcount};
-    const std::int32_t want[] = {expected.iradio,  expected.ipacket,    expected.iseq,
-                                 expected.itxpwr,  expected.ibat,       expected.irdbt,
-                                 expected.irlight, expected.irpircount, expected.irpvalue,
-                                 expected.iswcount};
-    for (std::size_t f = 0; f < std::size(got); ++f) ASSERT_EQ(got[f], want[f]) << line << f;
+    ASSERT_EQ(int_fields(fast), int_fields(expected)) << line;
     ASSERT_EQ(fast.rrh, expected.rrh) << line;
   }
   EXPECT_GT(taken, 2000);  // the fast reader is exercised, not only refused
