@@ -4,6 +4,7 @@
 #define TESTS_E2E_UTIL_H_
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -42,6 +43,33 @@ inline void write_bytes(const std::string& path, const std::vector<std::uint8_t>
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
 }
+
+// What one run of a program gave: its exit status, standard output and error.
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+// A folder of its own under /tmp for one test ("/tmp/PREFIX_XXXXXX"), removed
+// with all it holds when the object goes. dir() is empty when it could not be
+// made.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix) {
+    std::string pattern = "/tmp/" + prefix + "_XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
+  }
+  ~TempFolder() {
+    if (!dir_.empty()) std::system(("rm -rf " + shell_quote(dir_)).c_str());
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+};
 
 }  // namespace e2e
 

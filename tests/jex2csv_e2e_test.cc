@@ -23,19 +23,11 @@ using e2e::read_file;
 using e2e::shell_quote;
 using e2e::write_bytes;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using e2e::Result;
 
 class Jex2csvRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/jex2csv_e2e_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf " + shell_quote(dir_)).c_str()); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
@@ -72,7 +64,8 @@ class Jex2csvRun : public ::testing::Test {
     return r.err;
   }
 
-  std::string dir_;
+  e2e::TempFolder tmp_{"jex2csv_e2e"};
+  const std::string& dir_ = tmp_.dir();
 };
 
 TEST_F(Jex2csvRun, ConvertsGeneratedCapturesInEveryLayout) {

@@ -68,23 +68,16 @@ Bytes Slice(const Bytes& b, std::size_t fromRecord, std::size_t toRecord) {
                b.begin() + static_cast<long>(toRecord * kRecord));
 }
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using e2e::Result;
 
 class JexrxRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/jexrx_e2e_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(dir_.empty());
     ASSERT_EQ(mkdir(Path("store").c_str(), 0755), 0);
   }
-  void TearDown() override {
-    chmod(Path("store").c_str(), 0755);
-    std::system(("rm -rf " + shell_quote(dir_)).c_str());
-  }
+  // A test may leave the store read-only; the folder is removed after this.
+  void TearDown() override { chmod(Path("store").c_str(), 0755); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
@@ -171,7 +164,8 @@ class JexrxRun : public ::testing::Test {
     return -1;
   }
 
-  std::string dir_;
+  e2e::TempFolder tmp_{"jexrx_e2e"};
+  const std::string& dir_ = tmp_.dir();
   Bytes enc_, twin_;
 };
 

@@ -57,6 +57,23 @@ std::string read_failure(LineStatus st, std::int64_t line) {
   return std::string("cannot be read: ") + std::strerror(errno);
 }
 
+enum class NextRow { kRow, kEnd, kFailed };
+
+// Reads the next line of the report into row, with its line number: kRow, or
+// kEnd at the end of the file, or kFailed with why set when it cannot be read
+// or is far too long for a report.
+NextRow next_row(LineReader& in, std::string& row, bool& ended, std::int64_t& line_no,
+                 std::string& why) {
+  line_no = in.number() + 1;
+  const LineStatus st = read_row(in, row, ended);
+  if (st == LineStatus::kEnd) return NextRow::kEnd;
+  if (st != LineStatus::kLine) {
+    why = read_failure(st, line_no);
+    return NextRow::kFailed;
+  }
+  return NextRow::kRow;
+}
+
 std::string base_name(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -175,13 +192,10 @@ bool survey_rows(LineReader& in, const ReportHead& head, RowSurvey& sv, std::str
   };
   for (;;) {
     bool ended = true;
-    const std::int64_t line_no = in.number() + 1;
-    const LineStatus st = read_row(in, row, ended);
-    if (st == LineStatus::kEnd) break;
-    if (st != LineStatus::kLine) {
-      why = read_failure(st, line_no);
-      return false;
-    }
+    std::int64_t line_no = 0;
+    const NextRow got = next_row(in, row, ended, line_no, why);
+    if (got == NextRow::kEnd) break;
+    if (got == NextRow::kFailed) return false;
     if (is_end_line(row)) {
       sv.closed = true;
       break;
@@ -238,13 +252,10 @@ bool draw_rows(LineReader& in, const RowSurvey& sv, Plot& plot, std::string& why
 
   for (;;) {
     bool ended = true;
-    const std::int64_t line_no = in.number() + 1;
-    const LineStatus st = read_row(in, row, ended);
-    if (st == LineStatus::kEnd) break;
-    if (st != LineStatus::kLine) {
-      why = read_failure(st, line_no);
-      return false;
-    }
+    std::int64_t line_no = 0;
+    const NextRow got = next_row(in, row, ended, line_no, why);
+    if (got == NextRow::kEnd) break;
+    if (got == NextRow::kFailed) return false;
     if (is_end_line(row)) break;
     if (line_no == sv.dropped_line) break;
     std::int64_t t = 0;
