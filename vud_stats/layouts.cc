@@ -2,7 +2,9 @@
 #include "vud_stats/layouts.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "vud_stats/freeform.h"
 #include "vud_support/parse/words.h"
@@ -40,29 +42,66 @@ bool plain_word(std::string_view line, std::size_t& at, std::string_view& word, 
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// The value of the first `count` (1 to 8) characters of the 8-byte word x,
+// all digits, the first character in the lowest byte: the digits are moved
+// to the top, the empty bytes below them count as leading zeros, and pairs,
+// fours and eights of digits are joined by multiplication.
+std::uint32_t swar_digits(std::uint64_t x, unsigned count) {
+  x = (x & 0x0F0F0F0F0F0F0F0FULL) << (8 * (8 - count));
+  x = (x * 2561) >> 8;                                // 10 * 256 + 1
+  x = ((x & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;  // 100 * 65536 + 1
+  return static_cast<std::uint32_t>(((x & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32);
+}
+
+// The number of digits at the start of the 8-byte word x (8 when all are).
+unsigned leading_digits(std::uint64_t x) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  // The first byte that is no digit sets its top bit in one of the terms:
+  // below "0", above "9", or from 0x80 up; the bytes before it carry nothing
+  // into it.
+  const std::uint64_t bad = (x | (x - kOnes * '0') | (x + kOnes * 0x46)) & (kOnes * 0x80);
+  return bad == 0 ? 8 : static_cast<unsigned>(std::countr_zero(bad)) / 8;
+}
+
 // The next word of line after 0-based index p read as an integer in the same
 // walk: after the separators, an optional minus and one to nine digits ended by
 // a separator, as plain_word and a check of the word would take it. p moves
 // past that separator. False for any other word, for a word that runs into the
-// last column, and at the end of the line.
+// last column, and at the end of the line. Up to seven digits are read eight
+// characters at a time; longer numbers and the last columns one at a time.
 bool plain_int_word(std::string_view line, std::size_t& at, std::int32_t& value) {
   // The walk keeps the cursor in a local: a store through the reference could
   // alias the characters and would be made at every step.
-  std::size_t p = at;
+  const char* const s = line.data();
   const std::size_t n = line.size();
-  while (p < n && is_word_separator(line[p])) ++p;
-  const bool negative = p < n && line[p] == '-';
+  std::size_t p = at;
+  while (p < n && is_word_separator(s[p])) ++p;
+  const bool negative = p < n && s[p] == '-';
   if (negative) ++p;
   const std::size_t first = p;
-  std::int32_t x = 0;
-  while (p < n && is_digit(line[p])) {
-    if (p - first == 9) return false;  // a tenth digit
-    x = x * 10 + (line[p] - '0');
-    ++p;
+  std::uint32_t x = 0;
+  unsigned fast = 8;
+  if (p + 8 <= n) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, s + p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    fast = leading_digits(w);
+    if (fast > 0 && fast < 8) {
+      x = swar_digits(w, fast);
+      p += fast;
+    }
   }
-  if (p == first || p >= n || !is_word_separator(line[p])) return false;
+  if (fast == 8) {
+    // Eight digits or more, or too near the end for a whole word.
+    for (; p < n && is_digit(s[p]); ++p) {
+      if (p - first == 9) return false;  // a tenth digit
+      x = x * 10 + static_cast<std::uint32_t>(s[p] - '0');
+    }
+  }
+  if (p == first || p >= n || !is_word_separator(s[p])) return false;
   at = p + 1;
-  value = negative ? -x : x;
+  const auto v = static_cast<std::int32_t>(x);
+  value = negative ? -v : v;
   return true;
 }
 

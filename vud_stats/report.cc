@@ -66,7 +66,13 @@ std::int32_t find_index(const SensorTables& st, std::int32_t isen) {
 bool decode_qtv2(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r) {
   LineValues& v = cur.v;
   v.datea = sub1(cur.loutstr, 1, 20);
-  r.stamp_clean = datestamptojulian(v.datea, '2', cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+  if (cur.time.qtv2_regular) {
+    datestamptojulian_qtv2(cur.time.fields, cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+    r.stamp_clean = true;
+  } else {
+    r.stamp_clean =
+        datestamptojulian(v.datea, '2', cur.juliand, cur.julianfrac, cur.ijday, cur.tsec);
+  }
   if (!read_qtv2_plain(cur.loutstr, v)) read_qtv2_report(cur.loutstr, v);
   const std::int32_t n = find_name(sv.st, v.name);
   if constexpr (!kVariant64) {
@@ -424,6 +430,7 @@ std::int32_t report_pass(const RunSettings& rs, const DayFractions& df, const Su
       if (lines > sv.lines_surveyed) warn_passed_over(verdict, cur.loutstr);
       continue;
     }
+    cur.time = log.time();
     if (!decode_line(rs, sv, cur, r)) continue;
     if (!assign_step(rs, df, sv, cur, r)) continue;
     if (write_row_if_due(rs, df, sv, cur.v, r) != kRunGoesOn) return kExitFailed;

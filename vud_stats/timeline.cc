@@ -2,6 +2,7 @@
 #include "vud_stats/timeline.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "vud_stats/freeform.h"
@@ -18,35 +19,86 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Whether s begins with a digit wherever form holds "9" and the very
-// character of form everywhere else. The form is known when the program is
-// built, so the test becomes one comparison per position.
+// A stamp form: "9" where a digit stands, any other character as itself.
+// Its characters are checked eight at a time: each 8-byte word of the text
+// must hold the form's fixed characters in their places and a digit
+// wherever the form has "9". The form is known when the program is built.
+struct FormWords {
+  static constexpr std::size_t kWords = 3;  // forms of up to 24 characters
+  std::uint64_t digits[kWords] = {};        // 0xFF in each byte where a digit stands
+  std::uint64_t fixed[kWords] = {};         // 0xFF in each byte of a fixed character
+  std::uint64_t chars[kWords] = {};         // the fixed characters in their bytes
+  std::size_t size = 0;
+};
+
 template <std::size_t N>
-bool fits(std::string_view s, const char (&form)[N]) {
-  constexpr std::size_t n = N - 1;  // without the closing zero
-  if (s.size() < n) return false;
-  const char* c = s.data();
-  bool ok = true;
-  for (std::size_t i = 0; i < n; ++i) ok &= form[i] == '9' ? is_digit(c[i]) : c[i] == form[i];
-  return ok;
+constexpr FormWords form_words(const char (&form)[N]) {
+  static_assert(N - 1 <= FormWords::kWords * 8, "a form of at most 24 characters");
+  FormWords w;
+  w.size = N - 1;
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    const unsigned shift = 8 * (i % 8);
+    const std::uint64_t byte = std::uint64_t{0xFF} << shift;
+    if (form[i] == '9') {
+      w.digits[i / 8] |= byte;
+    } else {
+      w.fixed[i / 8] |= byte;
+      w.chars[i / 8] |= static_cast<std::uint64_t>(static_cast<unsigned char>(form[i])) << shift;
+    }
+  }
+  return w;
 }
 
-std::int32_t number(std::string_view s, std::size_t at, std::size_t n) {
-  std::int32_t v = 0;
-  for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
-  return v;
+std::uint64_t load_word(const char* c) {
+  std::uint64_t x = 0;
+  std::memcpy(&x, c, sizeof x);
+  if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
+  return x;
 }
+
+// Whether s begins with the characters of form w.
+bool fits(std::string_view s, const FormWords& w) {
+  if (s.size() < w.size) return false;
+  const std::size_t words = (w.size + 7) / 8;
+  if (s.size() < words * 8) {
+    // Too short to read whole words from: one character at a time.
+    for (std::size_t i = 0; i < w.size; ++i) {
+      const unsigned shift = 8 * (i % 8);
+      const bool digit = ((w.digits[i / 8] >> shift) & 0xFF) != 0;
+      const auto want = static_cast<char>((w.chars[i / 8] >> shift) & 0xFF);
+      if (digit ? !is_digit(s[i]) : s[i] != want) return false;
+    }
+    return true;
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  std::uint64_t bad = 0;
+  for (std::size_t k = 0; k < words; ++k) {
+    const std::uint64_t x = load_word(s.data() + 8 * k);
+    bad |= (x & w.fixed[k]) ^ w.chars[k];
+    // The digit bytes, every other byte made "0": a byte is a digit when it
+    // is below 0x80, not below "0" and not above "9". The lowest byte that is
+    // no digit sets its top bit in one of the three terms (the bytes below it
+    // carry nothing into it), so a word with any such byte is caught.
+    const std::uint64_t d = (x & w.digits[k]) | (kOnes * '0' & ~w.digits[k]);
+    bad |= (d | (d - kOnes * '0') | (d + kOnes * 0x46)) & (kOnes * 0x80);
+  }
+  return bad == 0;
+}
+
+std::int32_t two_digits(const char* c) { return (c[0] - '0') * 10 + (c[1] - '0'); }
+
+constexpr FormWords kQtv2Form = form_words("9999/99/99,99:99:99,");
+constexpr FormWords kMolvaForm = form_words("9999-99-99 99:99:99.999");
 
 // The stamps as jex2csv and the receivers write them, with every digit in its
 // place, read straight from their places: the fields come out as the word
 // readers find them. Any other line takes the general way.
-bool fixed_stamp(std::string_view s, StampFields& f) {
-  static constexpr char kQtv2[] = "9999/99/99,99:99:99,";
-  static constexpr char kMolva[] = "9999-99-99 99:99:99.999";
+bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
   std::size_t at = 0;  // where the stamp begins
   float fraction = 0.0F;
-  if (is_qtv2_word(s.substr(0, 5))) {
-    if (!fits(s, kQtv2)) return false;
+  qtv2 = is_qtv2_word(s.substr(0, 5));
+  if (qtv2) {
+    if (!fits(s, kQtv2Form)) return false;
   } else {
     // MOLVA: two plain words of at most 32 characters, each ended by a comma.
     std::size_t c1 = 0;
@@ -57,19 +109,20 @@ bool fixed_stamp(std::string_view s, StampFields& f) {
     if (c2 == c1 + 1 || c2 - c1 - 1 > 32 || c2 >= s.size() || s[c2] != ',') return false;
     at = c2 + 1;
     const std::string_view stamp = s.substr(at);
-    constexpr std::size_t kMolvaSize = sizeof kMolva - 1;
-    if (!fits(stamp, kMolva) || stamp.size() == kMolvaSize ||
-        (stamp[kMolvaSize] != ',' && stamp[kMolvaSize] != '\t')) {
+    if (!fits(stamp, kMolvaForm) || stamp.size() == kMolvaForm.size ||
+        (stamp[kMolvaForm.size] != ',' && stamp[kMolvaForm.size] != '\t')) {
       return false;
     }
-    fraction = static_cast<float>(number(s, at + 20, 3)) / 1000.0F;
+    const char* c = stamp.data();
+    fraction = static_cast<float>((c[20] - '0') * 100 + two_digits(c + 21)) / 1000.0F;
   }
-  f.year = number(s, at, 4);
-  f.month = number(s, at + 5, 2);
-  f.day = number(s, at + 8, 2);
-  f.hour = number(s, at + 11, 2);
-  f.minute = number(s, at + 14, 2);
-  f.second = static_cast<float>(number(s, at + 17, 2)) + fraction;
+  const char* c = s.data() + at;
+  f.year = two_digits(c) * 100 + two_digits(c + 2);
+  f.month = two_digits(c + 5);
+  f.day = two_digits(c + 8);
+  f.hour = two_digits(c + 11);
+  f.minute = two_digits(c + 14);
+  f.second = static_cast<float>(two_digits(c + 17)) + fraction;
   return true;
 }
 
@@ -77,10 +130,17 @@ bool fixed_stamp(std::string_view s, StampFields& f) {
 
 LineTime line_time(const LogLine& line) {
   StampFields f;
-  if (fixed_stamp(line.view(), f)) {
-    if (!stamp_can_exist(f)) return {StampKind::kImpossible, 0.0};
-    return {StampKind::kTime, stamp_seconds(f)};
-  }
+  bool qtv2 = false;
+  if (!fixed_stamp(line.view(), f, qtv2)) return line_time_general(line);
+  if (!stamp_can_exist(f)) return {StampKind::kImpossible, 0.0};
+  LineTime t{StampKind::kTime, stamp_seconds(f)};
+  t.qtv2_regular = qtv2;
+  t.fields = f;
+  return t;
+}
+
+LineTime line_time_general(const LogLine& line) {
+  StampFields f;
   // The same words, in fields of the same widths, as the passes read.
   std::int32_t k = 0;
   std::int32_t ier = 0;
@@ -136,7 +196,6 @@ void LogWindow::read_ahead() {
 
 bool LogWindow::next(LogLine& line, Verdict& verdict, std::int32_t& ier) {
   if (!started_ && !has_ahead_) read_ahead();
-  LineTime time;
   // A field other than the one filled last may hold text anywhere.
   if (&line != last_line_) line_used_ = kLineWidth;
   last_line_ = &line;
@@ -144,18 +203,18 @@ bool LogWindow::next(LogLine& line, Verdict& verdict, std::int32_t& ier) {
     const std::size_t n = std::max(ahead_used_, line_used_);
     std::memcpy(line.data(), ahead_.data(), n);
     line_used_ = ahead_used_;
-    time = ahead_time_;
+    time_ = ahead_time_;
   } else {
     // The end of the log, read once more with its message shown, so that the
     // message follows all that was shown for the last line.
     std::int32_t items = 0;
     stripc1k(channel_, line, kItemsZero, items, 1, "log line", ier, line_used_);
     if (ier != 0) return false;
-    time = line_time(line);  // a read that failed once and then went on
+    time_ = line_time(line);  // a read that failed once and then went on
   }
   ier = 0;
   read_ahead();
-  verdict = guard_.judge(time, ahead_time_);
+  verdict = guard_.judge(time_, ahead_time_);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "vud_stats/layouts.h"
+#include "vud_stats/timestamps.h"
 
 namespace vud {
 
@@ -20,14 +21,26 @@ enum class StampKind {
 };
 
 struct LineTime {
+  LineTime() = default;
+  LineTime(StampKind k, double s) : kind(k), seconds(s) {}
+
   StampKind kind = StampKind::kNone;
   double seconds = 0.0;  // stamp_seconds of a kTime stamp
+  // A kTime stamp of the regular QTV 2 form 'YYYY/MM/DD,hh:mm:ss,' (every
+  // digit in its place, a comma after it), with its fields: the passes turn
+  // them into the day number without reading the text again.
+  bool qtv2_regular = false;
+  StampFields fields;
 };
 
 // The stamp of a log line, read without any message: a line whose first word
 // has the QTV 2 form carries it in characters 1 to 20 ('YYYY/MM/DD,hh:mm:ss'),
 // any other line (MOLVA) in its third field ('YYYY-MM-DD hh:mm:ss.fff').
 LineTime line_time(const LogLine& line);
+
+// The same by the word readers alone, for any line: the slow twin of
+// line_time, which reads the regular stamps straight from their digits.
+LineTime line_time_general(const LogLine& line);
 
 // How far (seconds) a line's time must lie beyond the lines around it to be
 // passed over. Lines a few seconds or minutes out of order are used as they
@@ -68,6 +81,9 @@ class LogWindow {
   // that held text is written again.
   bool next(LogLine& line, Verdict& verdict, std::int32_t& ier);
 
+  // The stamp of the line next() gave last, as line_time read it.
+  const LineTime& time() const { return time_; }
+
  private:
   void read_ahead();
 
@@ -81,6 +97,7 @@ class LogWindow {
   const LogLine* last_line_ = nullptr;
   std::size_t line_used_ = kLineWidth;
   LineTime ahead_time_;
+  LineTime time_;
   TimeGuard guard_;
 };
 

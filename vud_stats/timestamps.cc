@@ -225,6 +225,18 @@ bool datestamptojulian(std::string_view datea, char act, float& juliand, float& 
   return true;
 }
 
+void datestamptojulian_qtv2(const StampFields& f, float& juliand, float& julianfrac,
+                            std::int32_t& ijday, float& totalsecs) {
+  Datemem& m = datemem;
+  m.iyear = f.year;
+  m.imonth = f.month;
+  m.iday = f.day;
+  m.ihour = f.hour;
+  m.imin = f.minute;
+  m.sec = f.second;
+  day_number_of(m, true, juliand, julianfrac, ijday, totalsecs);
+}
+
 bool datestamptojulian_general(std::string_view datea, char act, float& juliand, float& julianfrac,
                                std::int32_t& ijday, float& totalsecs) {
   const Text<24> work(datea);

@@ -98,6 +98,13 @@ struct StampFields {
   float second = 0.0F;
 };
 
+// datestamptojulian of a stamp of the regular QTV 2 form
+// 'YYYY/MM/DD,hh:mm:ss,' whose fields were already read from its digits
+// (line_time): the same results and memory, without reading the text again.
+// Such a stamp shows nothing.
+void datestamptojulian_qtv2(const StampFields& f, float& juliand, float& julianfrac,
+                            std::int32_t& ijday, float& totalsecs);
+
 // Reads the fields of datea (act as for datestamptojulian) silently, without
 // the memory of blank fields. Returns true when every field was read as a
 // number; a blank or unreadable field gives false.

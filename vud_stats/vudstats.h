@@ -13,6 +13,7 @@
 
 #include "vud_stats/layouts.h"
 #include "vud_stats/settings.h"
+#include "vud_stats/timeline.h"
 #include "vud_stats/timestamps.h"
 #include "vud_stats/value_texts.h"
 #include "vud_support/text/fixed_text.h"
@@ -64,6 +65,7 @@ struct SurveyResult {
 // from the values of the survey's last line.
 struct LineState {
   LogLine loutstr;  // the current log line
+  LineTime time;    // its stamp, as the time line read it
   LineValues v;
   float juliand = 0, julianfrac = 0, tsec = 0;
   std::int32_t ijday = 0;

@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,7 +37,17 @@ struct Channel {
   char* line_buf = nullptr;
   std::size_t line_cap = 0;
   std::string bound_line;  // the last line read from bound_in
+  // A file opened read-only is read from its descriptor in blocks, and its
+  // lines are handed out as views into the block: [begin, end) is what has
+  // not been handed out yet. A line longer than the block makes it grow.
+  std::unique_ptr<char[]> block;
+  std::size_t block_size = 0, begin = 0, end = 0;
+  bool at_end = false;      // the descriptor said end of file
+  bool read_error = false;  // a read failed; said once, then reading goes on
 };
+
+// Bytes read from a log at once.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
 
 // Channels below kDirect sit in a plain array; the rare larger or negative
 // numbers in a short list.
@@ -110,10 +122,75 @@ void release(Channel& c) {
   std::free(c.line_buf);
   c.line_buf = nullptr;
   c.line_cap = 0;
+  c.block.reset();
+  c.block_size = c.begin = c.end = 0;
+  c.at_end = c.read_error = false;
   c.bound_line = std::string();
   c.fp = nullptr;
   c.name.clear();
   c.access = FileAccess::kRead;
+}
+
+// Reads more of c's file into its block after what it holds, first moving the
+// unread part to the front, or growing the block when that part fills it.
+void fill_block(Channel& c) {
+  if (c.begin > 0) {
+    std::memmove(c.block.get(), c.block.get() + c.begin, c.end - c.begin);
+    c.end -= c.begin;
+    c.begin = 0;
+  }
+  if (c.end == c.block_size) {
+    const std::size_t size = c.block_size == 0 ? kBlockBytes : 2 * c.block_size;
+    auto bigger = std::make_unique<char[]>(size);
+    if (c.end > 0) std::memcpy(bigger.get(), c.block.get(), c.end);
+    c.block = std::move(bigger);
+    c.block_size = size;
+  }
+  const int fd = fileno(c.fp);
+  ssize_t got = 0;
+  do {
+    got = ::read(fd, c.block.get() + c.end, c.block_size - c.end);
+  } while (got < 0 && errno == EINTR);
+  if (got > 0) {
+    c.end += static_cast<std::size_t>(got);
+  } else if (got == 0) {
+    c.at_end = true;
+  } else {
+    c.read_error = true;
+  }
+}
+
+// The next line of a file read in blocks, as getline() would give it: the
+// last line may lack its line end; a failed read first gives what came
+// before it as a line, then kReadFailed once.
+std::int32_t read_block_line(Channel& c, std::string_view& line) {
+  for (;;) {
+    const char* b = c.block.get() + c.begin;
+    const std::size_t have = c.end - c.begin;
+    if (have > 0) {
+      if (const void* nl = std::memchr(b, '\n', have)) {
+        const auto len = static_cast<std::size_t>(static_cast<const char*>(nl) - b);
+        line = std::string_view(b, len);
+        c.begin += len + 1;
+        drop_carriage_return(line);
+        return kReadLine;
+      }
+    }
+    if (c.at_end || c.read_error) {
+      if (have > 0) {
+        line = std::string_view(b, have);
+        c.begin = c.end;
+        drop_carriage_return(line);
+        return kReadLine;
+      }
+      if (c.read_error) {
+        c.read_error = false;
+        return kReadFailed;
+      }
+      return kReadEnd;
+    }
+    fill_block(c);
+  }
 }
 
 }  // namespace
@@ -150,6 +227,9 @@ std::int32_t channel_read_line(std::int32_t ch, std::string_view& line) {
     line = c->bound_line;
     drop_carriage_return(line);
     return kReadLine;
+  }
+  if (c != nullptr && c->fp != nullptr && c->access == FileAccess::kRead) {
+    return read_block_line(*c, line);
   }
   std::FILE* fp = nullptr;
   if (ch == kInputChannel) {
@@ -210,7 +290,9 @@ std::int32_t channel_open(std::int32_t ch, std::string_view name, FileAccess acc
     return EISDIR;
   }
   // Report files reach millions of lines: a large buffer keeps writes cheap.
-  std::setvbuf(fp, nullptr, _IOFBF, 1 << 16);
+  // A file opened read-only is read in blocks from its descriptor, past the
+  // stream, which then holds nothing.
+  std::setvbuf(fp, nullptr, access == FileAccess::kRead ? _IONBF : _IOFBF, 1 << 16);
   c.fp = fp;
   c.name = fname;
   c.access = access;
