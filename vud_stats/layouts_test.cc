@@ -335,8 +335,15 @@ TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
     line += b;
     if (rng.Below(2) == 0) {
       const std::size_t at = 20 + rng.Below(static_cast<std::uint32_t>(line.size() - 20));
-      if (rng.Below(4) == 0) {
+      const std::uint32_t how = rng.Below(8);
+      if (how < 2) {
         line.resize(at);
+      } else if (how == 2) {
+        // A run of digits: numbers of eight, nine, ten and more digits.
+        line.insert(at, std::string(rng.Between(1, 12), static_cast<char>('0' + rng.Below(10))));
+      } else if (how == 3) {
+        // Separators that move the fields towards the last columns.
+        line.insert(at, std::string(rng.Between(900, 990), kAlphabet[12 + rng.Below(5)]));
       } else {
         line[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
       }

@@ -94,8 +94,8 @@ constexpr FormWords kMolvaForm = form_words("9999-99-99 99:99:99.999");
 // place, read straight from their places: the fields come out as the word
 // readers find them. Any other line takes the general way.
 bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
-  std::size_t at = 0;  // where the stamp begins
-  float fraction = 0.0F;
+  std::size_t at = 0;            // where the stamp begins
+  std::int32_t thousandths = 0;  // of the second, after the whole seconds
   qtv2 = is_qtv2_word(s.substr(0, 5));
   if (qtv2) {
     if (!fits(s, kQtv2Form)) return false;
@@ -114,7 +114,7 @@ bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
       return false;
     }
     const char* c = stamp.data();
-    fraction = static_cast<float>((c[20] - '0') * 100 + two_digits(c + 21)) / 1000.0F;
+    thousandths = (c[20] - '0') * 100 + two_digits(c + 21);
   }
   const char* c = s.data() + at;
   f.year = two_digits(c) * 100 + two_digits(c + 2);
@@ -122,7 +122,9 @@ bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
   f.day = two_digits(c + 8);
   f.hour = two_digits(c + 11);
   f.minute = two_digits(c + 14);
-  f.second = static_cast<float>(two_digits(c + 17)) + fraction;
+  // The nearest 4-byte real to the decimal text, as the real reader gives it:
+  // whole thousandths divided by 1000 (both exact, one rounding).
+  f.second = static_cast<float>(two_digits(c + 17) * 1000 + thousandths) / 1000.0F;
   return true;
 }
 

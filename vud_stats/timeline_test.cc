@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/seeded_rng.h"
 #include "vud_stats/stats_test_util.h"
 
 namespace vud {
@@ -41,6 +43,71 @@ TEST_F(Timeline, LineTimeReadsTheStampOfEitherLayoutSilently) {
     EXPECT_EQ(t.seconds, c.seconds) << c.line;
   }
   EXPECT_EQ(shown(), "");
+}
+
+// line_time reads the regular stamps straight from their digits; every line
+// must get what the word readers give it (line_time_general). A regular QTV 2
+// stamp keeps its fields, and their day number must be that of the stamp's
+// text, with the same date memory and nothing shown. Random lines of both
+// layouts, most of them damaged by changed characters or a cut.
+TEST_F(Timeline, RegularStampsReadAsTheWordReadersReadThem) {
+  seeded::Rng rng{1207};
+  constexpr std::string_view kAlphabet = "0123456789/-:. ,|\t+xe";
+  int regular = 0;
+  for (int i = 0; i < 20000; ++i) {
+    char b[120];
+    const bool molva = rng.Below(3) == 0;
+    const int fields[] = {rng.Between(1998, 2099), rng.Between(0, 13), rng.Between(0, 32),
+                          rng.Between(0, 25),      rng.Between(0, 61), rng.Between(0, 61),
+                          rng.Between(0, 999)};
+    if (molva) {
+      std::snprintf(b, sizeof b, "MOLVA,%d,%04d-%02d-%02d %02d:%02d:%02d.%03d,7,5,3",
+                    rng.Between(0, 99999), fields[0], fields[1], fields[2], fields[3], fields[4],
+                    fields[5], fields[6]);
+    } else {
+      std::snprintf(b, sizeof b, "%04d/%02d/%02d,%02d:%02d:%02d,4A3F21B0,-61,1,17,3", fields[0],
+                    fields[1], fields[2], fields[3], fields[4], fields[5]);
+    }
+    std::string text(b);
+    for (int damage = static_cast<int>(rng.Below(3)); damage > 0 && !text.empty(); --damage) {
+      const std::size_t at =
+          rng.Below(static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), 34)));
+      if (rng.Below(6) == 0) {
+        text.resize(at);
+      } else {
+        text[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
+      }
+    }
+    const LogLine line(text);
+    const LineTime fast = line_time(line);
+    const LineTime general = line_time_general(line);
+    ASSERT_EQ(fast.kind, general.kind) << text;
+    ASSERT_EQ(fast.seconds, general.seconds) << text;
+    if (!fast.qtv2_regular) continue;
+    ++regular;
+    if (rng.Below(8) == 0) reset_datestamp_memory();
+    const Datemem before = datemem;
+    float from_fields[3] = {-1, -1, -1}, from_text[3] = {-1, -1, -1};
+    std::int32_t fields_day = -1, text_day = -1;
+    datestamptojulian_qtv2(fast.fields, from_fields[0], from_fields[1], fields_day, from_fields[2]);
+    const Datemem fields_memory = datemem;
+    datemem = before;
+    ASSERT_TRUE(datestamptojulian(sub1(line, 1, 20), '2', from_text[0], from_text[1], text_day,
+                                  from_text[2]))
+        << text;
+    ASSERT_EQ(fields_day, text_day) << text;
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(from_fields[k], from_text[k]) << text << k;
+    ASSERT_EQ(fields_memory.iyear, datemem.iyear) << text;
+    ASSERT_EQ(fields_memory.imonth, datemem.imonth) << text;
+    ASSERT_EQ(fields_memory.iday, datemem.iday) << text;
+    ASSERT_EQ(fields_memory.ihour, datemem.ihour) << text;
+    ASSERT_EQ(fields_memory.imin, datemem.imin) << text;
+    ASSERT_EQ(fields_memory.sec, datemem.sec) << text;
+    ASSERT_EQ(fields_memory.has_base, datemem.has_base) << text;
+    ASSERT_EQ(fields_memory.base_year, datemem.base_year) << text;
+  }
+  EXPECT_EQ(shown(), "");
+  EXPECT_GT(regular, 2000);  // the fields are used, not only refused
 }
 
 // Sequences of stamps (seconds; -1 for a line without a stamp) and which

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/seeded_rng.h"
 #include "vud_support/console/records.h"
 
 namespace vud {
@@ -80,6 +81,47 @@ TEST_F(ChannelsTest, ReadDropsLineEndsAndKeepsAnUnfinishedLastLine) {
   std::int32_t last = 0;
   EXPECT_EQ(read_all(10, last), (std::vector<std::string>{"a,b", "", "last"}));
   EXPECT_EQ(last, kReadEnd);
+}
+
+// A read-only file is read in blocks and split into lines in place; a file
+// opened for update goes through the C stream's getline(). Both give the
+// same lines, whatever their lengths and wherever the block ends fall:
+// lines longer than a block, empty lines, carriage returns, zero bytes, and
+// a last line with or without its line end.
+TEST_F(ChannelsTest, BlockReaderGivesTheLinesGetlineGives) {
+  seeded::Rng rng{41};
+  constexpr char kChars[] = "2015/06,:0123456789 \t\r\0AZ";  // the zero byte too
+  const std::string p = path("blocks.csv");
+  for (int round = 0; round < 6; ++round) {
+    std::string content;
+    while (content.size() < (std::size_t{3} << 18)) {
+      const std::uint32_t kind = rng.Below(10);
+      std::size_t length = rng.Below(120);
+      if (kind == 0) length = 0;
+      if (kind == 1) length = 200000 + rng.Below(400000);  // across one or more blocks
+      for (std::size_t i = 0; i < length; ++i) {
+        content.push_back(kChars[rng.Below(sizeof kChars - 1)]);
+      }
+      if (kind == 2) content.push_back('\r');
+      content.push_back('\n');
+    }
+    if (round % 2 == 1) content.append("no line end");
+    put_file(p, content);
+    std::int32_t last_block = 0;
+    std::int32_t last_stream = 0;
+    ASSERT_EQ(channel_open(10, p, FileAccess::kRead), 0);
+    const std::vector<std::string> block_lines = read_all(10, last_block);
+    ASSERT_EQ(channel_open(11, p, FileAccess::kOld), 0);
+    const std::vector<std::string> stream_lines = read_all(11, last_stream);
+    EXPECT_EQ(last_block, kReadEnd);
+    EXPECT_EQ(last_stream, kReadEnd);
+    ASSERT_EQ(block_lines.size(), stream_lines.size());
+    for (std::size_t i = 0; i < block_lines.size(); ++i) {
+      ASSERT_EQ(block_lines[i], stream_lines[i]) << "line " << i;
+    }
+    channel_close(10);
+    channel_close(11);
+  }
 }
 
 TEST_F(ChannelsTest, AccessModes) {
