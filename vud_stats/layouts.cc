@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "vud_stats/freeform.h"
 #include "vud_support/parse/words.h"
 
@@ -41,6 +45,14 @@ bool plain_word(std::string_view line, std::size_t& at, std::string_view& word, 
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The 8-byte word at c, its first character in the lowest byte.
+std::uint64_t load_word(const char* c) {
+  std::uint64_t w = 0;
+  std::memcpy(&w, c, sizeof w);
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  return w;
+}
 
 // The value of the first `count` (1 to 8) characters of the 8-byte word x,
 // all digits, the first character in the lowest byte: the digits are moved
@@ -82,9 +94,7 @@ bool plain_int_word(std::string_view line, std::size_t& at, std::int32_t& value)
   std::uint32_t x = 0;
   unsigned fast = 8;
   if (p + 8 <= n) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, s + p, sizeof w);
-    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    const std::uint64_t w = load_word(s + p);
     fast = leading_digits(w);
     if (fast > 0 && fast < 8) {
       x = swar_digits(w, fast);
@@ -145,27 +155,133 @@ bool plain_real_word(std::string_view line, std::size_t& at, float& value, std::
   return read_whole_number(line.substr(b, e - b), value);
 }
 
-}  // namespace
+// The words of a QTV 2 line after its stamp, as the fast readers take them:
+// the name, then radio, packet, sequence, transmit power, battery; humidity;
+// temperature, light, PIR count, PIR value, switch count.
+struct PlainWords {
+  std::string_view name;
+  std::int32_t i[10] = {};
+  float rrh = 0.0F;
+};
 
-bool read_qtv2_plain(const LogLine& line, LineValues& v) {
-  const std::string_view s = line.view();
+// Bit k set where s[k] is a word separator, for the 64 characters from s.
+std::uint64_t separator_bits(const char* s) {
+  std::uint64_t bits = 0;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i bar = _mm_set1_epi8('|');
+  for (int k = 0; k < 4; ++k) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+    const __m128i sep =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, blank), _mm_cmpeq_epi8(x, comma)),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, bar)));
+    bits |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(sep)))
+            << (16 * k);
+  }
+#else
+  for (int k = 0; k < 64; ++k) {
+    bits |= static_cast<std::uint64_t>(is_word_separator(s[k])) << k;
+  }
+#endif
+  return bits;
+}
+
+// The integer word [a, e) of s: an optional minus and one to eight digits.
+bool short_int(const char* s, std::size_t a, std::size_t e, std::int32_t& value) {
+  const bool negative = s[a] == '-';
+  const std::size_t first = a + (negative ? 1 : 0);
+  const std::size_t digits = e - first;
+  if (digits == 0 || digits > 8) return false;
+  const std::uint64_t w = load_word(s + first);
+  if (leading_digits(w) < digits) return false;
+  const auto x = static_cast<std::int32_t>(swar_digits(w, static_cast<unsigned>(digits)));
+  value = negative ? -x : x;
+  return true;
+}
+
+// The real word [a, e) of s as plain_real_word reads it: digits with at most
+// one point, at least one and at most seven digits.
+bool short_real(const char* s, std::size_t a, std::size_t e, float& value) {
+  std::int32_t whole = 0;
+  std::size_t digits = 0;
+  std::size_t decimals = 0;
+  bool point = false;
+  for (std::size_t p = a; p < e; ++p) {
+    const char c = s[p];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (is_digit(c)) {
+      whole = whole * 10 + (c - '0');
+      ++digits;
+      if (point) ++decimals;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 7) return false;
+  value = static_cast<float>(whole) / kTens[decimals];
+  return true;
+}
+
+// The plain words of a line in the form jex2csv writes: the name right after
+// the stamp, every word ended by one separator, no number longer than eight
+// digits (seven for the humidity). All separators of the line's next 128
+// characters are found at once, so that the words are read side by side
+// rather than one after the other. False for any other line, which the walk
+// reads (plain_words_by_walk), giving the same words where both read a line.
+bool plain_words_at_once(std::string_view s, PlainWords& w) {
+  constexpr std::size_t kAt = 20;  // the name's column
+  constexpr std::size_t kWindow = 128;
+  if (s.size() < kAt + kWindow + 8) return false;
+  const char* const c = s.data();
+  // Where the twelve words end.
+  std::size_t ends[12];
+  std::size_t found = 0;
+  for (std::size_t half = 0; half < kWindow && found < 12; half += 64) {
+    for (std::uint64_t m = separator_bits(c + kAt + half); m != 0 && found < 12; m &= m - 1) {
+      ends[found++] = kAt + half + static_cast<std::size_t>(std::countr_zero(m));
+    }
+  }
+  if (found < 12) return false;
+  // No empty word: a run of separators is left to the walk.
+  bool ok = ends[0] > kAt && ends[0] - kAt <= 32;
+  for (std::size_t k = 1; k < 12; ++k) ok &= ends[k] > ends[k - 1] + 1;
+  if (!ok) return false;
+  w.name = s.substr(kAt, ends[0] - kAt);
+  for (std::size_t k = 0; k < 5; ++k) ok &= short_int(c, ends[k] + 1, ends[k + 1], w.i[k]);
+  ok &= short_real(c, ends[5] + 1, ends[6], w.rrh);
+  for (std::size_t k = 6; k < 11; ++k) ok &= short_int(c, ends[k] + 1, ends[k + 1], w.i[k - 1]);
+  return ok;
+}
+
+// The plain words of a line, each found after the one before.
+bool plain_words_by_walk(std::string_view s, PlainWords& w) {
   std::string_view word;
   std::size_t p = 0;
   if (!plain_word(s, p, word, s.size())) return false;  // the first word, not used
   p = 20;  // the name is the first word after the stamp
-  std::string_view name;
-  if (!plain_word(s, p, name, 32)) return false;
-  // radio, packet, sequence, transmit power, battery; humidity; temperature,
-  // light, PIR count, PIR value, switch count.
-  std::int32_t i[10];
-  float rrh = 0.0F;
+  if (!plain_word(s, p, w.name, 32)) return false;
   for (int f = 0; f < 5; ++f) {
-    if (!plain_int_word(s, p, i[f])) return false;
+    if (!plain_int_word(s, p, w.i[f])) return false;
   }
-  if (!plain_real_word(s, p, rrh, 15)) return false;
+  if (!plain_real_word(s, p, w.rrh, 15)) return false;
   for (int f = 5; f < 10; ++f) {
-    if (!plain_int_word(s, p, i[f])) return false;
+    if (!plain_int_word(s, p, w.i[f])) return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool read_qtv2_plain(const LogLine& line, LineValues& v) {
+  const std::string_view s = line.view();
+  PlainWords w;
+  if (!plain_words_at_once(s, w) && !plain_words_by_walk(s, w)) return false;
+  const std::string_view name = w.name;
+  const std::int32_t(&i)[10] = w.i;
+  const float rrh = w.rrh;
   // Values outside the checked ranges are warned about by the word readers.
   if (i[0] < -200 || i[0] > 0 || i[1] < 0 || i[1] > 2 || rrh < 0.0F || rrh > 100.0F || i[5] < 0 ||
       i[5] > 40000) {
