@@ -279,10 +279,8 @@ bool datestamptojulian_general(std::string_view datea, char act, float& juliand,
 void eday(std::int32_t idayn, std::int32_t imthn, std::int32_t& iydn) {
   // The table holds twelve months; a later month counts as December.
   const std::int32_t last = std::min<std::int32_t>(imthn, 12);
-  iydn = idayn;
-  for (std::int32_t mth = 2; mth <= last; ++mth) {
-    iydn += kMonthDays[static_cast<std::size_t>(mth - 2)];
-  }
+  // The days of the months before it, from the running sums.
+  iydn = idayn + (last >= 2 ? kCumulativeDays[static_cast<std::size_t>(last - 2)] : 0);
 }
 
 void edayr(std::int32_t iydn, std::int32_t& idayn, std::int32_t& imthn) {

@@ -17,9 +17,17 @@ namespace vud {
 // Character at 1-based position i of a field; 0-based indexing starts here only.
 inline char at1(std::string_view f, std::int32_t i) { return f[static_cast<std::size_t>(i - 1)]; }
 
-// Trimmed length: characters up to the last non-blank, at least 1.
+// Trimmed length: characters up to the last non-blank, at least 1. Wide
+// fields hold mostly blanks after their text: those go eight at a time.
 inline std::int32_t trimmed_length(std::string_view f) {
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
   std::size_t n = f.size();
+  while (n >= 8) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, f.data() + n - 8, sizeof w);
+    if (w != kBlanks) break;
+    n -= 8;
+  }
   while (n > 0 && f[n - 1] == ' ') --n;
   return n == 0 ? 1 : static_cast<std::int32_t>(n);
 }

@@ -26,6 +26,21 @@ TEST(Text, AssignCutsAndPads) {
   }
 }
 
+// Trailing blanks are passed over eight at a time: every length of text and
+// of blank tail, so that each block boundary and each remainder is met; a
+// blank inside the text, or just before a full block of blanks, ends nothing.
+TEST(Text, TrimmedLengthOverEveryTailLength) {
+  for (std::size_t text = 0; text <= 20; ++text) {
+    for (std::size_t tail = 0; tail <= 40; ++tail) {
+      std::string s(text, 'x');
+      if (text > 2) s[text - 2] = ' ';
+      s.append(tail, ' ');
+      const auto expected = static_cast<std::int32_t>(text == 0 ? 1 : text);
+      EXPECT_EQ(trimmed_length(s), expected) << text << "+" << tail;
+    }
+  }
+}
+
 TEST(Text, TrimmedOrBlankIsNeverEmpty) {
   struct Case {
     std::string_view in, out;
