@@ -189,7 +189,8 @@ std::uint64_t separator_bits(const char* s) {
 }
 
 // The integer word [a, e) of s: an optional minus and one to eight digits.
-bool short_int(const char* s, std::size_t a, std::size_t e, std::int32_t& value) {
+// Inline: the ten calls of a line then overlap in the processor.
+inline bool short_int(const char* s, std::size_t a, std::size_t e, std::int32_t& value) {
   const bool negative = s[a] == '-';
   const std::size_t first = a + (negative ? 1 : 0);
   const std::size_t digits = e - first;
