@@ -4,6 +4,7 @@
 // written with its digits.
 #include "jex2csv/JexCsv.h"
 
+#include <array>
 #include <cstring>
 
 #include "jex2csv/JexUtils.h"
@@ -21,22 +22,38 @@ struct DecimalText {
 };
 static_assert(sizeof(DecimalText) == 8, "one entry is one 8-byte copy");
 
-const DecimalText* BuildDecimals() {
-  static DecimalText table[65536];
-  // Counts up in decimal, the digits held right-aligned in `counter`.
-  char counter[5] = {'0', '0', '0', '0', '0'};
-  std::uint8_t length = 1;
-  for (std::uint32_t v = 0; v < 65536; ++v) {
-    std::memcpy(table[v].digits, counter + 5 - length, length);
-    table[v].length = length;
-    int i = 4;
-    while (i >= 0 && counter[i] == '9') counter[i--] = '0';
-    if (i >= 0) ++counter[i];
-    if (i >= 0 && 5 - i > length) length = static_cast<std::uint8_t>(5 - i);
+// The texts of the N values from `first`. The table is made when the program
+// is built and sits in its read-only data, so a run neither builds it (a
+// millisecond and a half of every start) nor touches the parts it does not
+// use. It is made in two halves: each stays within the evaluation steps that
+// compilers allow one constant.
+template <std::size_t N>
+constexpr std::array<DecimalText, N> DecimalTexts(std::uint32_t first) {
+  std::array<DecimalText, N> table{};
+  for (std::uint32_t k = 0; k < N; ++k) {
+    std::uint32_t v = first + k;
+    DecimalText e{};
+    e.length = v >= 10000 ? 5 : v >= 1000 ? 4 : v >= 100 ? 3 : v >= 10 ? 2 : 1;
+    for (int i = e.length - 1; i >= 0; --i, v /= 10) e.digits[i] = static_cast<char>('0' + v % 10);
+    table[k] = e;
   }
   return table;
 }
-const DecimalText* const kDecimals = BuildDecimals();
+
+constexpr std::size_t kHalf = 32768;
+constexpr std::array<DecimalText, kHalf> kLowDecimals = DecimalTexts<kHalf>(0);
+constexpr std::array<DecimalText, kHalf> kHighDecimals = DecimalTexts<kHalf>(kHalf);
+
+constexpr std::array<DecimalText, 2 * kHalf> JoinHalves() {
+  std::array<DecimalText, 2 * kHalf> table{};
+  for (std::size_t k = 0; k < kHalf; ++k) {
+    table[k] = kLowDecimals[k];
+    table[kHalf + k] = kHighDecimals[k];
+  }
+  return table;
+}
+
+constexpr std::array<DecimalText, 2 * kHalf> kDecimals = JoinHalves();
 
 // Unsigned decimal of a value below 65536 followed by the character sep.
 // Stores 8 bytes at p and returns the end of sep.
