@@ -69,6 +69,12 @@ void JexRxInit();
 // return null, as does every other type and a null pkt.
 JexPacket_t* JexReadPacket(JexPacket_t* pkt);
 
+// Handles count packets in order, each as JexReadPacket handles it, with the
+// same packets and store afterwards; kept[i] tells whether JexReadPacket
+// would have returned packet i. The enciphered packets of paired senders
+// are deciphered several at a time (kAesBatch).
+void JexReadPackets(JexPacket_t* pkts, std::size_t count, bool* kept);
+
 // Deciphers the payload of an enciphered sensor packet in place with its
 // sender's key and stores it as the sender's last packet (type left
 // negative). False, with the packet untouched, when the sender is not paired.

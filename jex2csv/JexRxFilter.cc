@@ -613,10 +613,37 @@ bool RxPassRecord(std::uint8_t* record) {
 }
 
 std::size_t RxPassRecords(std::uint8_t* records, std::size_t count) {
+  // Enciphered packets go to the library in runs (JexReadPackets, which
+  // deciphers several at once); clear packets do not break a run, and any
+  // other packet is passed on its own once the run before it is done.
+  constexpr std::size_t kRun = 64;
+  JexPacket_t run[kRun];
+  std::uint8_t* raws[kRun];
+  bool kept[kRun];
+  std::size_t n = 0;
+  auto finish = [&] {
+    JexReadPackets(run, n, kept);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (kept[i]) JexRepackPkt(&run[i], raws[i]);
+    }
+    n = 0;
+  };
   std::size_t failed = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    if (!RxPassRecord(records + i * kRecordSize)) ++failed;
+    std::uint8_t* record = records + i * kRecordSize;
+    std::uint8_t* raw = record + kPacketOffset;
+    const auto type = static_cast<std::int8_t>(raw[5]);
+    if (type > 0 && type != 4) continue;  // clear: comes back unchanged
+    if (type >= -3 && type <= -1) {
+      JexUnpackPkt(raw, &run[n]);
+      raws[n] = raw;
+      if (++n == kRun) finish();
+      continue;
+    }
+    finish();
+    if (!RxPassRecord(record)) ++failed;
   }
+  finish();
   return failed;
 }
 

@@ -259,6 +259,24 @@ __attribute__((target("aes,sse2"))) void DecryptWithInstructions(const std::uint
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), s);
 }
 
+// kAesBatch blocks side by side: each round is given to every block before
+// the next round, so the rounds of different blocks overlap in the
+// processor. in and out of a block may be the same: every block is loaded
+// before any is stored.
+__attribute__((target("aes,sse2"))) void DecryptManyWithInstructions(
+    const std::uint8_t* const* in, std::uint8_t* const* out, const DecryptSchedule* const* d) {
+  auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+  __m128i s[kAesBatch];
+  for (std::size_t b = 0; b < kAesBatch; ++b) s[b] = _mm_xor_si128(load(in[b]), load(d[b]->last));
+  for (std::size_t r = 0; r < 9; ++r) {
+    for (std::size_t b = 0; b < kAesBatch; ++b) s[b] = _mm_aesdec_si128(s[b], load(d[b]->mixed[r]));
+  }
+  for (std::size_t b = 0; b < kAesBatch; ++b) s[b] = _mm_aesdeclast_si128(s[b], load(d[b]->first));
+  for (std::size_t b = 0; b < kAesBatch; ++b) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out[b]), s[b]);
+  }
+}
+
 bool ProcessorHasAes() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("aes") != 0;
@@ -315,6 +333,50 @@ void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
   DecryptWithTables(in, out, d);
 #endif
   for (int c = 0; c < 4; ++c) PackLE32(o_key + 4 * c, d.first[c]);
+}
+
+void aes_decrypt_128_many(std::size_t count, const std::uint8_t* const* in,
+                          std::uint8_t* const* out, const std::uint8_t* const* key) {
+  if (count > kAesBatch) count = kAesBatch;
+  std::uint32_t k[kAesBatch][4];
+  const DecryptSchedule* under[kAesBatch];
+  for (std::size_t b = 0; b < count; ++b) {
+    for (int c = 0; c < 4; ++c) k[b][c] = LoadColumn(key[b] + 4 * c);
+    under[b] = &ScheduleFor(k[b]);
+  }
+  // Looking up one key may have put another's schedule out of the table
+  // (three keys of one set): then the blocks go one at a time.
+  bool held = true;
+  for (std::size_t b = 0; b < count; ++b) held = held && Holds(*under[b], k[b]);
+#ifdef JEX_AES_INSTRUCTIONS
+  if (useInstructions && held && count > 0) {
+    // A short batch is filled up with a block of no use.
+    std::uint8_t spare[kAesBlockSize] = {};
+    const std::uint8_t* from[kAesBatch];
+    std::uint8_t* to[kAesBatch];
+    for (std::size_t b = 0; b < kAesBatch; ++b) {
+      from[b] = b < count ? in[b] : spare;
+      to[b] = b < count ? out[b] : spare;
+      if (b >= count) under[b] = under[0];
+    }
+    DecryptManyWithInstructions(from, to, under);
+    return;
+  }
+#endif
+  for (std::size_t b = 0; b < count; ++b) {
+    std::uint8_t cipher_key[kAesBlockSize];
+    if (held) {
+#ifdef JEX_AES_INSTRUCTIONS
+      if (useInstructions) {
+        DecryptWithInstructions(in[b], out[b], *under[b]);
+        continue;
+      }
+#endif
+      DecryptWithTables(in[b], out[b], *under[b]);
+    } else {
+      aes_decrypt_128(in[b], out[b], key[b], cipher_key);
+    }
+  }
 }
 
 }  // namespace jex

@@ -5,6 +5,7 @@
 #ifndef JEX2CSV_AES_H_
 #define JEX2CSV_AES_H_
 
+#include <cstddef>
 #include <cstdint>
 
 namespace jex {
@@ -24,6 +25,17 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 // small table of this unit, so calls must not overlap in several threads.
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key);
+
+// Blocks that aes_decrypt_128_many deciphers at once, at most.
+inline constexpr std::size_t kAesBatch = 8;
+
+// Deciphers count blocks (at most kAesBatch) as aes_decrypt_128 would one
+// after the other: block i from in[i] into out[i] under the last round key
+// key[i]. The blocks go side by side, a round of each in turn, so that the
+// processor works on several at once. in[i] and out[i] may be the same
+// buffer; the keys may repeat.
+void aes_decrypt_128_many(std::size_t count, const std::uint8_t* const* in,
+                          std::uint8_t* const* out, const std::uint8_t* const* key);
 
 // The ways aes_decrypt_128 deciphers a block: by lookup tables, on any
 // processor, or by the processor's own AES instructions (x86 processors
