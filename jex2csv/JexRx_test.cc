@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "jex2csv/JexUtils.h"
 #include "jex2csv/aes.h"
+#include "tools/seeded_rng.h"
 
 namespace jex {
 namespace {
@@ -162,6 +164,78 @@ TEST_F(JexRxTest, EncipheredPacketOfPairedSensorComesBackInClear) {
   ASSERT_EQ(JexReadPacket(&again), &again);
   EXPECT_EQ(again.pktType, 1);
   EXPECT_EQ(std::memcmp(again.data, clear, 16), 0);
+}
+
+// Packets handled many at a time (JexReadPackets) come out as they do one at
+// a time (JexReadPacket), and leave the same store and file: random streams
+// of pairings (more senders than the store holds, so slots move), names,
+// enciphered packets of paired and unknown senders, clear packets and
+// unused types.
+TEST_F(JexRxTest, ManyAtATimeAsOneAtATime) {
+  seeded::Rng rng{4711};
+  std::vector<JexPacket_t> stream(6000);
+  for (JexPacket_t& p : stream) {
+    const std::uint32_t kind = rng.Below(20);
+    const std::uint32_t address = 0x10 + rng.Below(26);
+    std::uint8_t payload[16];
+    for (std::uint8_t& b : payload) b = static_cast<std::uint8_t>(rng());
+    const std::int8_t type = kind == 0   ? 0
+                             : kind == 1 ? 4
+                             : kind == 2 ? static_cast<std::int8_t>(rng.Between(-128, 127))
+                             : kind < 6  ? static_cast<std::int8_t>(rng.Between(1, 3))
+                                         : static_cast<std::int8_t>(rng.Between(-3, -1));
+    p = Packet(address, type, payload, 16, static_cast<std::uint8_t>(rng()));
+  }
+  struct Outcome {
+    std::vector<JexPacket_t> packets;
+    std::vector<bool> kept;
+    std::vector<JexDeviceInfo_t> slots;
+    std::vector<JexEntry_t> entries;
+    std::string file;
+  };
+  auto outcome = [](std::vector<JexPacket_t> packets, std::vector<bool> kept) {
+    Outcome o{std::move(packets), std::move(kept), {}, {}, FileBytes()};
+    for (const JexDeviceInfo_t& d : jexDeviceInfo) {
+      o.slots.push_back(d);
+      o.entries.push_back(*d.entry[0]);
+    }
+    return o;
+  };
+  std::vector<JexPacket_t> one = stream;
+  std::vector<bool> one_kept;
+  for (JexPacket_t& p : one) one_kept.push_back(JexReadPacket(&p) != nullptr);
+  const Outcome singly = outcome(one, one_kept);
+
+  std::filesystem::remove(kJexInfoFileName);
+  JexRxInit();
+  std::vector<JexPacket_t> many = stream;
+  bool kept[64];
+  std::vector<bool> many_kept;
+  for (std::size_t at = 0; at < many.size();) {
+    const std::size_t n = std::min<std::size_t>(1 + rng.Below(64), many.size() - at);
+    JexReadPackets(&many[at], n, kept);
+    many_kept.insert(many_kept.end(), kept, kept + n);
+    at += n;
+  }
+  const Outcome together = outcome(many, many_kept);
+
+  ASSERT_EQ(together.kept, singly.kept);
+  for (std::size_t i = 0; i < stream.size(); ++i) {
+    ASSERT_EQ(together.packets[i].b(), singly.packets[i].b()) << "packet " << i;
+  }
+  for (std::size_t s = 0; s < singly.slots.size(); ++s) {
+    const JexDeviceInfo_t &a = together.slots[s], &b = singly.slots[s];
+    EXPECT_EQ(a.info.address, b.info.address) << "slot " << s;
+    EXPECT_EQ(std::memcmp(a.info.key, b.info.key, sizeof a.info.key), 0) << "slot " << s;
+    EXPECT_EQ(std::memcmp(a.info.name, b.info.name, sizeof a.info.name), 0) << "slot " << s;
+    const JexEntry_t &x = together.entries[s], &y = singly.entries[s];
+    EXPECT_EQ(x.time == kDateTimeNone, y.time == kDateTimeNone) << "slot " << s;
+    EXPECT_EQ(x.rssi, y.rssi) << "slot " << s;
+    EXPECT_EQ(x.pktType, y.pktType) << "slot " << s;
+    EXPECT_EQ(std::memcmp(x.data, y.data, sizeof x.data), 0) << "slot " << s;
+  }
+  EXPECT_EQ(together.file, singly.file);
+  EXPECT_GT(std::count(singly.kept.begin(), singly.kept.end(), true), 2000);
 }
 
 TEST_F(JexRxTest, EncipheredPacketOfUnknownSenderIsDroppedForGood) {
