@@ -223,13 +223,22 @@ void JexSaveInfoFile() {
   std::fclose(file);
 }
 
-void JexAddEntry(JexDeviceInfo_t* device, const JexPacket_t* pkt) {
-  if (device == nullptr || pkt == nullptr || device->entry[0] == nullptr) return;
+namespace {
+
+// JexAddEntry with the time given.
+void AddEntryAt(JexDeviceInfo_t* device, const JexPacket_t* pkt, DateTime time) {
   JexEntry_t& entry = *device->entry[0];
-  entry.time = RtcNow();
+  entry.time = time;
   entry.rssi = pkt->rssi;
   entry.pktType = pkt->pktType;
   std::memcpy(entry.data, pkt->data, kPayloadSize);
+}
+
+}  // namespace
+
+void JexAddEntry(JexDeviceInfo_t* device, const JexPacket_t* pkt) {
+  if (device == nullptr || pkt == nullptr || device->entry[0] == nullptr) return;
+  AddEntryAt(device, pkt, RtcNow());
 }
 
 bool JexDecodePkt(JexPacket_t* pkt) {
@@ -289,17 +298,20 @@ JexPacket_t* JexReadPacket(JexPacket_t* pkt) {
 
 namespace {
 
-// The addresses of the store's slots side by side, for finding many
-// senders in a row: the same answer as JexSearchInfo while the store stays
-// as it was when they were gathered.
-class PackedAddresses {
+// The store as runs of packets see it: the slots' addresses side by side,
+// for finding many senders in a row (the same answer as JexSearchInfo while
+// the store stays as it was when they were gathered), and each slot's
+// deciphering schedule, worked out when the slot's sender is first met and
+// kept from run to run while the slot holds the same key.
+class StoreView {
  public:
   void Gather() {
     for (int i = 0; i < kJexMaxDevices; ++i) address_[i] = jexDeviceInfo[i].info.address;
   }
 
-  JexDeviceInfo_t* Find(std::uint32_t address) const {
-    if (address == 0) return nullptr;
+  // The slot of address, or -1.
+  int Find(std::uint32_t address) const {
+    if (address == 0) return -1;
     std::uint32_t hits = 0;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi32(static_cast<int>(address));
@@ -313,36 +325,50 @@ class PackedAddresses {
       hits |= static_cast<std::uint32_t>(address_[i] == address) << i;
     }
 #endif
-    return hits != 0 ? &jexDeviceInfo[std::countr_zero(hits)] : nullptr;
+    return hits != 0 ? std::countr_zero(hits) : -1;
+  }
+
+  const AesDecryptKey* KeyOf(int slot) {
+    const std::uint8_t* key = jexDeviceInfo[slot].info.key;
+    if (!made_[slot] || std::memcmp(from_[slot], key, kJexKeySize) != 0) {
+      aes_prepare_decrypt(key, keys_[slot]);
+      std::memcpy(from_[slot], key, kJexKeySize);
+      made_[slot] = true;
+    }
+    return &keys_[slot];
   }
 
  private:
   static_assert(kJexMaxDevices % 4 == 0, "slots compared four at a time");
-  std::uint32_t address_[kJexMaxDevices];
+  std::uint32_t address_[kJexMaxDevices] = {};
+  bool made_[kJexMaxDevices] = {};
+  std::uint8_t from_[kJexMaxDevices][kJexKeySize] = {};  // the key each schedule was made from
+  AesDecryptKey keys_[kJexMaxDevices];
 };
+
+StoreView storeView;
 
 }  // namespace
 
 void JexReadPackets(JexPacket_t* pkts, std::size_t count, bool* kept) {
-  PackedAddresses store;
+  StoreView& store = storeView;
   store.Gather();
   // Enciphered packets of paired senders wait here to be deciphered
   // together. Only another kind of packet can change the store, so the
   // waiting ones are finished first whenever one comes.
   JexPacket_t* waiting[kAesBatch];
   JexDeviceInfo_t* senders[kAesBatch];
+  const AesDecryptKey* keys[kAesBatch];
   std::size_t n = 0;
   auto finish = [&] {
-    const std::uint8_t* in[kAesBatch];
-    std::uint8_t* out[kAesBatch];
-    const std::uint8_t* keys[kAesBatch];
+    if (n == 0) return;
+    std::uint8_t* data[kAesBatch];
+    for (std::size_t i = 0; i < n; ++i) data[i] = waiting[i]->data;
+    aes_decrypt_128_many(n, data, data, keys);
+    // One reading of the clock for the batch: its packets arrived together.
+    const DateTime now = RtcNow();
     for (std::size_t i = 0; i < n; ++i) {
-      in[i] = out[i] = waiting[i]->data;
-      keys[i] = senders[i]->info.key;
-    }
-    aes_decrypt_128_many(n, in, out, keys);
-    for (std::size_t i = 0; i < n; ++i) {
-      JexAddEntry(senders[i], waiting[i]);
+      if (senders[i]->entry[0] != nullptr) AddEntryAt(senders[i], waiting[i], now);
       waiting[i]->pktType = static_cast<std::int8_t>(-waiting[i]->pktType);
     }
     n = 0;
@@ -350,11 +376,12 @@ void JexReadPackets(JexPacket_t* pkts, std::size_t count, bool* kept) {
   for (std::size_t i = 0; i < count; ++i) {
     JexPacket_t* pkt = &pkts[i];
     if (pkt->pktType >= -3 && pkt->pktType <= -1) {
-      JexDeviceInfo_t* device = store.Find(pkt->address);
-      kept[i] = device != nullptr;
-      if (device == nullptr) continue;
+      const int slot = store.Find(pkt->address);
+      kept[i] = slot >= 0;
+      if (slot < 0) continue;
       waiting[n] = pkt;
-      senders[n] = device;
+      senders[n] = &jexDeviceInfo[slot];
+      keys[n] = store.KeyOf(slot);
       if (++n == kAesBatch) finish();
       continue;
     }

@@ -181,11 +181,8 @@ inline std::uint32_t InvLastColumn(std::uint32_t a, std::uint32_t b, std::uint32
 // chosen by a hash of the key; a key finds its own schedule only when all 16
 // bytes match. A new key takes the place of the one in its set used less
 // recently, so two keys of one set never push each other out.
-struct DecryptSchedule {
+struct DecryptSchedule : AesDecryptKey {
   bool made = false;
-  std::uint32_t last[4] = {};
-  std::uint32_t mixed[9][4] = {};
-  std::uint32_t first[4] = {};
 };
 constexpr int kScheduleSetBits = 10;
 struct ScheduleSet {
@@ -193,6 +190,20 @@ struct ScheduleSet {
   int recent = 0;  // the way used last
 };
 ScheduleSet schedules[std::size_t{1} << kScheduleSetBits];
+
+// Works the expansion back from the last round key key into d.
+void MakeSchedule(const std::uint32_t (&key)[4], AesDecryptKey& d) {
+  std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
+  for (int r = 10; r >= 2; --r) {
+    PrevRoundKeyWords(k, r);
+    for (int c = 0; c < 4; ++c) d.mixed[10 - r][c] = InvMixKeyColumn(k[c]);
+  }
+  PrevRoundKeyWords(k, 1);
+  for (int c = 0; c < 4; ++c) {
+    d.first[c] = k[c];
+    d.last[c] = key[c];
+  }
+}
 
 bool Holds(const DecryptSchedule& d, const std::uint32_t (&key)[4]) {
   return d.made && d.last[0] == key[0] && d.last[1] == key[1] && d.last[2] == key[2] &&
@@ -206,16 +217,7 @@ const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
   set.recent ^= 1;
   DecryptSchedule& d = set.way[set.recent];
   if (Holds(d, key)) return d;
-  std::uint32_t k[4] = {key[0], key[1], key[2], key[3]};
-  for (int r = 10; r >= 2; --r) {
-    PrevRoundKeyWords(k, r);
-    for (int c = 0; c < 4; ++c) d.mixed[10 - r][c] = InvMixKeyColumn(k[c]);
-  }
-  PrevRoundKeyWords(k, 1);
-  for (int c = 0; c < 4; ++c) {
-    d.first[c] = k[c];
-    d.last[c] = key[c];
-  }
+  MakeSchedule(key, d);
   d.made = true;
   return d;
 }
@@ -224,7 +226,7 @@ const DecryptSchedule& ScheduleFor(const std::uint32_t (&key)[4]) {
 // InvShiftRows takes row r of column c from column c - r; each middle round
 // adds InvMixColumns of its round key, since
 // InvMixColumns(s + k) = InvMixColumns(s) + InvMixColumns(k).
-void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const DecryptSchedule& d) {
+void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const AesDecryptKey& d) {
   std::uint32_t w0 = LoadColumn(in) ^ d.last[0], w1 = LoadColumn(in + 4) ^ d.last[1];
   std::uint32_t w2 = LoadColumn(in + 8) ^ d.last[2], w3 = LoadColumn(in + 12) ^ d.last[3];
   for (const auto& m : d.mixed) {
@@ -251,7 +253,7 @@ void DecryptWithTables(const std::uint8_t* in, std::uint8_t* out, const DecryptS
 // so the schedule's words load as the round keys' bytes.
 __attribute__((target("aes,sse2"))) void DecryptWithInstructions(const std::uint8_t* in,
                                                                  std::uint8_t* out,
-                                                                 const DecryptSchedule& d) {
+                                                                 const AesDecryptKey& d) {
   auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
   __m128i s = _mm_xor_si128(load(in), load(d.last));
   for (const auto& m : d.mixed) s = _mm_aesdec_si128(s, load(m));
@@ -264,7 +266,7 @@ __attribute__((target("aes,sse2"))) void DecryptWithInstructions(const std::uint
 // processor. in and out of a block may be the same: every block is loaded
 // before any is stored.
 __attribute__((target("aes,sse2"))) void DecryptManyWithInstructions(
-    const std::uint8_t* const* in, std::uint8_t* const* out, const DecryptSchedule* const* d) {
+    const std::uint8_t* const* in, std::uint8_t* const* out, const AesDecryptKey* const* d) {
   auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
   __m128i s[kAesBatch];
   for (std::size_t b = 0; b < kAesBatch; ++b) s[b] = _mm_xor_si128(load(in[b]), load(d[b]->last));
@@ -335,48 +337,33 @@ void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
   for (int c = 0; c < 4; ++c) PackLE32(o_key + 4 * c, d.first[c]);
 }
 
+void aes_prepare_decrypt(const std::uint8_t* key, AesDecryptKey& ready) {
+  std::uint32_t k[4];
+  for (int c = 0; c < 4; ++c) k[c] = LoadColumn(key + 4 * c);
+  MakeSchedule(k, ready);
+}
+
 void aes_decrypt_128_many(std::size_t count, const std::uint8_t* const* in,
-                          std::uint8_t* const* out, const std::uint8_t* const* key) {
+                          std::uint8_t* const* out, const AesDecryptKey* const* key) {
   if (count > kAesBatch) count = kAesBatch;
-  std::uint32_t k[kAesBatch][4];
-  const DecryptSchedule* under[kAesBatch];
-  for (std::size_t b = 0; b < count; ++b) {
-    for (int c = 0; c < 4; ++c) k[b][c] = LoadColumn(key[b] + 4 * c);
-    under[b] = &ScheduleFor(k[b]);
-  }
-  // Looking up one key may have put another's schedule out of the table
-  // (three keys of one set): then the blocks go one at a time.
-  bool held = true;
-  for (std::size_t b = 0; b < count; ++b) held = held && Holds(*under[b], k[b]);
 #ifdef JEX_AES_INSTRUCTIONS
-  if (useInstructions && held && count > 0) {
+  if (useInstructions) {
+    if (count == 0) return;
     // A short batch is filled up with a block of no use.
     std::uint8_t spare[kAesBlockSize] = {};
     const std::uint8_t* from[kAesBatch];
     std::uint8_t* to[kAesBatch];
+    const AesDecryptKey* under[kAesBatch];
     for (std::size_t b = 0; b < kAesBatch; ++b) {
       from[b] = b < count ? in[b] : spare;
       to[b] = b < count ? out[b] : spare;
-      if (b >= count) under[b] = under[0];
+      under[b] = b < count ? key[b] : key[0];
     }
     DecryptManyWithInstructions(from, to, under);
     return;
   }
 #endif
-  for (std::size_t b = 0; b < count; ++b) {
-    std::uint8_t cipher_key[kAesBlockSize];
-    if (held) {
-#ifdef JEX_AES_INSTRUCTIONS
-      if (useInstructions) {
-        DecryptWithInstructions(in[b], out[b], *under[b]);
-        continue;
-      }
-#endif
-      DecryptWithTables(in[b], out[b], *under[b]);
-    } else {
-      aes_decrypt_128(in[b], out[b], key[b], cipher_key);
-    }
-  }
+  for (std::size_t b = 0; b < count; ++b) DecryptWithTables(in[b], out[b], *key[b]);
 }
 
 }  // namespace jex

@@ -26,16 +26,31 @@ void aes_encrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8
 void aes_decrypt_128(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* key,
                      std::uint8_t* o_key);
 
+// The deciphering schedule of a last round key, worked out once for
+// deciphering many blocks under it: the last round key itself, round keys
+// 9 down to 1 with InvMixColumns applied (as both deciphering paths want
+// them), and round key 0, the cipher key. Column words, as LoadColumn reads
+// four key bytes.
+struct AesDecryptKey {
+  std::uint32_t last[4] = {};
+  std::uint32_t mixed[9][4] = {};
+  std::uint32_t first[4] = {};
+};
+
+// Works out the schedule of the last round key key (16 bytes, as
+// aes_decrypt_128 takes it) into ready.
+void aes_prepare_decrypt(const std::uint8_t* key, AesDecryptKey& ready);
+
 // Blocks that aes_decrypt_128_many deciphers at once, at most.
 inline constexpr std::size_t kAesBatch = 8;
 
 // Deciphers count blocks (at most kAesBatch) as aes_decrypt_128 would one
-// after the other: block i from in[i] into out[i] under the last round key
+// after the other: block i from in[i] into out[i] under the prepared key
 // key[i]. The blocks go side by side, a round of each in turn, so that the
 // processor works on several at once. in[i] and out[i] may be the same
 // buffer; the keys may repeat.
 void aes_decrypt_128_many(std::size_t count, const std::uint8_t* const* in,
-                          std::uint8_t* const* out, const std::uint8_t* const* key);
+                          std::uint8_t* const* out, const AesDecryptKey* const* key);
 
 // The ways aes_decrypt_128 deciphers a block: by lookup tables, on any
 // processor, or by the processor's own AES instructions (x86 processors
