@@ -11,6 +11,7 @@
 #endif
 
 #include "vud_stats/freeform.h"
+#include "vud_support/parse/eight_chars.h"
 #include "vud_support/parse/words.h"
 
 namespace vud {
@@ -46,35 +47,6 @@ bool plain_word(std::string_view line, std::size_t& at, std::string_view& word, 
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The 8-byte word at c, its first character in the lowest byte.
-std::uint64_t load_word(const char* c) {
-  std::uint64_t w = 0;
-  std::memcpy(&w, c, sizeof w);
-  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
-  return w;
-}
-
-// The value of the first `count` (1 to 8) characters of the 8-byte word x,
-// all digits, the first character in the lowest byte: the digits are moved
-// to the top, the empty bytes below them count as leading zeros, and pairs,
-// fours and eights of digits are joined by multiplication.
-std::uint32_t swar_digits(std::uint64_t x, unsigned count) {
-  x = (x & 0x0F0F0F0F0F0F0F0FULL) << (8 * (8 - count));
-  x = (x * 2561) >> 8;                                // 10 * 256 + 1
-  x = ((x & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;  // 100 * 65536 + 1
-  return static_cast<std::uint32_t>(((x & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32);
-}
-
-// The number of digits at the start of the 8-byte word x (8 when all are).
-unsigned leading_digits(std::uint64_t x) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  // The first byte that is no digit sets its top bit in one of the terms:
-  // below "0", above "9", or from 0x80 up; the bytes before it carry nothing
-  // into it.
-  const std::uint64_t bad = (x | (x - kOnes * '0') | (x + kOnes * 0x46)) & (kOnes * 0x80);
-  return bad == 0 ? 8 : static_cast<unsigned>(std::countr_zero(bad)) / 8;
-}
-
 // The next word of line after 0-based index p read as an integer in the same
 // walk: after the separators, an optional minus and one to nine digits ended by
 // a separator, as plain_word and a check of the word would take it. p moves
@@ -94,10 +66,10 @@ bool plain_int_word(std::string_view line, std::size_t& at, std::int32_t& value)
   std::uint32_t x = 0;
   unsigned fast = 8;
   if (p + 8 <= n) {
-    const std::uint64_t w = load_word(s + p);
+    const std::uint64_t w = load_eight(s + p);
     fast = leading_digits(w);
     if (fast > 0 && fast < 8) {
-      x = swar_digits(w, fast);
+      x = digits_value(w, fast);
       p += fast;
     }
   }
@@ -195,9 +167,9 @@ inline bool short_int(const char* s, std::size_t a, std::size_t e, std::int32_t&
   const std::size_t first = a + (negative ? 1 : 0);
   const std::size_t digits = e - first;
   if (digits == 0 || digits > 8) return false;
-  const std::uint64_t w = load_word(s + first);
+  const std::uint64_t w = load_eight(s + first);
   if (leading_digits(w) < digits) return false;
-  const auto x = static_cast<std::int32_t>(swar_digits(w, static_cast<unsigned>(digits)));
+  const auto x = static_cast<std::int32_t>(digits_value(w, static_cast<unsigned>(digits)));
   value = negative ? -x : x;
   return true;
 }

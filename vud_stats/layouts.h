@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "vud_support/parse/eight_chars.h"
 #include "vud_support/parse/lines.h"
 #include "vud_support/text/fixed_text.h"
 
@@ -49,6 +50,12 @@ struct Readings {
   Table<std::int32_t, kSensors> lastseq;
   Table<bool, kSensors> seqseen;  // false until the sensor's first packet in the report pass
 };
+
+// The stamps as jex2csv and the receivers write them, every digit in its
+// place: the first 20 characters of a QTV 2 line (comma included), and the
+// third field of a MOLVA line.
+inline constexpr TextForm kQtv2StampForm = text_form("9999/99/99,99:99:99,");
+inline constexpr TextForm kMolvaStampForm = text_form("9999-99-99 99:99:99.999");
 
 // Whether a first word begins with "20", two digits and "/" (a date of the
 // years 2000 to 2099 in the QTV 2 form 'YYYY/MM/DD'): a QTV 2 line.

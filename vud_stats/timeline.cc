@@ -2,7 +2,6 @@
 #include "vud_stats/timeline.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "vud_stats/freeform.h"
@@ -17,78 +16,10 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// A stamp form: "9" where a digit stands, any other character as itself.
-// Its characters are checked eight at a time: each 8-byte word of the text
-// must hold the form's fixed characters in their places and a digit
-// wherever the form has "9". The form is known when the program is built.
-struct FormWords {
-  static constexpr std::size_t kWords = 3;  // forms of up to 24 characters
-  std::uint64_t digits[kWords] = {};        // 0xFF in each byte where a digit stands
-  std::uint64_t fixed[kWords] = {};         // 0xFF in each byte of a fixed character
-  std::uint64_t chars[kWords] = {};         // the fixed characters in their bytes
-  std::size_t size = 0;
-};
-
-template <std::size_t N>
-constexpr FormWords form_words(const char (&form)[N]) {
-  static_assert(N - 1 <= FormWords::kWords * 8, "a form of at most 24 characters");
-  FormWords w;
-  w.size = N - 1;
-  for (std::size_t i = 0; i + 1 < N; ++i) {
-    const unsigned shift = 8 * (i % 8);
-    const std::uint64_t byte = std::uint64_t{0xFF} << shift;
-    if (form[i] == '9') {
-      w.digits[i / 8] |= byte;
-    } else {
-      w.fixed[i / 8] |= byte;
-      w.chars[i / 8] |= static_cast<std::uint64_t>(static_cast<unsigned char>(form[i])) << shift;
-    }
-  }
-  return w;
-}
-
-std::uint64_t load_word(const char* c) {
-  std::uint64_t x = 0;
-  std::memcpy(&x, c, sizeof x);
-  if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
-  return x;
-}
-
-// Whether s begins with the characters of form w.
-bool fits(std::string_view s, const FormWords& w) {
-  if (s.size() < w.size) return false;
-  const std::size_t words = (w.size + 7) / 8;
-  if (s.size() < words * 8) {
-    // Too short to read whole words from: one character at a time.
-    for (std::size_t i = 0; i < w.size; ++i) {
-      const unsigned shift = 8 * (i % 8);
-      const bool digit = ((w.digits[i / 8] >> shift) & 0xFF) != 0;
-      const auto want = static_cast<char>((w.chars[i / 8] >> shift) & 0xFF);
-      if (digit ? !is_digit(s[i]) : s[i] != want) return false;
-    }
-    return true;
-  }
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  std::uint64_t bad = 0;
-  for (std::size_t k = 0; k < words; ++k) {
-    const std::uint64_t x = load_word(s.data() + 8 * k);
-    bad |= (x & w.fixed[k]) ^ w.chars[k];
-    // The digit bytes, every other byte made "0": a byte is a digit when it
-    // is below 0x80, not below "0" and not above "9". The lowest byte that is
-    // no digit sets its top bit in one of the three terms (the bytes below it
-    // carry nothing into it), so a word with any such byte is caught.
-    const std::uint64_t d = (x & w.digits[k]) | (kOnes * '0' & ~w.digits[k]);
-    bad |= (d | (d - kOnes * '0') | (d + kOnes * 0x46)) & (kOnes * 0x80);
-  }
-  return bad == 0;
-}
+// Whether s begins with form f.
+bool fits(std::string_view s, const TextForm& f) { return fits_form(s.data(), s.size(), f); }
 
 std::int32_t two_digits(const char* c) { return (c[0] - '0') * 10 + (c[1] - '0'); }
-
-constexpr FormWords kQtv2Form = form_words("9999/99/99,99:99:99,");
-constexpr FormWords kMolvaForm = form_words("9999-99-99 99:99:99.999");
 
 // The stamps as jex2csv and the receivers write them, with every digit in its
 // place, read straight from their places: the fields come out as the word
@@ -98,7 +29,7 @@ bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
   std::int32_t thousandths = 0;  // of the second, after the whole seconds
   qtv2 = is_qtv2_word(s.substr(0, 5));
   if (qtv2) {
-    if (!fits(s, kQtv2Form)) return false;
+    if (!fits(s, kQtv2StampForm)) return false;
   } else {
     // MOLVA: two plain words of at most 32 characters, each ended by a comma.
     std::size_t c1 = 0;
@@ -109,8 +40,8 @@ bool fixed_stamp(std::string_view s, StampFields& f, bool& qtv2) {
     if (c2 == c1 + 1 || c2 - c1 - 1 > 32 || c2 >= s.size() || s[c2] != ',') return false;
     at = c2 + 1;
     const std::string_view stamp = s.substr(at);
-    if (!fits(stamp, kMolvaForm) || stamp.size() == kMolvaForm.size ||
-        (stamp[kMolvaForm.size] != ',' && stamp[kMolvaForm.size] != '\t')) {
+    if (!fits(stamp, kMolvaStampForm) || stamp.size() == kMolvaStampForm.size ||
+        (stamp[kMolvaStampForm.size] != ',' && stamp[kMolvaStampForm.size] != '\t')) {
       return false;
     }
     const char* c = stamp.data();
