@@ -414,6 +414,88 @@ void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineVa
   }
 }
 
+namespace {
+
+bool is_standard_molva(char letter) { return letter == 'b' || letter == 'B'; }
+bool is_short_molva(char letter) { return letter == 's' || letter == 'S'; }
+
+// The number words after a MOLVA stamp: head, then values.
+constexpr std::size_t kMolvaHead = 5;
+constexpr std::size_t kStandardValues = 4 + 2 * kRawWords;
+constexpr std::size_t kShortValues = 4 + 6;
+
+bool within(std::int32_t x, std::int32_t lo, std::int32_t hi) { return x >= lo && x <= hi; }
+
+}  // namespace
+
+bool read_molva_plain(const LogLine& line, char letter, MolvaWords& w) {
+  if (!is_standard_molva(letter) && !is_short_molva(letter)) return false;
+  const std::string_view s = line.view();
+  std::size_t p = 0;
+  std::string_view first;
+  if (!plain_word(s, p, first, 32) || !plain_word(s, p, w.time_word, 32)) return false;
+  // The phrase reader passes over blanks, commas and tabs, then takes the
+  // stamp up to the comma or tab after it.
+  while (p < s.size() && (s[p] == ' ' || s[p] == ',' || s[p] == '\t')) ++p;
+  const std::size_t end = p + kMolvaStampForm.size;
+  if (!fits_form(s.data() + p, s.size() - p, kMolvaStampForm) || end >= s.size() ||
+      (s[end] != ',' && s[end] != '\t')) {
+    return false;
+  }
+  w.stamp = s.substr(p, kMolvaStampForm.size);
+  p = end;
+  for (std::int32_t& x : w.head) {
+    if (!plain_int_word(s, p, x)) return false;
+  }
+  const std::size_t values = is_standard_molva(letter) ? kStandardValues : kShortValues;
+  for (std::size_t i = 0; i < values; ++i) {
+    if (!plain_int_word(s, p, w.values[i])) return false;
+  }
+  // Values outside the checked ranges are warned about by the word readers.
+  return within(w.head[0], 0, 1200) && within(w.head[1], 4, 5) && within(w.head[2], 0, 24) &&
+         within(w.values[0], 0, 40000) && within(w.values[3], 0, 40000);
+}
+
+void take_molva_head(const MolvaWords& w, LineValues& v) {
+  v.word = w.time_word;
+  v.datea = w.stamp;
+  v.isen = w.head[0];
+}
+
+void take_molva_counts(const MolvaWords& w, LineValues& v) {
+  v.iver = w.head[1];
+  v.ipirpackets = w.head[2];
+  v.iseq = w.head[3];
+  v.ipacketsleft = w.head[4];
+}
+
+void take_molva_values(const MolvaWords& w, char letter, LineValues& v) {
+  v.irdbt = w.values[0];
+  v.irlight = w.values[1];
+  v.ibat = w.values[2];
+  v.irrh = w.values[3];
+  const std::int32_t* rest = w.values + 4;
+  if (is_standard_molva(letter)) {
+    v.ipirpeak = 0;
+    for (std::int32_t i = 0; i < kRawWords; ++i) {
+      v.ipir = rest[i];
+      v.ipirpeak = std::max(v.ipirpeak, v.ipir);
+    }
+    v.iaudiopeak = 0;
+    for (std::int32_t i = 0; i < kRawWords; ++i) {
+      v.iaudio = rest[kRawWords + i];
+      v.iaudiopeak = std::max(v.iaudiopeak, v.iaudio);
+    }
+  } else {
+    v.ipir = rest[0];
+    v.ipirpeak = rest[1];
+    v.idum = rest[2];
+    v.iaudio = rest[3];
+    v.iaudiopeak = rest[4];
+    v.idum = rest[5];
+  }
+}
+
 float raw_temp_to_degc(std::int32_t raw) {
   return static_cast<float>(raw) * 0.010070815F - 370.0056F;
 }

@@ -113,6 +113,33 @@ void read_molva_counts(const LogLine& line, std::int32_t& k, LineValues& v);
 // nothing).
 void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineValues& v);
 
+// The words of a MOLVA line that the report pass reads, taken in one walk by
+// read_molva_plain. The take_molva_* routines put them into the line's
+// values at the points where read_first_word with read_molva_head,
+// read_molva_counts and read_molva_values would read them, with the same
+// results.
+struct MolvaWords {
+  std::string_view time_word;  // the receiver's time number, the second word
+  std::string_view stamp;      // 'YYYY-MM-DD hh:mm:ss.fff'
+  // Sensor index, version, PIR packets, sequence number, packets left.
+  std::int32_t head[5] = {};
+  // Raw temperature, light, battery and humidity, then for b and B the 24
+  // PIR and the 24 audio words, for s and S the PIR and audio minimum,
+  // maximum and average.
+  std::int32_t values[52] = {};
+};
+
+// Reads the words of a MOLVA line of layout letter b, B, s or S (report pass)
+// in one walk when the line is plain: the first two words of at most 32
+// characters, the regular stamp ended by a comma or tab, every number after
+// it a plain integer (up to nine digits, an optional minus) and the checked
+// ones within their ranges, so that the word readers would show nothing.
+// Returns false for any other line or letter.
+bool read_molva_plain(const LogLine& line, char letter, MolvaWords& w);
+void take_molva_head(const MolvaWords& w, LineValues& v);
+void take_molva_counts(const MolvaWords& w, LineValues& v);
+void take_molva_values(const MolvaWords& w, char letter, LineValues& v);
+
 // Conversions of raw MOLVA values, in 4-byte reals.
 float raw_temp_to_degc(std::int32_t raw);
 float raw_light_to_lux(std::int32_t raw);

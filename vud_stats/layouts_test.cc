@@ -369,5 +369,78 @@ TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
   EXPECT_GT(taken, 2000);  // the fast reader is exercised, not only refused
 }
 
+// MOLVA lines read in one walk give what the word readers give at each step
+// (head, counts, values), with nothing shown; lines the walk refuses are left
+// to the word readers. Random lines of the b and s layouts, read under every
+// letter, most of them damaged by a changed character, a cut, a run of
+// digits or of separators.
+TEST_F(Layouts, RandomAndDamagedMolvaLinesReadAsTheWordReadersReadThem) {
+  seeded::Rng rng{1419};
+  constexpr std::string_view kAlphabet = "0123456789-.,, |\t+eE";
+  const char kLetters[] = {'b', 'B', 's', 'S', 'u'};
+  int taken = 0;
+  for (int i = 0; i < 20000; ++i) {
+    char b[80];
+    std::snprintf(b, sizeof b, "MOLVA%s,%d,2014-12-22 13:%02d:%02d.%03d,%d,%d,%d,%d,%d",
+                  rng.Below(8) == 0 ? "_SHORT" : "", rng.Between(0, 2000000000), rng.Between(0, 59),
+                  rng.Between(0, 59), rng.Between(0, 999), rng.Between(-2, 1210), rng.Between(3, 6),
+                  rng.Between(-1, 25), rng.Between(0, 99999), rng.Between(0, 12));
+    std::string line(b);
+    const int words = 4 + (rng.Below(3) == 0 ? 6 : 48);
+    for (int w = 0; w < words; ++w) {
+      const int hi = w == 0 || w == 3 ? 40010 : 999;
+      line += "," + std::to_string(rng.Between(w == 0 || w == 3 ? -5 : 0, hi));
+    }
+    if (rng.Below(2) == 0) {
+      const std::size_t at = rng.Below(static_cast<std::uint32_t>(line.size()));
+      const std::uint32_t how = rng.Below(8);
+      if (how < 2) {
+        line.resize(at);
+      } else if (how == 2) {
+        line.insert(at, std::string(rng.Between(1, 12), static_cast<char>('0' + rng.Below(10))));
+      } else if (how == 3) {
+        line.insert(at, std::string(rng.Between(1, 990), kAlphabet[12 + rng.Below(5)]));
+      } else {
+        line[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
+      }
+    }
+    const char letter = kLetters[rng.Below(5)];
+    const LogLine log_line(line);
+    LineValues preset;
+    preset.word = "before";
+    preset.isen = preset.iver = preset.iseq = preset.ipir = preset.iaudio = preset.idum = 77;
+    MolvaWords words_read;
+    if (!read_molva_plain(log_line, letter, words_read)) continue;
+    ++taken;
+    LineValues fast = preset, slow = preset;
+    std::int32_t k = 0;
+    auto same = [&](const char* step) {
+      ASSERT_EQ(fast.word.view(), slow.word.view()) << step << ": " << line;
+      ASSERT_EQ(fast.datea.view(), slow.datea.view()) << step << ": " << line;
+      const std::array<std::int32_t, 15> a = {
+          fast.isen,     fast.iver,    fast.ipirpackets, fast.iseq, fast.ipacketsleft,
+          fast.irdbt,    fast.irlight, fast.ibat,        fast.irrh, fast.ipir,
+          fast.ipirpeak, fast.iaudio,  fast.iaudiopeak,  fast.idum, 0};
+      const std::array<std::int32_t, 15> e = {
+          slow.isen,     slow.iver,    slow.ipirpackets, slow.iseq, slow.ipacketsleft,
+          slow.irdbt,    slow.irlight, slow.ibat,        slow.irrh, slow.ipir,
+          slow.ipirpeak, slow.iaudio,  slow.iaudiopeak,  slow.idum, 0};
+      ASSERT_EQ(a, e) << step << ": " << line;
+      ASSERT_EQ(shown(), "") << step << ": " << line;
+    };
+    take_molva_head(words_read, fast);
+    read_first_word(log_line, k, slow);
+    read_molva_head(log_line, k, Pass::kReport, slow);
+    same("head");
+    take_molva_counts(words_read, fast);
+    read_molva_counts(log_line, k, slow);
+    same("counts");
+    take_molva_values(words_read, letter, fast);
+    read_molva_values(log_line, k, letter, slow);
+    same("values");
+  }
+  EXPECT_GT(taken, 3000);  // the walk is exercised, not only refused
+}
+
 }  // namespace
 }  // namespace vud
