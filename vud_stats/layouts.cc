@@ -185,15 +185,15 @@ bool short_real(const char* s, std::size_t a, std::size_t e, float& value) {
     const char c = s[p];
     if (c == '.' && !point) {
       point = true;
-    } else if (is_digit(c)) {
+    } else if (is_digit(c) && digits < 7) {
       whole = whole * 10 + (c - '0');
       ++digits;
       if (point) ++decimals;
     } else {
-      return false;
+      return false;  // no number, or more digits than the walk reads this way
     }
   }
-  if (digits == 0 || digits > 7) return false;
+  if (digits == 0) return false;
   value = static_cast<float>(whole) / kTens[decimals];
   return true;
 }
@@ -227,6 +227,27 @@ bool plain_words_at_once(std::string_view s, PlainWords& w) {
   ok &= short_real(c, ends[5] + 1, ends[6], w.rrh);
   for (std::size_t k = 6; k < 11; ++k) ok &= short_int(c, ends[k] + 1, ends[k + 1], w.i[k - 1]);
   return ok;
+}
+
+// Reads count integer words from column at of s, where the first begins:
+// each an optional minus and one to eight digits, ended by exactly one
+// separator. The separators are found 64 columns at a time, so the words
+// are read side by side. False for any other text, and near the last
+// columns, which the walk reads.
+bool short_ints_at_once(std::string_view s, std::size_t at, std::int32_t* out, std::size_t count) {
+  const char* const c = s.data();
+  std::size_t found = 0;
+  std::size_t begin = at;  // where the next word begins
+  for (std::size_t base = at; found < count; base += 64) {
+    if (base + 64 + 8 > s.size()) return false;
+    for (std::uint64_t m = separator_bits(c + base); m != 0 && found < count; m &= m - 1) {
+      const std::size_t e = base + static_cast<std::size_t>(std::countr_zero(m));
+      if (e == begin || !short_int(c, begin, e, out[found])) return false;
+      begin = e + 1;
+      ++found;
+    }
+  }
+  return true;
 }
 
 // The plain words of a line, each found after the one before.
@@ -443,38 +464,40 @@ bool read_molva_plain(const LogLine& line, char letter, MolvaWords& w) {
     return false;
   }
   w.stamp = s.substr(p, kMolvaStampForm.size);
-  p = end;
-  for (std::int32_t& x : w.head) {
-    if (!plain_int_word(s, p, x)) return false;
-  }
-  const std::size_t values = is_standard_molva(letter) ? kStandardValues : kShortValues;
-  for (std::size_t i = 0; i < values; ++i) {
-    if (!plain_int_word(s, p, w.values[i])) return false;
+  const std::size_t count =
+      kMolvaHead + (is_standard_molva(letter) ? kStandardValues : kShortValues);
+  if (!short_ints_at_once(s, end + 1, w.numbers, count)) {
+    p = end;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!plain_int_word(s, p, w.numbers[i])) return false;
+    }
   }
   // Values outside the checked ranges are warned about by the word readers.
-  return within(w.head[0], 0, 1200) && within(w.head[1], 4, 5) && within(w.head[2], 0, 24) &&
-         within(w.values[0], 0, 40000) && within(w.values[3], 0, 40000);
+  const std::int32_t* x = w.numbers;
+  return within(x[0], 0, 1200) && within(x[1], 4, 5) && within(x[2], 0, 24) &&
+         within(x[kMolvaHead], 0, 40000) && within(x[kMolvaHead + 3], 0, 40000);
 }
 
 void take_molva_head(const MolvaWords& w, LineValues& v) {
   v.word = w.time_word;
   v.datea = w.stamp;
-  v.isen = w.head[0];
+  v.isen = w.numbers[0];
 }
 
 void take_molva_counts(const MolvaWords& w, LineValues& v) {
-  v.iver = w.head[1];
-  v.ipirpackets = w.head[2];
-  v.iseq = w.head[3];
-  v.ipacketsleft = w.head[4];
+  v.iver = w.numbers[1];
+  v.ipirpackets = w.numbers[2];
+  v.iseq = w.numbers[3];
+  v.ipacketsleft = w.numbers[4];
 }
 
 void take_molva_values(const MolvaWords& w, char letter, LineValues& v) {
-  v.irdbt = w.values[0];
-  v.irlight = w.values[1];
-  v.ibat = w.values[2];
-  v.irrh = w.values[3];
-  const std::int32_t* rest = w.values + 4;
+  const std::int32_t* values = w.numbers + kMolvaHead;
+  v.irdbt = values[0];
+  v.irlight = values[1];
+  v.ibat = values[2];
+  v.irrh = values[3];
+  const std::int32_t* rest = values + 4;
   if (is_standard_molva(letter)) {
     v.ipirpeak = 0;
     for (std::int32_t i = 0; i < kRawWords; ++i) {

@@ -121,12 +121,11 @@ void read_molva_values(const LogLine& line, std::int32_t& k, char letter, LineVa
 struct MolvaWords {
   std::string_view time_word;  // the receiver's time number, the second word
   std::string_view stamp;      // 'YYYY-MM-DD hh:mm:ss.fff'
-  // Sensor index, version, PIR packets, sequence number, packets left.
-  std::int32_t head[5] = {};
-  // Raw temperature, light, battery and humidity, then for b and B the 24
-  // PIR and the 24 audio words, for s and S the PIR and audio minimum,
-  // maximum and average.
-  std::int32_t values[52] = {};
+  // The numbers after the stamp: sensor index, version, PIR packets,
+  // sequence number, packets left; then raw temperature, light, battery and
+  // humidity, then for b and B the 24 PIR and the 24 audio words, for s and
+  // S the PIR and audio minimum, maximum and average.
+  std::int32_t numbers[5 + 52] = {};
 };
 
 // Reads the words of a MOLVA line of layout letter b, B, s or S (report pass)
