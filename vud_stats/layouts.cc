@@ -519,6 +519,31 @@ void take_molva_values(const MolvaWords& w, char letter, LineValues& v) {
   }
 }
 
+void MolvaLineReader::head(LineValues& v) {
+  if (plain_) {
+    take_molva_head(words_, v);
+    return;
+  }
+  read_first_word(line_, k_, v);
+  read_molva_head(line_, k_, Pass::kReport, v);
+}
+
+void MolvaLineReader::counts(LineValues& v) {
+  if (plain_) {
+    take_molva_counts(words_, v);
+  } else {
+    read_molva_counts(line_, k_, v);
+  }
+}
+
+void MolvaLineReader::values(LineValues& v) {
+  if (plain_) {
+    take_molva_values(words_, letter_, v);
+  } else {
+    read_molva_values(line_, k_, letter_, v);
+  }
+}
+
 float raw_temp_to_degc(std::int32_t raw) {
   return static_cast<float>(raw) * 0.010070815F - 370.0056F;
 }

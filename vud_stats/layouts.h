@@ -139,6 +139,28 @@ void take_molva_head(const MolvaWords& w, LineValues& v);
 void take_molva_counts(const MolvaWords& w, LineValues& v);
 void take_molva_values(const MolvaWords& w, char letter, LineValues& v);
 
+// A MOLVA line read step by step by the report pass, which may stop after
+// any step: from its words read in one walk where the line is plain, else by
+// the word readers. Either way each step gives the same values and messages.
+class MolvaLineReader {
+ public:
+  MolvaLineReader(const LogLine& line, char letter)
+      : line_(line), letter_(letter), plain_(read_molva_plain(line, letter, words_)) {}
+
+  // The first word, read_molva_head (report pass), read_molva_counts and
+  // read_molva_values, in this order.
+  void head(LineValues& v);
+  void counts(LineValues& v);
+  void values(LineValues& v);
+
+ private:
+  const LogLine& line_;
+  char letter_;
+  MolvaWords words_;
+  bool plain_;
+  std::int32_t k_ = 0;  // the word readers' cursor
+};
+
 // Conversions of raw MOLVA values, in 4-byte reals.
 float raw_temp_to_degc(std::int32_t raw);
 float raw_light_to_lux(std::int32_t raw);

@@ -92,17 +92,9 @@ bool decode_qtv2(const RunSettings& rs, const SurveyResult& sv, LineState& cur, 
 bool decode_molva(const RunSettings& rs, const SurveyResult& sv, LineState& cur, ReportState& r) {
   LineValues& v = cur.v;
   r.stamp_clean = false;
-  // A plain line is read in one walk; its words are taken where the word
-  // readers would read them, so that a line passed over keeps the rest.
-  MolvaWords words;
-  const bool plain = read_molva_plain(cur.loutstr, sv.act, words);
-  std::int32_t k = 0;
-  if (plain) {
-    take_molva_head(words, v);
-  } else {
-    read_first_word(cur.loutstr, k, v);
-    read_molva_head(cur.loutstr, k, Pass::kReport, v);
-  }
+  // A line passed over at any step keeps the values the later steps read.
+  MolvaLineReader line(cur.loutstr, sv.act);
+  line.head(v);
   if (rs.irepsen > 0 && v.isen != rs.irepsen) return false;
   const std::int32_t n = find_index(sv.st, v.isen);
   if (n == 0) {
@@ -116,11 +108,7 @@ bool decode_molva(const RunSettings& rs, const SurveyResult& sv, LineState& cur,
     }
     return false;
   }
-  if (plain) {
-    take_molva_counts(words, v);
-  } else {
-    read_molva_counts(cur.loutstr, k, v);
-  }
+  line.counts(v);
   if (v.ipirpackets > 24) {
     FreeLine()
         .text("Corrupt pir packets ")
@@ -137,11 +125,7 @@ bool decode_molva(const RunSettings& rs, const SurveyResult& sv, LineState& cur,
   r.rd.lastseq(n) = v.iseq;
   r.rd.seqseen(n) = true;
   if (v.ipacketsleft > 10) return false;
-  if (plain) {
-    take_molva_values(words, sv.act, v);
-  } else {
-    read_molva_values(cur.loutstr, k, sv.act, v);
-  }
+  line.values(v);
   r.icurrentsenarray = n;
   store_readings(sv.act, v, n, r.rd);
   return true;
