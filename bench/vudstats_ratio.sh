@@ -6,9 +6,10 @@
 # the steadier figure on a busy machine) and whether the target of 10x is met.
 # Usage: vudstats_ratio.sh VUDSTATS VUDLOGGEN SHARED_BENCH [WORKDIR [ROUNDS]]
 set -eu
-vud=$1
-gen=$2
-shared=$3
+# The run changes to WORKDIR: names given relative to here are made whole.
+vud=$(realpath "$1")
+gen=$(realpath "$2")
+shared=$(realpath "$3")
 work=${4:-$(mktemp -d "${TMPDIR:-/tmp}/vudstats-ratio.XXXXXX")}
 rounds=${5:-9}
 target=10
