@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -81,12 +82,26 @@ CsvLayout_t CurrentLayout() {
   return layout;
 }
 
-// A block buffer left uninitialised: only the part a block fills is ever
-// touched, and never read before it is written.
-template <typename T>
-std::unique_ptr<T[]> Buffer(std::size_t n) {
-  return std::unique_ptr<T[]>(new T[n]);
-}
+// The capture block and the text block of one reader, in one piece of
+// work memory (platform::MapWorkMemory: large pages where the system has
+// them). Only the part a block fills is touched.
+class Blocks {
+ public:
+  explicit Blocks(std::size_t textBytes)
+      : bytes_(kBlockBytes + textBytes), memory_(platform::MapWorkMemory(bytes_)) {
+    if (memory_ == nullptr) throw std::bad_alloc();
+  }
+  ~Blocks() { platform::FreeWorkMemory(memory_, bytes_); }
+  Blocks(const Blocks&) = delete;
+  Blocks& operator=(const Blocks&) = delete;
+
+  std::uint8_t* in() const { return static_cast<std::uint8_t*>(memory_); }
+  char* text() const { return static_cast<char*>(memory_) + kBlockBytes; }
+
+ private:
+  std::size_t bytes_;
+  void* memory_;
+};
 
 // How a pass over the capture ended.
 struct PassEnd {
@@ -100,8 +115,9 @@ struct PassEnd {
 // read. Part of a record at the end of a block waits for the next block; at
 // the end of the capture it is dropped.
 PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
-  const auto in = Buffer<std::uint8_t>(kBlockBytes);
-  const auto text = Buffer<char>(ilist == 0 ? kBlockTextBytes : 0);
+  const Blocks blocks(ilist == 0 ? kBlockTextBytes : 0);
+  std::uint8_t* const in = blocks.in();
+  char* const text = blocks.text();
   CsvBlockState_t state;
   state.layout = CurrentLayout();
   if (reserve > 0) platform::ReserveSpace(outFd, reserve);
@@ -109,20 +125,19 @@ PassEnd ReadAsStream(int inFd, int outFd, std::int64_t reserve) {
   std::size_t have = 0;
   for (;;) {
     const std::size_t want = kBlockBytes - have;
-    const std::size_t got = gReadCapture(inFd, in.get() + have, want, -1, &end.readFailed);
+    const std::size_t got = gReadCapture(inFd, in + have, want, -1, &end.readFailed);
     have += got;
     const std::size_t whole = have / kRecordSize;
     if (ilist == 0) {
-      const char* stop = FormatCsvRecords(state, in.get(), whole, text.get());
-      end.writeFailed =
-          !gWriteOutput(outFd, text.get(), static_cast<std::size_t>(stop - text.get()));
+      const char* stop = FormatCsvRecords(state, in, whole, text);
+      end.writeFailed = !gWriteOutput(outFd, text, static_cast<std::size_t>(stop - text));
     } else {
       binUnit_t unit;
       for (std::size_t i = 0; i < whole; ++i) {
-        JexCountEntry(*ParseFileEntryToUnit(in.get() + i * kRecordSize, &unit));
+        JexCountEntry(*ParseFileEntryToUnit(in + i * kRecordSize, &unit));
       }
     }
-    std::memmove(in.get(), in.get() + whole * kRecordSize, have - whole * kRecordSize);
+    std::memmove(in, in + whole * kRecordSize, have - whole * kRecordSize);
     have -= whole * kRecordSize;
     if (end.writeFailed || end.readFailed || got < want) break;
   }
@@ -202,8 +217,9 @@ void ConvertChunks(ChunkRun& run, int worker) {
     workers = run.workers;
   }
   const bool stream = run.start < 0;
-  const auto in = Buffer<std::uint8_t>(kBlockBytes);
-  const auto text = Buffer<char>(kBlockTextBytes);
+  const Blocks blocks(kBlockTextBytes);
+  std::uint8_t* const in = blocks.in();
+  char* const text = blocks.text();
   CsvBlockState_t state;
   state.layout = run.layout;
   for (auto k = static_cast<std::uint64_t>(worker);; k += static_cast<std::uint64_t>(workers)) {
@@ -213,20 +229,20 @@ void ConvertChunks(ChunkRun& run, int worker) {
       std::lock_guard<std::mutex> lock(run.readMutex);
       if (run.readEnded) return;
       k = run.nextChunk++;
-      got = ReadStreamChunk(run, in.get(), &readFailed);
+      got = ReadStreamChunk(run, in, &readFailed);
       run.readEnded = readFailed || got < kBlockBytes;
     } else {
-      got = gReadCapture(run.inFd, in.get(), kBlockBytes,
+      got = gReadCapture(run.inFd, in, kBlockBytes,
                          run.start + static_cast<std::int64_t>(k * kBlockBytes), &readFailed);
     }
-    const char* stop = FormatCsvRecords(state, in.get(), got / kRecordSize, text.get());
+    const char* stop = FormatCsvRecords(state, in, got / kRecordSize, text);
     std::unique_lock<std::mutex> lock(run.mutex);
     run.turnTaken.wait(lock, [&] { return run.over || run.turn == k; });
     // A chunk before this one ended the capture: what this one read (a file
     // that grew meanwhile) is not part of it.
     if (run.over) return;
     lock.unlock();
-    const bool wrote = WriteChunk(run, text.get(), static_cast<std::size_t>(stop - text.get()));
+    const bool wrote = WriteChunk(run, text, static_cast<std::size_t>(stop - text));
     if (!wrote) run.writeRefused.store(true);
     lock.lock();
     run.end.writeFailed = !wrote;

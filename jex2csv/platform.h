@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -197,6 +198,37 @@ inline void ReserveSpaceFrom(int fd, std::int64_t offset, std::int64_t len) {
 
 // The same from the start of the file.
 inline void ReserveSpace(int fd, std::int64_t len) { ReserveSpaceFrom(fd, 0, len); }
+
+// Working memory of bytes, zero-filled, laid out on the processor's large
+// pages where the system gives them on request: a block buffer then costs
+// the system one page fault instead of hundreds (on virtual machines a fault
+// takes microseconds). Elsewhere it is made of ordinary pages. Null when no
+// memory can be had; FreeWorkMemory gives it back.
+inline constexpr std::size_t kLargePage = std::size_t{1} << 21;
+
+inline void* MapWorkMemory(std::size_t bytes) {
+  const std::size_t whole = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  // Room to start on a large-page boundary; the ends left over are unmapped.
+  void* raw = ::mmap(nullptr, whole + kLargePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto at = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t start = (at + kLargePage - 1) / kLargePage * kLargePage;
+  if (start > at) (void)::munmap(raw, start - at);
+  const std::size_t tail = at + whole + kLargePage - (start + whole);
+  if (tail > 0) (void)::munmap(reinterpret_cast<void*>(start + whole), tail);
+  void* memory = reinterpret_cast<void*>(start);
+#ifdef MADV_HUGEPAGE
+  (void)::madvise(memory, whole, MADV_HUGEPAGE);
+#endif
+  return memory;
+}
+
+inline void FreeWorkMemory(void* memory, std::size_t bytes) {
+  if (memory == nullptr) return;
+  const std::size_t whole = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  (void)::munmap(memory, whole);
+}
 
 // Gives back the space set aside past the end of the regular file on fd.
 inline void ReleaseSpace(int fd) {
