@@ -49,8 +49,10 @@ struct Run {
   std::string storeFile;  // "<folder>/JEX_INFO.BIN", for messages
 };
 
-// Records taken from the source; whole records leave from the front.
-std::uint8_t block[kBlockSize];
+// Records taken from the source; whole records leave from the front. The
+// block is work memory (large pages where the system gives them: one page
+// fault instead of sixty-four) while records are received.
+std::uint8_t* block = nullptr;
 
 void Fail(Run& run, const char* fmt, const char* a, const char* b = "") {
   std::fputs("jexrx: ", stderr);
@@ -468,6 +470,11 @@ void AnnounceLiveSource(const Run& run) {
 }
 
 void ReceiveRecords(Run& run) {
+  block = static_cast<std::uint8_t*>(platform::MapWorkMemory(kBlockSize));
+  if (block == nullptr) {
+    Fail(run, "cannot receive from %s: %s", run.sourceName.c_str(), ErrnoText());
+    return;
+  }
   struct sigaction saved[2];
   gRxStop = 0;
   CatchStopSignals(saved);
@@ -478,6 +485,8 @@ void ReceiveRecords(Run& run) {
     ReadStream(run);
   }
   RestoreSignals(saved);
+  platform::FreeWorkMemory(block, kBlockSize);
+  block = nullptr;
 }
 
 int Finish(Run& run) {
