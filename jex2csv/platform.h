@@ -211,7 +211,11 @@ inline void* MapWorkMemory(std::size_t bytes) {
   // Room to start on a large-page boundary; the ends left over are unmapped.
   void* raw = ::mmap(nullptr, whole + kLargePage, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
+  if (raw == MAP_FAILED) {
+    // No room for the slop (a tight address-space limit): ordinary pages.
+    raw = ::mmap(nullptr, whole, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return raw == MAP_FAILED ? nullptr : raw;
+  }
   const auto at = reinterpret_cast<std::uintptr_t>(raw);
   const std::uintptr_t start = (at + kLargePage - 1) / kLargePage * kLargePage;
   if (start > at) (void)::munmap(raw, start - at);
