@@ -216,12 +216,13 @@ inline void* MapWorkMemory(std::size_t bytes) {
     raw = ::mmap(nullptr, whole, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     return raw == MAP_FAILED ? nullptr : raw;
   }
-  const auto at = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t start = (at + kLargePage - 1) / kLargePage * kLargePage;
-  if (start > at) (void)::munmap(raw, start - at);
-  const std::size_t tail = at + whole + kLargePage - (start + whole);
-  if (tail > 0) (void)::munmap(reinterpret_cast<void*>(start + whole), tail);
-  void* memory = reinterpret_cast<void*>(start);
+  char* const base = static_cast<char*>(raw);
+  const std::size_t skip =
+      (kLargePage - reinterpret_cast<std::uintptr_t>(raw) % kLargePage) % kLargePage;
+  char* const memory = base + skip;
+  if (skip > 0) (void)::munmap(base, skip);
+  const std::size_t tail = kLargePage - skip;
+  if (tail > 0) (void)::munmap(memory + whole, tail);
 #ifdef MADV_HUGEPAGE
   (void)::madvise(memory, whole, MADV_HUGEPAGE);
 #endif
