@@ -20,6 +20,27 @@ std::array<std::int32_t, 10> int_fields(const LineValues& v) {
           v.irdbt,  v.irlight, v.irpircount, v.irpvalue, v.iswcount};
 }
 
+// Characters that damage a line: digits, signs, points, separators, exponents.
+constexpr std::string_view kDamage = "0123456789-.,, |\t+eE";
+
+// Damages line at a random column from `from` on: a cut, a run of 1 to 12
+// digits (numbers of eight, nine, ten and more digits), a run of
+// `fewest_separators` to 990 separators (which moves the fields towards the
+// last columns), or one changed character.
+void damage(seeded::Rng& rng, std::string& line, std::size_t from, int fewest_separators) {
+  const std::size_t at = from + rng.Below(static_cast<std::uint32_t>(line.size() - from));
+  const std::uint32_t how = rng.Below(8);
+  if (how < 2) {
+    line.resize(at);
+  } else if (how == 2) {
+    line.insert(at, std::string(rng.Between(1, 12), static_cast<char>('0' + rng.Below(10))));
+  } else if (how == 3) {
+    line.insert(at, std::string(rng.Between(fewest_separators, 990), kDamage[12 + rng.Below(5)]));
+  } else {
+    line[at] = kDamage[rng.Below(static_cast<std::uint32_t>(kDamage.size()))];
+  }
+}
+
 class Layouts : public StatsTest {
  protected:
   // The value text a report row shows for x.
@@ -317,7 +338,6 @@ TEST_F(Layouts, PlainQtvTwoLinesReadAsTheWordReadersReadThem) {
 // silently, and then to the same values; otherwise it leaves the values alone.
 TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
   seeded::Rng rng{603};
-  constexpr std::string_view kAlphabet = "0123456789-.,, |\t+eE";
   const char* const kHumidity[] = {"%d.%02d", "%d", "%d.", "0%d.%d", "%d.%07d", "00000%d.%d"};
   int taken = 0;
   for (int i = 0; i < 20000; ++i) {
@@ -333,21 +353,7 @@ TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
     std::snprintf(b, sizeof b, ",%d,%d,%d,%d,%d", rng.Between(-10, 40010), rng.Between(0, 300),
                   rng.Between(0, 99999), rng.Between(0, 100), rng.Between(0, 40));
     line += b;
-    if (rng.Below(2) == 0) {
-      const std::size_t at = 20 + rng.Below(static_cast<std::uint32_t>(line.size() - 20));
-      const std::uint32_t how = rng.Below(8);
-      if (how < 2) {
-        line.resize(at);
-      } else if (how == 2) {
-        // A run of digits: numbers of eight, nine, ten and more digits.
-        line.insert(at, std::string(rng.Between(1, 12), static_cast<char>('0' + rng.Below(10))));
-      } else if (how == 3) {
-        // Separators that move the fields towards the last columns.
-        line.insert(at, std::string(rng.Between(900, 990), kAlphabet[12 + rng.Below(5)]));
-      } else {
-        line[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
-      }
-    }
+    if (rng.Below(2) == 0) damage(rng, line, 20, 900);
     LineValues preset;
     preset.iradio = preset.ipacket = preset.iseq = preset.iswcount = 77;
     preset.rrh = 7.5F;
@@ -376,7 +382,6 @@ TEST_F(Layouts, RandomAndDamagedQtvTwoLinesReadAsTheWordReadersReadThem) {
 // digits or of separators.
 TEST_F(Layouts, RandomAndDamagedMolvaLinesReadAsTheWordReadersReadThem) {
   seeded::Rng rng{1419};
-  constexpr std::string_view kAlphabet = "0123456789-.,, |\t+eE";
   const char kLetters[] = {'b', 'B', 's', 'S', 'u'};
   int taken = 0;
   for (int i = 0; i < 20000; ++i) {
@@ -391,19 +396,7 @@ TEST_F(Layouts, RandomAndDamagedMolvaLinesReadAsTheWordReadersReadThem) {
       const int hi = w == 0 || w == 3 ? 40010 : 999;
       line += "," + std::to_string(rng.Between(w == 0 || w == 3 ? -5 : 0, hi));
     }
-    if (rng.Below(2) == 0) {
-      const std::size_t at = rng.Below(static_cast<std::uint32_t>(line.size()));
-      const std::uint32_t how = rng.Below(8);
-      if (how < 2) {
-        line.resize(at);
-      } else if (how == 2) {
-        line.insert(at, std::string(rng.Between(1, 12), static_cast<char>('0' + rng.Below(10))));
-      } else if (how == 3) {
-        line.insert(at, std::string(rng.Between(1, 990), kAlphabet[12 + rng.Below(5)]));
-      } else {
-        line[at] = kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
-      }
-    }
+    if (rng.Below(2) == 0) damage(rng, line, 0, 1);
     const char letter = kLetters[rng.Below(5)];
     const LogLine log_line(line);
     LineValues preset;

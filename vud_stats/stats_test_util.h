@@ -12,6 +12,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "vud_stats/help_text_test_util.h"
@@ -22,6 +23,11 @@
 #include "vud_support/console/records.h"
 
 namespace vud {
+
+// Every field of a date memory, for comparing two memories in one assertion.
+inline auto memory_fields(const Datemem& m) {
+  return std::tuple(m.iyear, m.imonth, m.iday, m.ihour, m.imin, m.sec, m.has_base, m.base_year);
+}
 
 class StatsTest : public ConsoleTest {
  protected:

@@ -97,14 +97,7 @@ TEST_F(Timeline, RegularStampsReadAsTheWordReadersReadThem) {
         << text;
     ASSERT_EQ(fields_day, text_day) << text;
     for (int k = 0; k < 3; ++k) ASSERT_EQ(from_fields[k], from_text[k]) << text << k;
-    ASSERT_EQ(fields_memory.iyear, datemem.iyear) << text;
-    ASSERT_EQ(fields_memory.imonth, datemem.imonth) << text;
-    ASSERT_EQ(fields_memory.iday, datemem.iday) << text;
-    ASSERT_EQ(fields_memory.ihour, datemem.ihour) << text;
-    ASSERT_EQ(fields_memory.imin, datemem.imin) << text;
-    ASSERT_EQ(fields_memory.sec, datemem.sec) << text;
-    ASSERT_EQ(fields_memory.has_base, datemem.has_base) << text;
-    ASSERT_EQ(fields_memory.base_year, datemem.base_year) << text;
+    ASSERT_EQ(memory_fields(fields_memory), memory_fields(datemem)) << text;
   }
   EXPECT_EQ(shown(), "");
   EXPECT_GT(regular, 2000);  // the fields are used, not only refused

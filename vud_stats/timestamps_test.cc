@@ -222,14 +222,7 @@ TEST_F(Timestamps, RegularStampsReadAsTheWordReadersReadThem) {
     ASSERT_EQ(fast_shown, shown()) << datea << " " << act;
     ASSERT_EQ(fast_day, general_day) << datea << " " << act;
     for (int k = 0; k < 3; ++k) ASSERT_EQ(fast[k], general[k]) << datea << " " << act << k;
-    ASSERT_EQ(fast_memory.iyear, datemem.iyear) << datea;
-    ASSERT_EQ(fast_memory.imonth, datemem.imonth) << datea;
-    ASSERT_EQ(fast_memory.iday, datemem.iday) << datea;
-    ASSERT_EQ(fast_memory.ihour, datemem.ihour) << datea;
-    ASSERT_EQ(fast_memory.imin, datemem.imin) << datea;
-    ASSERT_EQ(fast_memory.sec, datemem.sec) << datea << " " << act;
-    ASSERT_EQ(fast_memory.has_base, datemem.has_base) << datea;
-    ASSERT_EQ(fast_memory.base_year, datemem.base_year) << datea;
+    ASSERT_EQ(memory_fields(fast_memory), memory_fields(datemem)) << datea << " " << act;
   }
 }
 
